@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/database/DatabaseConnection.h"
+#include "platform/messages/MessageBoxes.h"
+#include "platform/process/ProcessServices.h"
+#include "platform/registry/RegistryStore.h"
+
+#include <memory>
+
+namespace tavor {
+
+// Everything outside the program, handed to the window in one bundle so that
+// tests can put doubles in place of any part.
+struct Platform {
+    std::shared_ptr<RegistryStore> registry;
+    std::shared_ptr<ProcessServices> process;
+    std::shared_ptr<MessageBoxes> messages;
+    std::shared_ptr<DatabaseProvider> database;
+};
+
+} // namespace tavor
