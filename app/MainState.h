@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+namespace tavor {
+
+// Fields of the main window that live for the whole run. The media password and
+// the database login are deliberately not here: they never leave frmBackup's
+// private members and are never dumped.
+struct MainState {
+    QString CommandLine;
+    QString ServerName;
+    QString DatabaseName;
+    QString PrevBusinessDate;
+    QString BackupPath;
+    QString FinaFile;
+    QString SgDatabase;
+    QString HsDatabase;
+    QString LcsDatabase;
+    QString SgBakFile;
+    QString HsBakFile;
+    QString LcsBakFile;
+    int HistoryIntervalDays = 0;
+    int HsIncluded = 0;
+    int SgIncluded = 0;
+
+    // Start-up values that the window keeps only to form the names above.
+    QString BankName;
+    QString BranchName;
+    QString BranchType;
+    QString BranchNum;
+    QString FinaPath;
+    QString RememberedDrive;
+};
+
+} // namespace tavor

@@ -1,0 +1,109 @@
+#include "app/StateDump.h"
+
+#include "app/frmBackup.h"
+#include "controls/orvlog/ORVLog.h"
+#include "controls/progress/ORVProgressXP.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSaveFile>
+
+namespace tavor {
+
+namespace {
+
+QString textOf(const QWidget* widget) {
+    if (auto* label = qobject_cast<const QLabel*>(widget))
+        return label->text();
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+        return button->text();
+    if (auto* edit = qobject_cast<const QLineEdit*>(widget))
+        return edit->text();
+    if (auto* combo = qobject_cast<const QComboBox*>(widget))
+        return combo->currentText();
+    return {};
+}
+
+QJsonObject listOf(const ORVLog* list) {
+    QJsonArray rows;
+    for (int i = 0; i < list->ListCount(); ++i) {
+        rows.append(QJsonObject{{QStringLiteral("text"), list->List(i)},
+                                {QStringLiteral("tag"), list->GetTag(i)},
+                                {QStringLiteral("image"), list->GetImage(i)}});
+    }
+    return {{QStringLiteral("ListIndex"), list->ListIndex()}, {QStringLiteral("rows"), rows}};
+}
+
+QJsonObject stateOf(const MainState& s) {
+    return {
+        {QStringLiteral("CommandLine"), s.CommandLine},
+        {QStringLiteral("ServerName"), s.ServerName},
+        {QStringLiteral("DatabaseName"), s.DatabaseName},
+        {QStringLiteral("PrevBusinessDate"), s.PrevBusinessDate},
+        {QStringLiteral("BackupPath"), s.BackupPath},
+        {QStringLiteral("FinaFile"), s.FinaFile},
+        {QStringLiteral("SgDatabase"), s.SgDatabase},
+        {QStringLiteral("HsDatabase"), s.HsDatabase},
+        {QStringLiteral("LcsDatabase"), s.LcsDatabase},
+        {QStringLiteral("SgBakFile"), s.SgBakFile},
+        {QStringLiteral("HsBakFile"), s.HsBakFile},
+        {QStringLiteral("LcsBakFile"), s.LcsBakFile},
+        {QStringLiteral("HistoryIntervalDays"), s.HistoryIntervalDays},
+        {QStringLiteral("HsIncluded"), s.HsIncluded},
+        {QStringLiteral("SgIncluded"), s.SgIncluded},
+        {QStringLiteral("BankName"), s.BankName},
+        {QStringLiteral("BranchName"), s.BranchName},
+        {QStringLiteral("BranchType"), s.BranchType},
+        {QStringLiteral("BranchNum"), s.BranchNum},
+        {QStringLiteral("FinaPath"), s.FinaPath},
+        {QStringLiteral("RememberedDrive"), s.RememberedDrive},
+    };
+}
+
+} // namespace
+
+QJsonObject StateDump::snapshot(const frmBackup& window) {
+    QJsonObject controls;
+    for (const QString& name : window.controlNames()) {
+        const QWidget* widget = window.control(name);
+        const QRect twips = window.twipsGeometry(name);
+        controls.insert(name, QJsonObject{
+                                  {QStringLiteral("container"), window.containerName(name)},
+                                  {QStringLiteral("left"), twips.x()},
+                                  {QStringLiteral("top"), twips.y()},
+                                  {QStringLiteral("width"), twips.width()},
+                                  {QStringLiteral("height"), twips.height()},
+                                  {QStringLiteral("visible"), !widget->isHidden()},
+                                  {QStringLiteral("enabled"), widget->isEnabled()},
+                                  {QStringLiteral("text"), textOf(widget)},
+                              });
+    }
+    const ORVProgressXP* progress = window.ORVProgressXP1();
+    return {
+        {QStringLiteral("title"), window.windowTitle()},
+        {QStringLiteral("height"), window.outerHeight()},
+        {QStringLiteral("visible"), window.isVisible()},
+        {QStringLiteral("controls"), controls},
+        {QStringLiteral("lists"),
+         QJsonObject{{QStringLiteral("ORVLog1"), listOf(window.ORVLog1())},
+                     {QStringLiteral("ORVLog2"), listOf(window.ORVLog2())}}},
+        {QStringLiteral("progress"), QJsonObject{{QStringLiteral("visible"), !progress->isHidden()},
+                                                 {QStringLiteral("Value"), progress->storedValue()},
+                                                 {QStringLiteral("Style"), progress->Style()}}},
+        {QStringLiteral("state"), stateOf(window.state())},
+    };
+}
+
+void StateDump::write(const frmBackup& window, const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(QJsonDocument(snapshot(window)).toJson(QJsonDocument::Indented));
+    file.commit();
+}
+
+} // namespace tavor

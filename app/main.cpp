@@ -1,0 +1,49 @@
+#include "app/QtMessageBoxes.h"
+#include "app/frmBackup.h"
+#include "platform/Platform.h"
+#include "platform/messages/MessageLog.h"
+#include "platform/process/LinuxProcessServices.h"
+#include "platform/registry/IniRegistryStore.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+using namespace tavor;
+
+namespace {
+
+Platform makePlatform(const QApplication& app) {
+    Platform platform;
+    platform.registry = std::make_shared<IniRegistryStore>(IniRegistryStore::defaultFolder());
+    platform.process = std::make_shared<LinuxProcessServices>(
+        app.arguments().mid(1), QCoreApplication::applicationDirPath(),
+        QCoreApplication::applicationName(),
+        ProgramVersion{TAVOR_VERSION_MAJOR, TAVOR_VERSION_MINOR, TAVOR_VERSION_REVISION});
+    const QString messageLog = qEnvironmentVariable("ORV_MESSAGE_LOG");
+    if (messageLog.isEmpty())
+        platform.messages = std::make_shared<QtMessageBoxes>();
+    else
+        platform.messages = std::make_shared<MessageLog>(messageLog);
+    return platform;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("TavorBackup"));
+    QApplication::setLayoutDirection(Qt::RightToLeft);
+
+    // Standard dialog buttons in Arabic.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Arabic), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTranslator);
+
+    frmBackup window(makePlatform(app));
+    window.Load();
+    const int status = app.exec();
+    window.dumpState();
+    return status;
+}

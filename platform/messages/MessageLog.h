@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/messages/MessageBoxes.h"
+
+namespace tavor {
+
+// Message boxes for unattended runs: each box is appended to a file as one JSON
+// line and answered with its default button.
+class MessageLog : public MessageBoxes {
+public:
+    explicit MessageLog(QString path);
+    MessageAnswer show(const MessageBoxRequest& request) override;
+
+    static QByteArray toJsonLine(const MessageBoxRequest& request);
+
+private:
+    QString path_;
+};
+
+} // namespace tavor

@@ -1,0 +1,67 @@
+#include "app/BranchNames.h"
+
+#include <gtest/gtest.h>
+
+using tavor::BranchNames;
+
+TEST(BranchNames, FixPathTrimsAndEndsWithOneSeparator) {
+    EXPECT_EQ(BranchNames::FixPath(QStringLiteral("  /srv/backup  ")),
+              QStringLiteral("/srv/backup/"));
+    EXPECT_EQ(BranchNames::FixPath(QStringLiteral("/srv/backup/")), QStringLiteral("/srv/backup/"));
+    // An empty backup path still yields a path, which then starts at the root.
+    EXPECT_EQ(BranchNames::FixPath(QString()), QStringLiteral("/"));
+}
+
+TEST(BranchNames, GetFileTakesNameAfterEitherSeparatorAndCutsAtFirstDot) {
+    EXPECT_EQ(BranchNames::GetFile(QStringLiteral(" D:\\Tavor\\Backup\\TAVOR_SG.bak "), false),
+              QStringLiteral("TAVOR_SG.bak"));
+    EXPECT_EQ(BranchNames::GetFile(QStringLiteral("/srv/a.b.c.bak"), true), QStringLiteral("a"));
+    EXPECT_EQ(BranchNames::GetFile(QStringLiteral("noext"), true), QStringLiteral("noext"));
+    EXPECT_EQ(BranchNames::GetFile(QStringLiteral("/srv/dir/"), false), QString());
+}
+
+// The prefix decides every satellite database name: a wrong cut backs up the
+// wrong database.
+TEST(BranchNames, DatabasePrefixCutsAfterFirstUnderscoreAndUpperCases) {
+    EXPECT_EQ(BranchNames::DatabasePrefix(QStringLiteral("TAVOR_07")), QStringLiteral("TAVOR_"));
+    EXPECT_EQ(BranchNames::DatabasePrefix(QStringLiteral("tavor07")), QStringLiteral("TAVOR07"));
+    EXPECT_EQ(BranchNames::DatabasePrefix(QStringLiteral("a_b_c")), QStringLiteral("A_"));
+    EXPECT_EQ(BranchNames::DatabasePrefix(QString()), QString());
+}
+
+TEST(BranchNames, BranchNumberFormatPadsNumbersAndLeavesTextUnchanged) {
+    EXPECT_EQ(BranchNames::FormatBranchNumber(QStringLiteral("1")), QStringLiteral("001"));
+    EXPECT_EQ(BranchNames::FormatBranchNumber(QStringLiteral("1234")), QStringLiteral("1234"));
+    EXPECT_EQ(BranchNames::FormatBranchNumber(QStringLiteral("B7")), QStringLiteral("B7"));
+    EXPECT_EQ(BranchNames::FormatBranchNumber(QString()), QString());
+    EXPECT_EQ(BranchNames::LcsDatabase(QStringLiteral("1")), QStringLiteral("LCS_001"));
+    EXPECT_EQ(BranchNames::FinaName(QStringLiteral("1"), QStringLiteral("TAVOR_07")),
+              QStringLiteral("F0012007"));
+}
+
+TEST(BranchNames, FinaCandidatesInOrderWithBranchFourExtra) {
+    const QStringList four = BranchNames::FinaFileCandidates(
+        QStringLiteral("/data/Tavor/Backup"), QStringLiteral("/fina"), QStringLiteral("4"),
+        QStringLiteral("TAVOR_07"));
+    ASSERT_EQ(four.size(), 4);
+    EXPECT_EQ(four[0], QStringLiteral("/data/Tavor/Varnel/F0042007/F0042007.mdb"));
+    EXPECT_EQ(four[1], QStringLiteral("/fina/F0042007/F0042007.mdb"));
+    EXPECT_EQ(four[2], QStringLiteral("/fina/F0012007/F0012007.mdb"));
+    EXPECT_EQ(four[3], QStringLiteral("/fina/F0122007/F0122007.mdb"));
+
+    // Without "TAVOR" in the backup path the first candidate is skipped.
+    const QStringList one =
+        BranchNames::FinaFileCandidates(QStringLiteral("/data/backup"), QStringLiteral("/fina"),
+                                        QStringLiteral("1"), QStringLiteral("TAVOR_07"));
+    ASSERT_EQ(one.size(), 2);
+    EXPECT_EQ(one[0], QStringLiteral("/fina/F0012007/F0012007.mdb"));
+}
+
+// The marker must stand at the second character exactly; anywhere else the
+// normal two-day rule holds.
+TEST(BranchNames, HistoryIntervalFollowsMarkerAtSecondCharacter) {
+    EXPECT_EQ(BranchNames::HistoryIntervalDays(QStringLiteral(" فرع")), -1);
+    EXPECT_EQ(BranchNames::HistoryIntervalDays(QStringLiteral("فرع")), 2);
+    EXPECT_EQ(BranchNames::HistoryIntervalDays(QStringLiteral("  فرع")), 2);
+    EXPECT_EQ(BranchNames::HistoryIntervalDays(QString()), 2);
+}
