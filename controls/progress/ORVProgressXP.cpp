@@ -39,6 +39,10 @@ QLabel* createPicture(QWidget* parent, const QString& name, const QPixmap& pictu
     return label;
 }
 
+void setTwipsGeometry(QWidget* widget, const QRect& twips) {
+    widget->setGeometry(ProgressLayout::toPixels(twips));
+}
+
 qint16 toValue(int value) {
     return static_cast<qint16>(std::clamp<int>(value, INT16_MIN, INT16_MAX));
 }
@@ -157,10 +161,6 @@ void ORVProgressXP::WriteProperties(PropertyBag& bag) {
 
 ProgressLayout ORVProgressXP::currentLayout() const {
     return {width() * ProgressLayout::TwipsPerPixel, height() * ProgressLayout::TwipsPerPixel};
-}
-
-void ORVProgressXP::setTwipsGeometry(QWidget* widget, const QRect& twips) {
-    widget->setGeometry(ProgressLayout::toPixels(twips));
 }
 
 void ORVProgressXP::resizeEvent(QResizeEvent* event) {

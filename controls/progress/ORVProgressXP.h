@@ -59,7 +59,6 @@ private:
     void removeBlocks();
     void RefreshDisplay();
     void applyStripState();
-    void setTwipsGeometry(QWidget* widget, const QRect& twips);
 
     qint32 style_ = 0;
     qint16 value_ = 0;

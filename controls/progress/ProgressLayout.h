@@ -24,9 +24,6 @@ public:
 
     ProgressLayout(int width, int height) : width_(width), height_(height) {}
 
-    int width() const { return width_; }
-    int height() const { return height_; }
-
     // Blocks are laid left to right, 135 twips apart, until one reaches W - 45;
     // that one is the last.
     int blockCount() const;

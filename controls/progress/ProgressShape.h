@@ -13,8 +13,6 @@ public:
     void setBorderColor(const QColor& color);
     // An invalid colour leaves the inside unpainted.
     void setFillColor(const QColor& color);
-    QColor borderColor() const { return border_; }
-    QColor fillColor() const { return fill_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
