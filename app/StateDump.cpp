@@ -82,7 +82,7 @@ QJsonObject StateDump::snapshot(const frmBackup& window) {
                                   {QStringLiteral("text"), textOf(widget)},
                               });
     }
-    const ORVProgressXP* progress = window.ORVProgressXP1();
+    ORVProgressXP* progress = window.ORVProgressXP1();
     return {
         {QStringLiteral("title"), window.windowTitle()},
         {QStringLiteral("height"), window.outerHeight()},
@@ -92,7 +92,7 @@ QJsonObject StateDump::snapshot(const frmBackup& window) {
          QJsonObject{{QStringLiteral("ORVLog1"), listOf(window.ORVLog1())},
                      {QStringLiteral("ORVLog2"), listOf(window.ORVLog2())}}},
         {QStringLiteral("progress"), QJsonObject{{QStringLiteral("visible"), !progress->isHidden()},
-                                                 {QStringLiteral("Value"), progress->storedValue()},
+                                                 {QStringLiteral("Value"), progress->Value()},
                                                  {QStringLiteral("Style"), progress->Style()}}},
         {QStringLiteral("state"), stateOf(window.state())},
     };
