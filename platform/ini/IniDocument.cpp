@@ -125,7 +125,7 @@ QList<std::pair<QString, QString>> IniDocument::entries(const QString& section) 
     return result;
 }
 
-void IniDocument::appendLine(std::size_t at, QByteArray text) {
+void IniDocument::insertLine(std::size_t at, QByteArray text) {
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), classify(std::move(text)));
 }
 
@@ -143,8 +143,8 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     auto header = findSection(fold(section));
     if (!header) {
         if (!lines_.empty() && !lines_.back().text.trimmed().isEmpty())
-            appendLine(lines_.size(), QByteArray());
-        appendLine(lines_.size(), '[' + section.trimmed().toUtf8() + ']');
+            insertLine(lines_.size(), QByteArray());
+        insertLine(lines_.size(), '[' + section.trimmed().toUtf8() + ']');
         header = lines_.size() - 1;
     }
     if (const auto entry = findEntry(*header, fold(keyName))) {
@@ -155,7 +155,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     std::size_t at = sectionEnd(*header);
     while (at > *header + 1 && lines_[at - 1].text.trimmed().isEmpty())
         --at;
-    appendLine(at, keyName.toUtf8() + '=' + valueBytes);
+    insertLine(at, keyName.toUtf8() + '=' + valueBytes);
 }
 
 } // namespace tavor

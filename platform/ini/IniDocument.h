@@ -41,7 +41,7 @@ private:
     std::optional<std::size_t> findSection(const QString& foldedSection) const;
     std::size_t sectionEnd(std::size_t header) const;
     std::optional<std::size_t> findEntry(std::size_t header, const QString& foldedKey) const;
-    void appendLine(std::size_t at, QByteArray text);
+    void insertLine(std::size_t at, QByteArray text);
 
     std::vector<Line> lines_;
     bool bom_ = false;
