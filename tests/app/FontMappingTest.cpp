@@ -77,8 +77,3 @@ TEST_F(FontMappingTest, FixedsysIsMonospaceAndStillDrawsArabic) {
               metrics.horizontalAdvance(QStringLiteral("WWWW")));
     EXPECT_TRUE(metrics.inFontUcs4(U'\u0646'));
 }
-
-TEST_F(FontMappingTest, OtherFamiliesAreNotDesignFonts) {
-    EXPECT_TRUE(FontMapping::substitutesFor(QStringLiteral("Arial")).isEmpty());
-    EXPECT_TRUE(FontMapping::substitutesFor(QStringLiteral("tahoma ")).isEmpty());
-}
