@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace tavor {
+
+// Tells from the kernel's sysfs tree what kind of drive a block device is:
+// DriveType::Removable, LocalDisk or CompactDisc.
+class SysfsBlockDevices {
+public:
+    explicit SysfsBlockDevices(QString sysfsRoot);
+
+    // std::nullopt when sysfs has no entry for the device.
+    std::optional<int> driveType(int major, int minor) const;
+    std::optional<int> driveTypeByName(const QString& deviceName) const;
+
+private:
+    std::optional<int> driveTypeOfEntry(const QString& entryPath) const;
+    static QString wholeDisk(const QString& deviceFolder);
+    bool isRemovable(const QString& diskFolder, int depth) const;
+    bool isOnUsbBus(const QString& diskFolder) const;
+    static bool isSdCard(const QString& diskFolder);
+    static QString readAttribute(const QString& path);
+
+    QString root_;
+};
+
+} // namespace tavor

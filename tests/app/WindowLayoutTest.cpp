@@ -1,0 +1,94 @@
+#include "app/frmBackup.h"
+#include "support/FakeDatabase.h"
+#include "support/FakeProcessServices.h"
+#include "support/MemoryRegistryStore.h"
+#include "support/RecordingMessageBoxes.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tavor;
+
+namespace {
+
+class WindowLayout : public testing::Test {
+protected:
+    void SetUp() override {
+        process->folder = QDir::tempPath();
+        platform = {registry, process, messages, database};
+        registry->setValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor"),
+                           QStringLiteral("_DBase"), QStringLiteral("TAVOR_07"));
+        database->state->answers.insert(
+            QStringLiteral(
+                "SELECT SV_Value FROM ORV_System_Values WHERE (SV_Name = 'Sys_BankName')"),
+            QStringLiteral("مصرف الأمان"));
+        database->state->answers.insert(
+            QStringLiteral(
+                "SELECT SV_Value FROM ORV_System_Values WHERE (SV_Name = 'Sys_BranchName')"),
+            QStringLiteral("الفرع الرئيسي"));
+        database->state->answers.insert(
+            QStringLiteral(
+                "SELECT SV_Value FROM ORV_System_Values WHERE (SV_Name = 'Sys_BranchType')"),
+            QStringLiteral("فرع"));
+    }
+
+    // The bottom edge, in twips of the window's client area, of a control.
+    int clientBottom(const frmBackup& window, const QString& name) {
+        int bottom = window.twipsGeometry(name).bottom() + 1;
+        for (QString c = window.containerName(name); c != QLatin1String("frmBackup");
+             c = window.containerName(c))
+            bottom += window.twipsGeometry(c).top();
+        return bottom;
+    }
+
+    static void saveScreenshot(frmBackup& window, const QString& name) {
+        QDir().mkpath(QStringLiteral(TAVOR_BINARY_DIR "/screenshots"));
+        EXPECT_TRUE(window.grab().save(QStringLiteral(TAVOR_BINARY_DIR "/screenshots/") + name));
+    }
+
+    std::shared_ptr<MemoryRegistryStore> registry = std::make_shared<MemoryRegistryStore>();
+    std::shared_ptr<FakeProcessServices> process = std::make_shared<FakeProcessServices>();
+    std::shared_ptr<RecordingMessageBoxes> messages = std::make_shared<RecordingMessageBoxes>();
+    std::shared_ptr<FakeDatabaseProvider> database = std::make_shared<FakeDatabaseProvider>();
+    Platform platform;
+};
+
+} // namespace
+
+// Normal mode must show everything above the maintenance panel and hide the
+// panel: the progress bar's bottom edge meets the client area's bottom edge.
+TEST_F(WindowLayout, NormalHeightEndsExactlyAtMaintenancePanel) {
+    frmBackup window(platform);
+    window.Load();
+    const int clientHeight = window.outerHeight() - FormDesign::FrameAbove - FormDesign::FrameBelow;
+    EXPECT_EQ(clientHeight, 3645);
+    EXPECT_EQ(window.height(), 3645 / FormDesign::TwipsPerPixel);
+    EXPECT_EQ(clientBottom(window, QStringLiteral("ORVProgressXP1")), clientHeight);
+    EXPECT_EQ(window.twipsGeometry(QStringLiteral("Picture3")).top(), clientHeight);
+    EXPECT_GE(window.twipsGeometry(QStringLiteral("Image2")).top(), clientHeight);
+    EXPECT_GE(window.twipsGeometry(QStringLiteral("Text1")).top(), clientHeight);
+    saveScreenshot(window, QStringLiteral("window-normal.png"));
+}
+
+TEST_F(WindowLayout, MaintenanceHeightShowsPanelButNotTestOutput) {
+    process->commandLineText = QStringLiteral("/M");
+    frmBackup window(platform);
+    window.Load();
+    const int clientHeight = window.outerHeight() - FormDesign::FrameAbove - FormDesign::FrameBelow;
+    EXPECT_EQ(clientHeight, 6945);
+    EXPECT_EQ(clientBottom(window, QStringLiteral("Picture3")) - clientHeight, 30);
+    EXPECT_GT(window.twipsGeometry(QStringLiteral("Text1")).top(), clientHeight);
+    saveScreenshot(window, QStringLiteral("window-maintenance.png"));
+}
+
+// Geometry is never mirrored by the right-to-left layout: a control's pixel
+// position follows its twips from the container's top-left corner.
+TEST_F(WindowLayout, RightToLeftDoesNotMirrorGeometry) {
+    frmBackup window(platform);
+    window.Load();
+    EXPECT_EQ(window.layoutDirection(), Qt::RightToLeft);
+    EXPECT_EQ(window.control(QStringLiteral("cmdCopy"))->x(), 90 / 15);
+    EXPECT_EQ(window.control(QStringLiteral("Image1"))->x(), 5925 / 15);
+    EXPECT_EQ(window.control(QStringLiteral("Picture1"))->x(), -1);
+}
