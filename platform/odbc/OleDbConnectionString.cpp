@@ -20,17 +20,22 @@ bool isBlank(QChar c) {
     return c == u' ' || c == u'\t';
 }
 
-// ODBC reads a value up to the next ';' unless it is braced; inside braces a '}' is doubled.
-QString odbcValue(const QString& value) {
-    static const QString special = QStringLiteral(";{}=");
-    const bool needsBraces = std::any_of(
-        value.begin(), value.end(), [](QChar c) { return special.contains(c) || c.isSpace(); });
+// The driver reads a value up to the next ';' unless it opens with '{'; a braced value runs
+// to the first "};" and nothing inside it is escaped (a doubled '}' stays doubled), so a
+// value holding "};" cannot be written at all.
+QString odbcValue(const QString& value, const QString& field) {
+    const bool needsBraces =
+        value.startsWith(u'{') || value.contains(u';') ||
+        std::any_of(value.begin(), value.end(), [](QChar c) { return c.isSpace(); });
     if (!needsBraces) {
         return value;
     }
-    QString braced = value;
-    braced.replace(u'}', QStringLiteral("}}"));
-    return u'{' + braced + u'}';
+    if (value.contains(QStringLiteral("};"))) {
+        throw inexpressible(
+            QStringLiteral("the field \"%1\" contains \"};\", which the driver cannot read")
+                .arg(field));
+    }
+    return u'{' + value + u'}';
 }
 
 void refuseNul(const QString& value, const QString& field) {
@@ -233,17 +238,23 @@ QString OleDbConnectionString::toOdbc() const {
     QString odbc = QStringLiteral("Driver={FreeTDS};");
     if (!address.port.isEmpty()) {
         // An explicit port wins over the instance name, which would only be asked for it.
-        odbc += QStringLiteral("Server=%1;Port=%2;").arg(odbcValue(address.host), address.port);
+        odbc += QStringLiteral("Server=%1;Port=%2;")
+                    .arg(odbcValue(address.host, QStringLiteral("Data Source")), address.port);
     } else if (!address.instance.isEmpty()) {
-        odbc +=
-            QStringLiteral("Server=%1;").arg(odbcValue(address.host + u'\\' + address.instance));
+        odbc += QStringLiteral("Server=%1;")
+                    .arg(odbcValue(address.host + u'\\' + address.instance,
+                                   QStringLiteral("Data Source")));
     } else {
-        odbc += QStringLiteral("Server=%1;").arg(odbcValue(address.host));
+        odbc += QStringLiteral("Server=%1;")
+                    .arg(odbcValue(address.host, QStringLiteral("Data Source")));
     }
     if (!database.isEmpty()) {
-        odbc += QStringLiteral("Database=%1;").arg(odbcValue(database));
+        odbc += QStringLiteral("Database=%1;")
+                    .arg(odbcValue(database, QStringLiteral("Initial Catalog")));
     }
-    odbc += QStringLiteral("UID=%1;PWD=%2;").arg(odbcValue(user), odbcValue(password));
+    odbc += QStringLiteral("UID=%1;PWD=%2;")
+                .arg(odbcValue(user, QStringLiteral("User ID")),
+                     odbcValue(password, QStringLiteral("Password")));
     odbc += QStringLiteral("TDS_Version=7.4;ClientCharset=UTF-8");
     return odbc;
 }

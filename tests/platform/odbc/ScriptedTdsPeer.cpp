@@ -372,6 +372,9 @@ void ScriptedTdsPeer::serveClient(int client) {
     while (readMessage(client, type, payload)) {
         switch (type) {
         case PreLogin: {
+            if (ignoreHandshakes_) {
+                break;
+            }
             // VERSION and ENCRYPTION (not supported), then the terminator.
             QByteArray answer("\x00\x00\x0B\x00\x06\x01\x00\x11\x00\x01\xFF", 11);
             answer.append("\x10\x00\x07\xD0\x00\x00\x02", 7);

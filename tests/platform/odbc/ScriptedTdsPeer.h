@@ -45,6 +45,8 @@ public:
     uint16_t port() const { return port_; }
 
     void requireLogin(const QString& user, const QString& password);
+    // Accepts connections but never answers the handshake, like a hung server.
+    void ignoreHandshakes() { ignoreHandshakes_ = true; }
     void script(const QString& pattern, const Reply& reply);
 
     Login lastLogin() const;
@@ -64,6 +66,7 @@ private:
     uint16_t port_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<bool> attention_{false};
+    std::atomic<bool> ignoreHandshakes_{false};
     mutable std::mutex mutex_;
     QString expectedUser_;
     QString expectedPassword_;
