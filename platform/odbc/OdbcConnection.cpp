@@ -56,9 +56,8 @@ void OdbcConnection::connectWith(const QString& odbcConnectionString) {
 
     auto* text =
         const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(odbcConnectionString.utf16()));
-    const SQLRETURN rc = SQLDriverConnectW(connection_, nullptr, text,
-                                           static_cast<SQLSMALLINT>(odbcConnectionString.size()),
-                                           nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc = SQLDriverConnectW(connection_, nullptr, text, SQL_NTS, nullptr, 0, nullptr,
+                                           SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) {
         Error error = OdbcDiagnostics::errorOf(SQL_HANDLE_DBC, connection_,
                                                QStringLiteral("The server could not be reached."));

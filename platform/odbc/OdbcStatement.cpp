@@ -15,7 +15,7 @@ namespace {
 
 // Text up to this length binds as nvarchar(n); longer text as nvarchar(max).
 constexpr SQLULEN LongestShortText = 4000;
-constexpr SQLLEN ChunkCharacters = 4096;
+constexpr SQLLEN ChunkCharacters = 1024;
 
 template <typename T> std::vector<char> bytesOf(const T& value) {
     std::vector<char> bytes(sizeof(T));
@@ -260,56 +260,43 @@ QVariant OdbcStatement::readColumn(SQLUSMALLINT column) {
 }
 
 QVariant OdbcStatement::readText(SQLUSMALLINT column) {
-    QString text;
-    std::vector<SQLWCHAR> chunk(ChunkCharacters + 1);
-    const auto chunkBytes = static_cast<SQLLEN>(chunk.size() * sizeof(SQLWCHAR));
-    for (;;) {
-        SQLLEN indicator = 0;
-        const SQLRETURN rc =
-            SQLGetData(handle_, column, SQL_C_WCHAR, chunk.data(), chunkBytes, &indicator);
-        if (rc == SQL_NO_DATA) {
-            break;
-        }
-        check(rc, "SQLGetData");
-        if (indicator == SQL_NULL_DATA) {
-            return {};
-        }
-        // A cut-off chunk fills the buffer but its terminating NUL.
-        const SQLLEN bytes = (indicator == SQL_NO_TOTAL || indicator >= chunkBytes)
-                                 ? chunkBytes - static_cast<SQLLEN>(sizeof(SQLWCHAR))
-                                 : indicator;
-        text.append(QString::fromUtf16(reinterpret_cast<const char16_t*>(chunk.data()),
-                                       bytes / static_cast<SQLLEN>(sizeof(SQLWCHAR))));
-        if (rc == SQL_SUCCESS) {
-            break;
-        }
+    const std::optional<QByteArray> bytes = readPieces(column, SQL_C_WCHAR);
+    if (!bytes) {
+        return {};
     }
-    return text;
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes->constData()),
+                              bytes->size() / qsizetype(sizeof(SQLWCHAR)));
 }
 
 QVariant OdbcStatement::readBinary(SQLUSMALLINT column) {
-    QByteArray data;
-    std::vector<char> chunk(ChunkCharacters * 2);
-    const auto chunkBytes = static_cast<SQLLEN>(chunk.size());
+    const std::optional<QByteArray> bytes = readPieces(column, SQL_C_BINARY);
+    return bytes ? QVariant(*bytes) : QVariant();
+}
+
+std::optional<QByteArray> OdbcStatement::readPieces(SQLUSMALLINT column, SQLSMALLINT cType) {
+    // Each piece of text ends with a NUL that is not part of the value.
+    const SQLLEN terminator = cType == SQL_C_WCHAR ? SQLLEN(sizeof(SQLWCHAR)) : 0;
+    std::vector<char> piece(ChunkCharacters * sizeof(SQLWCHAR) + terminator);
+    const auto pieceBytes = static_cast<SQLLEN>(piece.size());
+    QByteArray value;
     for (;;) {
         SQLLEN indicator = 0;
         const SQLRETURN rc =
-            SQLGetData(handle_, column, SQL_C_BINARY, chunk.data(), chunkBytes, &indicator);
+            SQLGetData(handle_, column, cType, piece.data(), pieceBytes, &indicator);
         if (rc == SQL_NO_DATA) {
             break;
         }
         check(rc, "SQLGetData");
         if (indicator == SQL_NULL_DATA) {
-            return {};
+            return std::nullopt;
         }
-        const SQLLEN bytes =
-            (indicator == SQL_NO_TOTAL || indicator > chunkBytes) ? chunkBytes : indicator;
-        data.append(chunk.data(), bytes);
+        const bool cut = indicator == SQL_NO_TOTAL || indicator > pieceBytes - terminator;
+        value.append(piece.data(), cut ? pieceBytes - terminator : indicator);
         if (rc == SQL_SUCCESS) {
             break;
         }
     }
-    return data;
+    return value;
 }
 
 } // namespace tavor

@@ -42,6 +42,7 @@ private:
     QVariant readColumn(SQLUSMALLINT column);
     QVariant readText(SQLUSMALLINT column);
     QVariant readBinary(SQLUSMALLINT column);
+    std::optional<QByteArray> readPieces(SQLUSMALLINT column, SQLSMALLINT cType);
     void check(SQLRETURN rc, const char* call);
 
     SQLHSTMT handle_ = SQL_NULL_HSTMT;

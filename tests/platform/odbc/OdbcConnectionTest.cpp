@@ -98,6 +98,15 @@ TEST_F(OdbcConnectionTest, ScalarComesBackAsUnicodeText) {
     ASSERT_TRUE(value.has_value());
     EXPECT_EQ(value->toString(), bank);
 
+    // Longer than one piece the driver hands over at a time.
+    const QString path = QStringLiteral("\\\\فرع\\نسخ").repeated(400);
+    peer.script(QStringLiteral("Sys_Backup_Path"), Reply::scalar(path));
+    EXPECT_EQ(connection
+                  .readFirstValue(QStringLiteral(
+                      "SELECT SV_Value FROM ORV_System_Values WHERE (SV_Name = 'Sys_Backup_Path')"))
+                  ->toString(),
+              path);
+
     EXPECT_FALSE(connection
                      .readFirstValue(QStringLiteral(
                          "SELECT SV_Value FROM ORV_System_Values WHERE (SV_Name = 'Sys_Nothing')"))
