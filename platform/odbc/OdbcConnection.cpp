@@ -1,0 +1,123 @@
+#include "platform/odbc/OdbcConnection.h"
+
+#include "platform/Error.h"
+#include "platform/odbc/OdbcDiagnostics.h"
+#include "platform/odbc/OdbcStatement.h"
+#include "platform/odbc/OleDbConnectionString.h"
+
+#include <sqlext.h>
+#include <sqlucode.h>
+
+namespace tavor {
+
+namespace {
+
+// The numbers and texts the OLE DB layer uses for these two misuses of a connection.
+constexpr long OperationNotAllowedWhenOpen = 3705;
+constexpr long OperationNotAllowedWhenClosed = 3704;
+
+SQLPOINTER seconds(int value) {
+    return reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(std::max(0, value)));
+}
+
+} // namespace
+
+OdbcConnection::OdbcConnection(int loginTimeoutSeconds)
+    : loginTimeout_(loginTimeoutSeconds > 0 ? loginTimeoutSeconds : DefaultLoginTimeout) {}
+
+OdbcConnection::~OdbcConnection() {
+    close();
+}
+
+void OdbcConnection::open(const QString& connectionString) {
+    if (isOpen()) {
+        throw Error(OperationNotAllowedWhenOpen,
+                    QStringLiteral("Operation is not allowed when the object is open."));
+    }
+    connectWith(OleDbConnectionString(connectionString).toOdbc());
+}
+
+void OdbcConnection::connectWith(const QString& odbcConnectionString) {
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment_))) {
+        throw Error(ErrorNumber::ProviderError,
+                    QStringLiteral("The ODBC driver manager could not be started."));
+    }
+    SQLSetEnvAttr(environment_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                  0);
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, environment_, &connection_))) {
+        Error error = OdbcDiagnostics::errorOf(SQL_HANDLE_ENV, environment_,
+                                               QStringLiteral("No connection could be created."));
+        freeHandles();
+        throw error;
+    }
+    // Without these an unreachable server would hold the program for minutes.
+    SQLSetConnectAttr(connection_, SQL_ATTR_LOGIN_TIMEOUT, seconds(loginTimeout_), 0);
+    SQLSetConnectAttr(connection_, SQL_ATTR_CONNECTION_TIMEOUT, seconds(loginTimeout_), 0);
+
+    auto* text =
+        const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(odbcConnectionString.utf16()));
+    const SQLRETURN rc = SQLDriverConnectW(connection_, nullptr, text, SQL_NTS, nullptr, 0, nullptr,
+                                           SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        Error error = OdbcDiagnostics::errorOf(SQL_HANDLE_DBC, connection_,
+                                               QStringLiteral("The server could not be reached."));
+        freeHandles();
+        throw error;
+    }
+}
+
+void OdbcConnection::close() {
+    if (connection_ != SQL_NULL_HDBC) {
+        SQLDisconnect(connection_);
+    }
+    freeHandles();
+}
+
+void OdbcConnection::freeHandles() {
+    if (connection_ != SQL_NULL_HDBC) {
+        SQLFreeHandle(SQL_HANDLE_DBC, connection_);
+        connection_ = SQL_NULL_HDBC;
+    }
+    if (environment_ != SQL_NULL_HENV) {
+        SQLFreeHandle(SQL_HANDLE_ENV, environment_);
+        environment_ = SQL_NULL_HENV;
+    }
+}
+
+bool OdbcConnection::isOpen() const {
+    return connection_ != SQL_NULL_HDBC;
+}
+
+void OdbcConnection::setCommandTimeout(int seconds) {
+    commandTimeout_ = std::max(0, seconds);
+}
+
+int OdbcConnection::commandTimeout() const {
+    return commandTimeout_;
+}
+
+void OdbcConnection::requireOpen() const {
+    if (!isOpen()) {
+        throw Error(OperationNotAllowedWhenClosed,
+                    QStringLiteral("Operation is not allowed when the object is closed."));
+    }
+}
+
+void OdbcConnection::execute(const QString& sql, const QList<QVariant>& parameters) {
+    requireOpen();
+    OdbcStatement statement(connection_, commandTimeout_);
+    statement.bind(parameters);
+    statement.execute(sql);
+    statement.drain();
+}
+
+std::optional<QVariant> OdbcConnection::readFirstValue(const QString& sql,
+                                                       const QList<QVariant>& parameters) {
+    requireOpen();
+    OdbcStatement statement(connection_, commandTimeout_);
+    statement.bind(parameters);
+    statement.execute(sql);
+    return statement.firstValueOfAllResults();
+}
+
+} // namespace tavor
