@@ -1,6 +1,7 @@
 #include "app/frmBackup.h"
 
 #include "app/BranchNames.h"
+#include "app/DriveList.h"
 #include "app/FileListBox.h"
 #include "app/StateDump.h"
 #include "controls/PropertyBag.h"
@@ -10,6 +11,7 @@
 #include "platform/api/ORVApi.h"
 #include "platform/api/StoredTokens.h"
 #include "platform/bank/ORV_Bank.h"
+#include "resources/WindowResources.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -20,6 +22,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 
@@ -64,7 +67,10 @@ frmBackup::frmBackup(Platform platform, QWidget* parent)
     QFont dialogFont(QStringLiteral("MS Sans Serif"));
     dialogFont.setPointSizeF(8.25);
     setFont(dialogFont);
+    tavorInitWindowResources();
+    setWindowIcon(QIcon(WindowPictures::Icon));
     buildControls();
+    loadPictures();
     setOuterHeight(outerHeight_);
 
     timer1_ = new QTimer(this);
@@ -164,6 +170,16 @@ QWidget* frmBackup::createControl(const ControlDesign& design, QWidget* containe
         return new QLineEdit(design.text, container);
     }
     return new QWidget(container);
+}
+
+void frmBackup::loadPictures() {
+    const std::pair<const char*, QString> pictures[] = {
+        {"Image1", WindowPictures::Banner},
+        {"Image2", WindowPictures::HardDisk},
+        {"Image3", WindowPictures::RemovableDrive},
+    };
+    for (const auto& [name, resource] : pictures)
+        qobject_cast<QLabel*>(control(QString::fromLatin1(name)))->setPixmap(QPixmap(resource));
 }
 
 void frmBackup::applyDesignFont(QWidget* widget, const ControlDesign& design) {
@@ -370,7 +386,12 @@ void frmBackup::FormBranchNames() {
     state_.HistoryIntervalDays = BranchNames::HistoryIntervalDays(state_.BranchType);
 }
 
-void frmBackup::ListTargetDrives() {}
+void frmBackup::ListTargetDrives() {
+    const DriveList drives(platform_.disks->query(), state_.RememberedDrive);
+    for (const DriveRow& row : drives.rows())
+        pending_.attempt([&] { orvLog1_->Add(row.text, row.image, row.tag); });
+    pending_.attempt([&] { orvLog1_->setListIndex(drives.selectedPosition()); });
+}
 
 void frmBackup::centreOnScreen() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -59,6 +59,7 @@ public:
 
 private:
     void buildControls();
+    void loadPictures();
     QWidget* createControl(const ControlDesign& design, QWidget* container);
     void placeControl(const QString& name, int left, int top, int width, int height);
     void applyDesignFont(QWidget* widget, const ControlDesign& design);

@@ -1,7 +1,10 @@
+#include "app/FontMapping.h"
 #include "app/QtMessageBoxes.h"
 #include "app/frmBackup.h"
 #include "platform/Platform.h"
+#include "platform/disks/LinuxLogicalDisks.h"
 #include "platform/messages/MessageLog.h"
+#include "platform/odbc/OdbcDatabaseProvider.h"
 #include "platform/process/LinuxProcessServices.h"
 #include "platform/registry/IniRegistryStore.h"
 
@@ -20,6 +23,7 @@ Platform makePlatform(const QApplication& app) {
         app.arguments().mid(1), QCoreApplication::applicationDirPath(),
         QCoreApplication::applicationName(),
         ProgramVersion{TAVOR_VERSION_MAJOR, TAVOR_VERSION_MINOR, TAVOR_VERSION_REVISION});
+    platform.disks = std::make_shared<LinuxLogicalDisks>(platform.registry);
     const QString messageLog = qEnvironmentVariable("ORV_MESSAGE_LOG");
     if (messageLog.isEmpty())
         platform.messages = std::make_shared<QtMessageBoxes>();
@@ -34,6 +38,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("TavorBackup"));
     QApplication::setLayoutDirection(Qt::RightToLeft);
+    FontMapping::install();
 
     // Standard dialog buttons in Arabic.
     QTranslator qtTranslator;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/database/DatabaseConnection.h"
+#include "platform/disks/LogicalDisks.h"
 #include "platform/messages/MessageBoxes.h"
 #include "platform/process/ProcessServices.h"
 #include "platform/registry/RegistryStore.h"
@@ -16,6 +17,7 @@ struct Platform {
     std::shared_ptr<ProcessServices> process;
     std::shared_ptr<MessageBoxes> messages;
     std::shared_ptr<DatabaseProvider> database;
+    std::shared_ptr<LogicalDisks> disks;
 };
 
 } // namespace tavor

@@ -1,6 +1,8 @@
 #include "app/frmBackup.h"
 #include "controls/orvlog/ORVLog.h"
+#include "platform/disks/LinuxLogicalDisks.h"
 #include "support/FakeDatabase.h"
+#include "support/FakeLogicalDisks.h"
 #include "support/FakeProcessServices.h"
 #include "support/MemoryRegistryStore.h"
 #include "support/RecordingMessageBoxes.h"
@@ -35,6 +37,7 @@ protected:
         platform.process = process;
         platform.messages = messages;
         platform.database = database;
+        platform.disks = disks;
     }
 
     // Runs start-up; returns the exit status when the program ended, -1 when it went on.
@@ -68,6 +71,7 @@ protected:
     std::shared_ptr<FakeProcessServices> process = std::make_shared<FakeProcessServices>();
     std::shared_ptr<RecordingMessageBoxes> messages = std::make_shared<RecordingMessageBoxes>();
     std::shared_ptr<FakeDatabaseProvider> database = std::make_shared<FakeDatabaseProvider>();
+    std::shared_ptr<FakeLogicalDisks> disks = std::make_shared<FakeLogicalDisks>();
     Platform platform;
 };
 
@@ -274,4 +278,43 @@ TEST_F(FormLoad, StateDumpShowsStateButNoSecrets) {
     ASSERT_FALSE(password.isEmpty());
     EXPECT_FALSE(bytes.contains(password.toUtf8()));
     EXPECT_FALSE(bytes.contains("MediaPassword"));
+}
+
+// Folders registered as extra drives follow the mounted volumes; the drive the
+// last backup used is selected again, and an unknown one falls back to the first.
+TEST_F(FormLoad, ExtraDrivesListedAfterVolumesAndRememberedOneSelected) {
+    QTemporaryDir usb;
+    QTemporaryDir hdd;
+    const QString drives = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Tavor\\Drives");
+    registry->setValue(drives, usb.path(), QStringLiteral("2"));
+    registry->setValue(drives, hdd.path(), QStringLiteral("3"));
+    registry->setValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor\\Backup"),
+                       QStringLiteral("Drive"), usb.path());
+    QTemporaryDir noMounts;
+    platform.disks = std::make_shared<LinuxLogicalDisks>(
+        registry, noMounts.filePath(QStringLiteral("missing-mountinfo")), noMounts.path());
+    linkBranch();
+    frmBackup window(platform);
+    load(window);
+    ORVLog* list = window.ORVLog1();
+    ASSERT_EQ(list->ListCount(), 2);
+    const QString marks = QString(QChar(0x200E)) + QChar(0x200F) + QStringLiteral("    ");
+    EXPECT_EQ(list->List(0), QStringLiteral("   USB   ") + usb.path() + QLatin1Char(' ') + marks);
+    EXPECT_EQ(list->GetImage(0), 101);
+    EXPECT_EQ(list->GetTag(0), usb.path());
+    EXPECT_EQ(list->List(1), QStringLiteral("   HDD   ") + hdd.path() + QLatin1Char(' ') + marks);
+    EXPECT_EQ(list->GetImage(1), 100);
+    EXPECT_EQ(list->ListIndex(), 0);
+
+    registry->setValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor\\Backup"),
+                       QStringLiteral("Drive"), hdd.path());
+    frmBackup second(platform);
+    load(second);
+    EXPECT_EQ(second.ORVLog1()->ListIndex(), 1);
+
+    registry->setValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor\\Backup"),
+                       QStringLiteral("Drive"), hdd.path().toUpper() + QStringLiteral("X"));
+    frmBackup third(platform);
+    load(third);
+    EXPECT_EQ(third.ORVLog1()->ListIndex(), 0);
 }

@@ -1,5 +1,6 @@
 #include "app/frmBackup.h"
 #include "support/FakeDatabase.h"
+#include "support/FakeLogicalDisks.h"
 #include "support/FakeProcessServices.h"
 #include "support/MemoryRegistryStore.h"
 #include "support/RecordingMessageBoxes.h"
@@ -16,7 +17,8 @@ class WindowLayout : public testing::Test {
 protected:
     void SetUp() override {
         process->folder = QDir::tempPath();
-        platform = {registry, process, messages, database};
+        platform = {registry, process, messages, database, disks};
+        disks->disks = {{QStringLiteral("/"), 3}, {QStringLiteral("/media/usb0"), 2}};
         registry->setValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor"),
                            QStringLiteral("_DBase"), QStringLiteral("TAVOR_07"));
         database->state->answers.insert(
@@ -51,6 +53,7 @@ protected:
     std::shared_ptr<FakeProcessServices> process = std::make_shared<FakeProcessServices>();
     std::shared_ptr<RecordingMessageBoxes> messages = std::make_shared<RecordingMessageBoxes>();
     std::shared_ptr<FakeDatabaseProvider> database = std::make_shared<FakeDatabaseProvider>();
+    std::shared_ptr<FakeLogicalDisks> disks = std::make_shared<FakeLogicalDisks>();
     Platform platform;
 };
 

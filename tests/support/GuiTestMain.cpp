@@ -1,3 +1,5 @@
+#include "app/FontMapping.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -7,5 +9,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    tavor::FontMapping::install();
     return RUN_ALL_TESTS();
 }
