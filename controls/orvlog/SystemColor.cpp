@@ -40,7 +40,8 @@ QColor SystemColor::toColor(quint32 value, const QPalette& palette) {
     if (!isSystem(value))
         return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
     const QPalette::ColorRole role = roleOf(value & 0x7FFFFFFFu);
-    return role == QPalette::NoRole ? QColor(Qt::black) : palette.color(role);
+    // The active group always: a disabled list keeps its colours.
+    return role == QPalette::NoRole ? QColor(Qt::black) : palette.color(QPalette::Active, role);
 }
 
 } // namespace tavor

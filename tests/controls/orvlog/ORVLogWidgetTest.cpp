@@ -209,3 +209,19 @@ TEST(ORVLogWidget, ColourValues) {
     EXPECT_EQ(tavor::SystemColor::toColor(0x00332211, palette), QColor(0x11, 0x22, 0x33));
     EXPECT_EQ(tavor::SystemColor::toColor(0x80000005, palette), palette.color(QPalette::Base));
 }
+
+// The window shows its data-set list disabled: it must look exactly as when enabled.
+TEST(ORVLogWidget, DisabledListKeepsItsColours) {
+    ORVLog list;
+    PropertyBag bag;
+    bag.WriteProperty("ScrollAutoHide", true, false);
+    bag.WriteProperty("Border", false, true);
+    list.ReadProperties(bag);
+    list.setGeometry(0, 0, 200, 60);
+    list.Add("row", 1);
+    list.setBackColor(0x8000000F);
+    list.setListIndex(0);
+    const QImage enabled = list.grab().toImage();
+    list.setEnabled(false);
+    EXPECT_EQ(list.grab().toImage(), enabled);
+}
