@@ -34,7 +34,8 @@ QVariant colourValue(quint32 value) {
 std::optional<quint32> toColourValue(const QVariant& value) {
     bool ok = false;
     const qlonglong number = value.toLongLong(&ok);
-    if (!ok || number < 0 || number > 0xFFFFFFFFll)
+    // A system colour may arrive as a negative 32-bit number.
+    if (!ok || number < -0x80000000ll || number > 0xFFFFFFFFll)
         return std::nullopt;
     return quint32(number);
 }

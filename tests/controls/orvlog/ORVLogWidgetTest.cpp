@@ -99,9 +99,11 @@ TEST(ORVLogProperties, WriteThenReadRoundTrips) {
     original.setBorder(false);
     PropertyBag bag;
     original.WriteProperties(bag);
+    bag.WriteProperty("ForeColor", qint32(0x8000000E), 0); // a system colour as a signed number
     ORVLog copy;
     copy.setGeometry(0, 0, 200, 100);
     copy.ReadProperties(bag);
+    EXPECT_EQ(copy.ForeColor(), 0x8000000Eu);
     EXPECT_EQ(copy.BackColor(), 0x00123456u);
     EXPECT_TRUE(copy.RightToLeft());
     EXPECT_FALSE(copy.AllowFocusChange());
