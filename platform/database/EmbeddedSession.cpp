@@ -139,6 +139,9 @@ EmbeddedSession::EmbeddedSession(const QString& folder, const QString& database)
         throw Error(ErrorNumber::ProviderError,
                     QStringLiteral("The embedded server cannot start a session."));
     }
+    // A double-quoted name that matches no column must be an error, not a string.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_progress_handler(db_, kProgressInstructions, &EmbeddedSession::progress, this);
     if (!database.isEmpty() && !sameName(database, kMaster)) {
         const std::optional<QString> stored = catalog_.storedName(database);
