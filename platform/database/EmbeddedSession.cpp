@@ -133,9 +133,9 @@ struct EmbeddedSession::Query {
 
 EmbeddedSession::EmbeddedSession(const QString& folder, const QString& database)
     : catalog_(folder) {
+    auto closeOnFailure = qScopeGuard([this] { sqlite3_close(db_); });
     if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
         SQLITE_OK) {
-        sqlite3_close(db_);
         throw Error(ErrorNumber::ProviderError,
                     QStringLiteral("The embedded server cannot start a session."));
     }
@@ -146,7 +146,6 @@ EmbeddedSession::EmbeddedSession(const QString& folder, const QString& database)
     if (!database.isEmpty() && !sameName(database, kMaster)) {
         const std::optional<QString> stored = catalog_.storedName(database);
         if (!stored) {
-            sqlite3_close(db_);
             throw Error(SqlError::CannotOpenDatabase,
                         QStringLiteral("Cannot open database \"%1\" requested by the login. The "
                                        "login failed.")
@@ -155,6 +154,7 @@ EmbeddedSession::EmbeddedSession(const QString& folder, const QString& database)
         current_ = *stored;
         attach(current_);
     }
+    closeOnFailure.dismiss();
 }
 
 EmbeddedSession::~EmbeddedSession() {
