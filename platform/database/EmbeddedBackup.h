@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+struct sqlite3;
+
+namespace tavor {
+
+// Writes a full backup of one database of an embedded server: a consistent copy
+// made with SQLite's online backup while other connections may keep writing.
+// The media password is kept in the copy only as a salted SHA-256 hash.
+class EmbeddedBackup {
+public:
+    struct Request {
+        sqlite3* source = nullptr;
+        QString schema;       // the attached schema that holds the database
+        QString databaseName; // as stored, recorded in the copy
+        QString targetFile;
+        bool init = false; // WITH INIT: replace an existing file
+        std::optional<QString> mediaPassword;
+    };
+
+    // Raises tavor::Error on failure, or when expired() turns true before the copy
+    // is complete; an existing target file is then left as it was.
+    static void write(const Request& request, const std::function<bool()>& expired);
+
+    // True when the backup file carries a media password and it is this one.
+    static bool matchesMediaPassword(const QString& backupFile, const QString& password);
+
+    static const char* mediaTable();
+};
+
+} // namespace tavor

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tavor {
+
+// The databases of an embedded server: one SQLite file <folder>/<name>.db per
+// database, names matched without regard to case as the server matches them.
+class EmbeddedCatalog {
+public:
+    explicit EmbeddedCatalog(const QString& folder);
+
+    const QString& folder() const { return folder_; }
+
+    // Names as stored, in the folder's order.
+    QStringList names() const;
+    // The name as stored and its file, when a database of that name exists.
+    std::optional<QString> storedName(const QString& name) const;
+    QString fileOf(const QString& storedName) const;
+
+    // Raise tavor::Error with the server's number when the name exists (create)
+    // or does not (drop), or is not a name a file can carry.
+    void create(const QString& name);
+    void drop(const QString& name);
+
+private:
+    static void checkName(const QString& name);
+
+    QString folder_;
+};
+
+} // namespace tavor

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <optional>
+#include <utility>
+#include <variant>
+
+namespace tavor {
+
+// The parsed forms of the statements the embedded server runs.
+
+// database.schema.object; database and schema are empty when not written.
+struct SqlObjectName {
+    QString database;
+    QString schema;
+    QString object;
+    QString spelling; // as written, for error messages
+};
+
+// A literal of the statement, or the index of a '?' parameter.
+struct SqlValue {
+    QVariant literal;
+    int parameterIndex = -1;
+};
+
+struct SqlCondition {
+    QString column;
+    SqlValue value;
+};
+
+struct SqlSelectItem {
+    bool countAll = false; // COUNT(*)
+    QString column;
+};
+
+struct SqlSelect {
+    QList<SqlSelectItem> items;
+    SqlObjectName from;
+    QList<SqlCondition> where; // joined by AND
+};
+
+struct SqlUpdate {
+    SqlObjectName table;
+    QList<std::pair<QString, SqlValue>> assignments;
+    QList<SqlCondition> where;
+};
+
+struct SqlInsert {
+    SqlObjectName table;
+    QStringList columns;
+    QList<SqlValue> values;          // INSERT ... VALUES
+    std::optional<SqlSelect> source; // INSERT ... SELECT
+};
+
+struct SqlColumnDefinition {
+    QString name;
+    QString type; // lower-case server type name: int, nchar, ntext, ...
+    bool caseInsensitive = false;
+    bool notNull = false;
+};
+
+struct SqlCreateTable {
+    SqlObjectName table;
+    QList<SqlColumnDefinition> columns;
+};
+
+struct SqlCreateDatabase {
+    QString name;
+};
+
+struct SqlDropDatabase {
+    QString name;
+};
+
+struct SqlBackup {
+    QString database;
+    QString disk;
+    bool init = false;
+    std::optional<QString> mediaPassword;
+};
+
+using SqlStatement = std::variant<SqlSelect, SqlUpdate, SqlInsert, SqlCreateTable,
+                                  SqlCreateDatabase, SqlDropDatabase, SqlBackup>;
+
+struct SqlParsedStatement {
+    SqlStatement statement;
+    int parameterCount = 0; // '?' markers, numbered from 0 in reading order
+};
+
+} // namespace tavor
