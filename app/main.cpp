@@ -4,7 +4,8 @@
 #include "platform/Platform.h"
 #include "platform/disks/LinuxLogicalDisks.h"
 #include "platform/messages/MessageLog.h"
-#include "platform/odbc/OdbcDatabaseProvider.h"
+#include "platform/database/RoutingDatabaseProvider.h"
+#include "platform/odbc/OdbcConnection.h"
 #include "platform/process/LinuxProcessServices.h"
 #include "platform/registry/IniRegistryStore.h"
 
@@ -23,6 +24,9 @@ Platform makePlatform(const QApplication& app) {
         app.arguments().mid(1), QCoreApplication::applicationDirPath(),
         QCoreApplication::applicationName(),
         ProgramVersion{TAVOR_VERSION_MAJOR, TAVOR_VERSION_MINOR, TAVOR_VERSION_REVISION});
+    // "embedded:<folder>" servers run in process; every other name is SQL Server over ODBC.
+    platform.database = std::make_shared<RoutingDatabaseProvider>(
+        [] { return std::make_unique<OdbcConnection>(); });
     platform.disks = std::make_shared<LinuxLogicalDisks>(platform.registry);
     const QString messageLog = qEnvironmentVariable("ORV_MESSAGE_LOG");
     if (messageLog.isEmpty())
