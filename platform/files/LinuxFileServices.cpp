@@ -13,7 +13,9 @@ namespace tavor {
 
 namespace {
 
-constexpr std::size_t CopyChunkBytes = std::size_t(1) << 30;
+// Copied in chunks whose writeback starts as soon as each is done, so that the disk
+// works while the next chunk is copied and the final flush has little left to do.
+constexpr std::size_t CopyChunkBytes = std::size_t(64) << 20;
 constexpr std::size_t ReadBufferBytes = std::size_t(1) << 20;
 
 // Errors with which copy_file_range says it cannot copy between these files at all;
@@ -74,6 +76,7 @@ void LinuxFileServices::copyContents(const SourceFile& source, ReplacementFile& 
         if (copied == 0) {
             throw sourceChanged(source.path());
         }
+        calls_.startWriteback(copy.fd(), outOffset - copied, copied);
     }
 }
 

@@ -39,6 +39,10 @@ int SystemCalls::futimens(int fd, const struct timespec times[2]) {
     return ::futimens(fd, times);
 }
 
+int SystemCalls::startWriteback(int fd, off_t offset, off_t count) {
+    return ::sync_file_range(fd, offset, count, SYNC_FILE_RANGE_WRITE);
+}
+
 int SystemCalls::fsync(int fd) {
     return ::fsync(fd);
 }

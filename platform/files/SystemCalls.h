@@ -20,6 +20,8 @@ public:
     virtual ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset);
     virtual ssize_t copyFileRange(int in, off_t* inOffset, int out, off_t* outOffset, size_t count);
     virtual int futimens(int fd, const struct timespec times[2]);
+    // Starts writing a range of a file to disk without waiting (sync_file_range).
+    virtual int startWriteback(int fd, off_t offset, off_t count);
     virtual int fsync(int fd);
     virtual int rename(const char* from, const char* to);
     virtual int unlink(const char* path);
