@@ -53,8 +53,7 @@ std::span<const std::uint8_t> ParallelBlockEncoder::next() {
     changed_.wait(lock, [&] { return slot.ready || failure_ != 0; });
     if (!slot.ready) {
         if (failure_ == SourceCameUpShort) {
-            throw Error(ErrorNumber::DeviceIOError,
-                        QStringLiteral("'%1' changed while it was being read").arg(source_.path()));
+            throw source_.changedError();
         }
         throw systemError(failure_, QStringLiteral("Cannot read"), source_.path());
     }

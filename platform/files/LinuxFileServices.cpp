@@ -25,11 +25,6 @@ bool kernelCannotCopy(int errorCode) {
            errorCode == EINVAL;
 }
 
-Error sourceChanged(const QString& path) {
-    return Error(ErrorNumber::DeviceIOError,
-                 QStringLiteral("'%1' changed while it was being read").arg(path));
-}
-
 } // namespace
 
 LinuxFileServices::LinuxFileServices(SystemCalls& calls) : calls_(calls) {}
@@ -74,7 +69,7 @@ void LinuxFileServices::copyContents(const SourceFile& source, ReplacementFile& 
             throw systemError(errno, QStringLiteral("Cannot copy to"), copy.target());
         }
         if (copied == 0) {
-            throw sourceChanged(source.path());
+            throw source.changedError();
         }
         calls_.startWriteback(copy.fd(), outOffset - copied, copied);
     }
@@ -94,7 +89,7 @@ void LinuxFileServices::copyByReading(const SourceFile& source, ReplacementFile&
             throw systemError(errno, QStringLiteral("Cannot read"), source.path());
         }
         if (got == 0) {
-            throw sourceChanged(source.path());
+            throw source.changedError();
         }
         copy.append(buffer.data(), static_cast<std::size_t>(got));
         offset += got;

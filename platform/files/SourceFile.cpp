@@ -40,9 +40,13 @@ void SourceFile::checkUnchanged() const {
     }
     if (status.st_size != size_ || status.st_mtim.tv_sec != modified_.tv_sec ||
         status.st_mtim.tv_nsec != modified_.tv_nsec) {
-        throw Error(ErrorNumber::DeviceIOError,
-                    QStringLiteral("'%1' changed while it was being read").arg(path_));
+        throw changedError();
     }
+}
+
+Error SourceFile::changedError() const {
+    return Error(ErrorNumber::DeviceIOError,
+                 QStringLiteral("'%1' changed while it was being read").arg(path_));
 }
 
 } // namespace tavor

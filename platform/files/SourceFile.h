@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Error.h"
 #include "platform/files/SystemCalls.h"
 
 #include <QString>
@@ -28,6 +29,8 @@ public:
     // Raises an error when the file's size or modification time is no longer what
     // it was when opened.
     void checkUnchanged() const;
+    // The error for a file that changed while it was read.
+    Error changedError() const;
 
 private:
     QString path_;

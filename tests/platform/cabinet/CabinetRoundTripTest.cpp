@@ -88,15 +88,6 @@ TEST_F(CabinetRoundTrip, ArabicNameIsStoredAsFlaggedUtf8) {
     EXPECT_TRUE(contents.attributes & MSCAB_ATTRIB_UTF_NAME);
 }
 
-TEST_F(CabinetRoundTrip, AsciiNameIsNotFlaggedUtf8) {
-    const QString source = path(QStringLiteral("BR_SG.bak"));
-    writeFile(source, "x");
-    packAndReadBack(source, "x");
-    const MspackContents contents =
-        readWithMspack(path(QStringLiteral("out.cab")), path(QStringLiteral("back")));
-    EXPECT_FALSE(contents.attributes & MSCAB_ATTRIB_UTF_NAME);
-}
-
 // The entry carries the source's own modification time (to the two seconds the
 // format can hold), not the time of packing.
 TEST_F(CabinetRoundTrip, EntryKeepsTheSourceDateAndTime) {
