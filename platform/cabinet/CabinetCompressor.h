@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/cabinet/CabinetFileList.h"
+
+#include <QString>
+#include <functional>
+
+namespace tavor {
+
+// The cabinet compressor as the window drives it: set the cabinet file, add the
+// source to the file list, compress. compress() returns only when the cabinet is
+// complete, or raises tavor::Error(number, description); while it works it calls
+// the progress handler on the caller's thread with whole percentages 0 to 100,
+// each at most once and in order, 100 last. The handler may run pending window
+// events. A test double implements compress() alone.
+class CabinetCompressor {
+public:
+    using ProgressHandler = std::function<void(int percent)>;
+
+    virtual ~CabinetCompressor() = default;
+
+    void setCabinetFile(const QString& path) { cabinetFile_ = path; }
+    const QString& cabinetFile() const { return cabinetFile_; }
+
+    CabinetFileList& fileList() { return fileList_; }
+    const CabinetFileList& fileList() const { return fileList_; }
+
+    void setProgressHandler(ProgressHandler handler) { progress_ = std::move(handler); }
+
+    // Packs the listed files into the cabinet file; the list is empty afterwards,
+    // whether or not it succeeded.
+    virtual void compress() = 0;
+
+protected:
+    const ProgressHandler& progressHandler() const { return progress_; }
+
+private:
+    QString cabinetFile_;
+    CabinetFileList fileList_;
+    ProgressHandler progress_;
+};
+
+} // namespace tavor

@@ -1,0 +1,114 @@
+#include "platform/cabinet/CabinetWriter.h"
+
+#include "platform/Error.h"
+#include "platform/cabinet/CabinetFormat.h"
+#include "platform/cabinet/ParallelBlockEncoder.h"
+#include "platform/files/ReplacementFile.h"
+#include "platform/files/SourceFile.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+namespace tavor {
+
+namespace {
+
+// Blocks are gathered into writes of about this size.
+constexpr std::size_t OutputBufferBytes = std::size_t(1) << 20;
+
+void refuseOversized(const SourceFile& source) {
+    if (source.size() > cabinet::MaxFolderBytes) {
+        const QLocale c = QLocale::c();
+        throw Error(ErrorNumber::InvalidProcedureCall,
+                    QStringLiteral("'%1' has %2 bytes; a cabinet holds at most %3")
+                        .arg(source.path(), c.toString(source.size()),
+                             c.toString(cabinet::MaxFolderBytes)));
+    }
+}
+
+cabinet::Entry entryFor(const SourceFile& source, const QString& name) {
+    cabinet::Entry entry;
+    entry.name = name.toUtf8();
+    entry.size = std::uint32_t(source.size());
+    entry.dosDate = cabinet::dosDate(source.modified().tv_sec);
+    entry.dosTime = cabinet::dosTime(source.modified().tv_sec);
+    return entry;
+}
+
+// Tells each whole percentage at most once, in order.
+class PercentReporter {
+public:
+    explicit PercentReporter(const CabinetWriter::Progress& progress) : progress_(progress) {}
+
+    void reach(int percent) {
+        if (percent > last_ && progress_) {
+            last_ = percent;
+            progress_(percent);
+        }
+    }
+
+private:
+    const CabinetWriter::Progress& progress_;
+    int last_ = -1;
+};
+
+// Writes the blocks after the header, then the cabinet's total size into the header.
+void writeBlocks(ParallelBlockEncoder& blocks, ReplacementFile& output, std::int64_t headerSize,
+                 PercentReporter& percent) {
+    std::vector<std::uint8_t> buffer;
+    buffer.reserve(OutputBufferBytes + 2 * cabinet::BlockSize);
+    std::int64_t total = headerSize;
+    const std::uint32_t count = blocks.blockCount();
+    for (std::uint32_t block = 0; block < count; ++block) {
+        const std::span<const std::uint8_t> bytes = blocks.next();
+        buffer.insert(buffer.end(), bytes.begin(), bytes.end());
+        if (buffer.size() >= OutputBufferBytes) {
+            output.append(buffer.data(), buffer.size());
+            total += std::int64_t(buffer.size());
+            buffer.clear();
+        }
+        // 100 is kept for the cabinet in place.
+        percent.reach(std::min(99, int(std::int64_t(block + 1) * 100 / count)));
+    }
+    output.append(buffer.data(), buffer.size());
+    total += std::int64_t(buffer.size());
+    std::uint8_t size[4];
+    for (int i = 0; i < 4; ++i) {
+        size[i] = std::uint8_t(std::uint64_t(total) >> (8 * i));
+    }
+    output.overwrite(size, sizeof size, cabinet::CabinetSizeOffset);
+}
+
+} // namespace
+
+CabinetWriter::CabinetWriter(SystemCalls& calls, CabinetWriterOptions options)
+    : calls_(calls), options_(options) {}
+
+void CabinetWriter::write(const QString& cabinet, const QString& source, const QString& entryName,
+                          const Progress& progress) {
+    const SourceFile input(source, calls_);
+    refuseOversized(input);
+    PercentReporter percent(progress);
+    percent.reach(0);
+
+    ReplacementFile output(cabinet, calls_);
+    ParallelBlockEncoder blocks(input, calls_, threadCount(), options_.level);
+    const QByteArray header =
+        cabinet::headerBytes(entryFor(input, entryName), std::uint16_t(blocks.blockCount()));
+    output.append(header.constData(), std::size_t(header.size()));
+    writeBlocks(blocks, output, header.size(), percent);
+    input.checkUnchanged();
+    output.commit();
+    percent.reach(100);
+}
+
+int CabinetWriter::threadCount() const {
+    if (options_.threads > 0) {
+        return options_.threads;
+    }
+    return int(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+} // namespace tavor

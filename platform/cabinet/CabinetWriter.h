@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/files/SystemCalls.h"
+
+#include <QString>
+#include <functional>
+
+namespace tavor {
+
+struct CabinetWriterOptions {
+    // Encoding threads; 0 takes one per core.
+    int threads = 0;
+    // Deflate level of every block (libdeflate, 1 to 12).
+    int level = 6;
+};
+
+// Writes a cabinet holding one file, MSZIP-compressed, with each 32 KiB block
+// deflated on its own on all cores. The cabinet is built beside its target and
+// takes the target's name only when complete and flushed; on failure an older
+// cabinet there is left as it was. Failures raise tavor::Error.
+class CabinetWriter {
+public:
+    using Progress = std::function<void(int percent)>;
+
+    explicit CabinetWriter(SystemCalls& calls = SystemCalls::host(),
+                           CabinetWriterOptions options = {});
+
+    // Packs source into cabinet under the entry name entryName (UTF-8 when not
+    // ASCII). progress is called on this thread with whole percentages from 0 to
+    // 100, each at most once and in order; 100 comes once the cabinet is in place.
+    // A source the format cannot hold is refused before anything is written.
+    void write(const QString& cabinet, const QString& source, const QString& entryName,
+               const Progress& progress);
+
+private:
+    int threadCount() const;
+
+    SystemCalls& calls_;
+    CabinetWriterOptions options_;
+};
+
+} // namespace tavor

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/files/FileServices.h"
+#include "platform/files/SystemCalls.h"
+
+namespace tavor {
+
+class ReplacementFile;
+class SourceFile;
+
+// File services on the host: stat for sizes, copy_file_range for copies (with a
+// read/write loop where the kernel cannot copy between the two file systems).
+class LinuxFileServices : public FileServices {
+public:
+    explicit LinuxFileServices(SystemCalls& calls = SystemCalls::host());
+
+    std::optional<qint64> fileSize(const QString& path) const override;
+    void copyFile(const QString& source, const QString& target) override;
+
+private:
+    void copyContents(const SourceFile& source, ReplacementFile& copy);
+    void copyByReading(const SourceFile& source, ReplacementFile& copy);
+    void checkCopiedSize(const SourceFile& source, ReplacementFile& copy);
+
+    SystemCalls& calls_;
+};
+
+} // namespace tavor

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/files/SystemCalls.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstddef>
+
+namespace tavor {
+
+// A new file written under a temporary name beside its target and put in place
+// only when it is complete and flushed. Until commit() the target, and any older
+// file under its name, is untouched; a replacement that is never committed removes
+// its temporary file. Failures raise tavor::Error.
+class ReplacementFile {
+public:
+    ReplacementFile(const QString& target, SystemCalls& calls, mode_t mode = 0666);
+    ~ReplacementFile();
+
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    int fd() const { return fd_; }
+    const QString& target() const { return target_; }
+
+    // Appends all bytes at the file's current offset.
+    void append(const void* data, std::size_t size);
+    // Overwrites bytes already written (a header patched at the end).
+    void overwrite(const void* data, std::size_t size, off_t offset);
+    // Flushes the file, renames it over the target and flushes the folder.
+    void commit();
+
+private:
+    void createTemporary(mode_t mode);
+    void flushFolder();
+    void discard();
+
+    QString target_;
+    QByteArray targetName_;
+    QByteArray temporaryName_;
+    SystemCalls& calls_;
+    int fd_ = -1;
+    bool committed_ = false;
+};
+
+} // namespace tavor

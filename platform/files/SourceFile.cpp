@@ -1,0 +1,52 @@
+#include "platform/files/SourceFile.h"
+
+#include "platform/files/SystemError.h"
+
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+
+namespace tavor {
+
+SourceFile::SourceFile(const QString& path, SystemCalls& calls) : path_(path), calls_(calls) {
+    fd_ = calls_.open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC, 0);
+    if (fd_ < 0) {
+        throw systemError(errno, QStringLiteral("Cannot open"), path_);
+    }
+    struct stat status {};
+    if (calls_.fstat(fd_, &status) != 0) {
+        const int failure = errno;
+        calls_.close(fd_);
+        throw systemError(failure, QStringLiteral("Cannot read the size of"), path_);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        calls_.close(fd_);
+        throw Error(ErrorNumber::FileNotFound,
+                    QStringLiteral("'%1' is not a regular file").arg(path_));
+    }
+    size_ = status.st_size;
+    modified_ = status.st_mtim;
+    permissions_ = status.st_mode & 07777;
+}
+
+SourceFile::~SourceFile() {
+    calls_.close(fd_);
+}
+
+void SourceFile::checkUnchanged() const {
+    struct stat status {};
+    if (calls_.fstat(fd_, &status) != 0) {
+        throw systemError(errno, QStringLiteral("Cannot read the size of"), path_);
+    }
+    if (status.st_size != size_ || status.st_mtim.tv_sec != modified_.tv_sec ||
+        status.st_mtim.tv_nsec != modified_.tv_nsec) {
+        throw changedError();
+    }
+}
+
+Error SourceFile::changedError() const {
+    return Error(ErrorNumber::DeviceIOError,
+                 QStringLiteral("'%1' changed while it was being read").arg(path_));
+}
+
+} // namespace tavor

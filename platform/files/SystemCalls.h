@@ -1,0 +1,33 @@
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+namespace tavor {
+
+// The POSIX file calls made by the writers of cabinets and copies, behind one seam
+// so that tests can make any of them fail. Each returns what the system call
+// returns and leaves errno set on failure. Calls may come from several threads.
+class SystemCalls {
+public:
+    virtual ~SystemCalls() = default;
+
+    virtual int open(const char* path, int flags, mode_t mode);
+    virtual int close(int fd);
+    virtual int fstat(int fd, struct stat* status);
+    virtual ssize_t pread(int fd, void* buffer, size_t count, off_t offset);
+    virtual ssize_t write(int fd, const void* buffer, size_t count);
+    virtual ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset);
+    virtual ssize_t copyFileRange(int in, off_t* inOffset, int out, off_t* outOffset, size_t count);
+    virtual int futimens(int fd, const struct timespec times[2]);
+    // Starts writing a range of a file to disk without waiting (sync_file_range).
+    virtual int startWriteback(int fd, off_t offset, off_t count);
+    virtual int fsync(int fd);
+    virtual int rename(const char* from, const char* to);
+    virtual int unlink(const char* path);
+
+    // The calls as the host makes them.
+    static SystemCalls& host();
+};
+
+} // namespace tavor
