@@ -96,6 +96,11 @@ void frmBackup::buildControls() {
         if (design.tabIndex < 0)
             widget->setFocusPolicy(Qt::NoFocus);
     }
+    // The first control of the design lies on top of those after it in its container.
+    const QList<ControlDesign>& designs = FormDesign::controls();
+    for (auto it = designs.crbegin(); it != designs.crend(); ++it)
+        controls_.value(it->name)->raise();
+
     QList<const ControlDesign*> byTab;
     for (const ControlDesign& design : FormDesign::controls()) {
         if (design.tabIndex >= 0)

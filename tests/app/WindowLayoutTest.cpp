@@ -95,3 +95,18 @@ TEST_F(WindowLayout, RightToLeftDoesNotMirrorGeometry) {
     EXPECT_EQ(window.control(QStringLiteral("Image1"))->x(), 5925 / 15);
     EXPECT_EQ(window.control(QStringLiteral("Picture1"))->x(), -1);
 }
+
+// The data-set list, once shown, must cover the wait notice beneath it, and the
+// busy panel must lie in front of the progress bar.
+TEST_F(WindowLayout, DesignOrderDecidesStackingAndBusyPanelIsInFront) {
+    frmBackup window(platform);
+    window.Load();
+    QWidget* panel = window.control(QStringLiteral("Picture2"));
+    const QObjectList& stack = panel->children(); // bottom first
+    const auto position = [&](const char* name) {
+        return stack.indexOf(window.control(QString::fromLatin1(name)));
+    };
+    EXPECT_GT(position("ORVLog2"), position("Label2"));
+    EXPECT_GT(position("Picture1"), position("ORVProgressXP1"));
+    EXPECT_EQ(stack.last(), window.control(QStringLiteral("Picture1")));
+}
