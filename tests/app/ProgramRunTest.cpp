@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -17,7 +18,10 @@ struct RunResult {
 };
 
 // Runs the built program unattended, as an operator's machine would start it.
-RunResult runProgram(const QString& registryDir, const QStringList& arguments, int timeoutMs) {
+// The program stays open once start-up has shown its window; with
+// waitForWindow it is ended as soon as its start-up snapshot has been written.
+RunResult runProgram(const QString& registryDir, const QStringList& arguments, int timeoutMs,
+                     bool waitForWindow = false) {
     QTemporaryDir out;
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -28,13 +32,22 @@ RunResult runProgram(const QString& registryDir, const QStringList& arguments, i
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"), arguments);
     RunResult result;
+    if (waitForWindow) {
+        QElapsedTimer clock;
+        clock.start();
+        const QString dumpPath = out.filePath(QStringLiteral("state.json"));
+        while (!QFileInfo(dumpPath).size() && clock.elapsed() < timeoutMs &&
+               program.state() != QProcess::NotRunning)
+            program.waitForFinished(100);
+        program.terminate();
+    }
     result.finished = program.waitForFinished(timeoutMs);
     if (!result.finished) {
         program.kill();
         program.waitForFinished();
         return result;
     }
-    result.exitCode = program.exitCode();
+    result.exitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
     QFile log(out.filePath(QStringLiteral("messages.jsonl")));
     if (log.open(QIODevice::ReadOnly)) {
         for (const QByteArray& line : log.readAll().split('\n')) {
@@ -77,4 +90,118 @@ TEST(ProgramRun, MaintenanceSwitchFromArguments) {
     const QJsonObject state = run.dump.value(QStringLiteral("state")).toObject();
     EXPECT_EQ(state.value(QStringLiteral("CommandLine")).toString(), QStringLiteral("/M"));
     EXPECT_EQ(run.dump.value(QStringLiteral("height")).toInt(), 7350);
+}
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A branch made with nothing but the sqlite3 tool and two registry values.
+void seedBranch(const QString& folder, const QString& database, const QString& systemValues) {
+    QProcess sqlite;
+    sqlite.start(QStringLiteral("sqlite3"),
+                 {folder + QStringLiteral("/server/") + database + QStringLiteral(".db")});
+    ASSERT_TRUE(sqlite.waitForStarted());
+    sqlite.write("CREATE TABLE ORV_System_Values(SV_Name TEXT, SV_Value TEXT);\n");
+    sqlite.write(systemValues.toUtf8());
+    sqlite.closeWriteChannel();
+    ASSERT_TRUE(sqlite.waitForFinished());
+    ASSERT_EQ(sqlite.exitCode(), 0) << sqlite.readAllStandardError().toStdString();
+    writeFile(folder + QStringLiteral("/registry/HKEY_CURRENT_USER.ini"),
+              "[Software\\ORV\\Tavor]\n_Server=embedded:" + folder.toUtf8() +
+                  "/server\n_DBase=" + database.toUtf8() + "\n");
+}
+
+QString insertValue(const char* name, const QString& value) {
+    return QStringLiteral("INSERT INTO ORV_System_Values VALUES('%1', '%2');\n")
+        .arg(QString::fromLatin1(name), value);
+}
+
+} // namespace
+
+// Start-up on a linked branch: the window is shown with the bank's title and
+// connection line, and every derived name is formed from the trimmed values.
+TEST(ProgramRun, LinkedBranchShowsWindowWithDerivedNames) {
+    QTemporaryDir branch;
+    const QString root = branch.path();
+    QDir().mkpath(root + QStringLiteral("/server"));
+    const QString fina = root + QStringLiteral("/fina/F0012007/F0012007.mdb");
+    writeFile(fina, "mdb");
+    seedBranch(root, QStringLiteral("TAVOR_07"),
+               insertValue("Sys_BankName", QStringLiteral("  مصرف الأمان  ")) +
+                   insertValue("Sys_BranchName", QStringLiteral("نابلس")) +
+                   insertValue("Sys_BranchType", QStringLiteral("فرع")) +
+                   insertValue("Sys_BranchNum", QStringLiteral(" 1 ")) +
+                   insertValue("Sys_BusinessDate_Prev", QStringLiteral("2026-12-07")) +
+                   insertValue("Sys_Backup_Path", root + QStringLiteral("/backup")) +
+                   insertValue("Sys_Fina_Path", root + QStringLiteral("/fina")));
+    const RunResult run = runProgram(root + QStringLiteral("/registry"), {}, 20000, true);
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(run.messages.isEmpty());
+    ASSERT_FALSE(run.dump.isEmpty());
+    EXPECT_TRUE(run.dump.value(QStringLiteral("visible")).toBool());
+    EXPECT_EQ(run.dump.value(QStringLiteral("title")).toString(),
+              QStringLiteral("TavorBackup 1.0.0"));
+    const QJsonObject controls = run.dump.value(QStringLiteral("controls")).toObject();
+    const auto text = [&](const char* name) {
+        return controls.value(QString::fromLatin1(name))
+            .toObject()
+            .value(QStringLiteral("text"))
+            .toString();
+    };
+    EXPECT_EQ(text("Label1"), QStringLiteral("مصرف الأمان - فرع نابلس"));
+    EXPECT_EQ(text("Label5"), QStringLiteral("Server = embedded:") + root +
+                                  QStringLiteral("/server           Database = TAVOR_07"));
+    const QJsonObject state = run.dump.value(QStringLiteral("state")).toObject();
+    const auto field = [&](const char* name) {
+        return state.value(QString::fromLatin1(name)).toVariant().toString();
+    };
+    EXPECT_EQ(field("BankName"), QStringLiteral("مصرف الأمان"));
+    EXPECT_EQ(field("PrevBusinessDate"), QStringLiteral("2026-12-07"));
+    EXPECT_EQ(field("SgDatabase"), QStringLiteral("TAVOR_SG"));
+    EXPECT_EQ(field("LcsDatabase"), QStringLiteral("LCS_001"));
+    EXPECT_EQ(field("HsBakFile"), root + QStringLiteral("/backup/TAVOR_HS.bak"));
+    EXPECT_EQ(field("FinaFile"), fina);
+    EXPECT_EQ(field("HistoryIntervalDays"), QStringLiteral("2"));
+}
+
+// A database name without an underscore is upper-cased whole for its prefix;
+// the database itself is found whatever the case of its file.
+TEST(ProgramRun, DatabaseWithoutUnderscoreGivesWholeNamePrefix) {
+    QTemporaryDir branch;
+    const QString root = branch.path();
+    QDir().mkpath(root + QStringLiteral("/server"));
+    seedBranch(root, QStringLiteral("tavor07"),
+               insertValue("Sys_BankName", QStringLiteral("Bank")) +
+                   insertValue("Sys_BranchType", QStringLiteral("xفرع")) +
+                   insertValue("Sys_Backup_Path", QStringLiteral("/b")));
+    const RunResult run = runProgram(root + QStringLiteral("/registry"), {}, 20000, true);
+    ASSERT_TRUE(run.finished);
+    const QJsonObject state = run.dump.value(QStringLiteral("state")).toObject();
+    EXPECT_EQ(state.value(QStringLiteral("SgDatabase")).toString(), QStringLiteral("TAVOR07SG"));
+    EXPECT_EQ(state.value(QStringLiteral("SgBakFile")).toString(),
+              QStringLiteral("/b/TAVOR07SG.bak"));
+    EXPECT_EQ(state.value(QStringLiteral("HistoryIntervalDays")).toInt(), -1);
+}
+
+// A SQL Server that does not answer must not hang start-up: the login time-out
+// ends it with the not-linked warning.
+TEST(ProgramRun, UnansweredServerEndsStartUpWithWarning) {
+    QTemporaryDir registry;
+    writeFile(registry.filePath(QStringLiteral("HKEY_CURRENT_USER.ini")),
+              "[Software\\ORV\\Tavor]\n_Server=127.0.0.1,1\n_DBase=TAVOR_07\n");
+    QElapsedTimer clock;
+    clock.start();
+    const RunResult run = runProgram(registry.path(), {}, 30000);
+    ASSERT_TRUE(run.finished) << "start-up hung on an unanswered server";
+    EXPECT_LT(clock.elapsed(), 30000);
+    ASSERT_EQ(run.messages.size(), 1);
+    EXPECT_EQ(run.messages.front().value(QStringLiteral("icon")).toString(),
+              QStringLiteral("warning"));
+    EXPECT_FALSE(run.dump.value(QStringLiteral("visible")).toBool());
 }
