@@ -2,9 +2,11 @@
 #include "app/QtMessageBoxes.h"
 #include "app/frmBackup.h"
 #include "platform/Platform.h"
-#include "platform/disks/LinuxLogicalDisks.h"
-#include "platform/messages/MessageLog.h"
+#include "platform/cabinet/LinuxCabinetCompressor.h"
 #include "platform/database/RoutingDatabaseProvider.h"
+#include "platform/disks/LinuxLogicalDisks.h"
+#include "platform/files/LinuxFileServices.h"
+#include "platform/messages/MessageLog.h"
 #include "platform/odbc/OdbcConnection.h"
 #include "platform/process/LinuxProcessServices.h"
 #include "platform/registry/IniRegistryStore.h"
@@ -28,6 +30,8 @@ Platform makePlatform(const QApplication& app) {
     platform.database = std::make_shared<RoutingDatabaseProvider>(
         [] { return std::make_unique<OdbcConnection>(); });
     platform.disks = std::make_shared<LinuxLogicalDisks>(platform.registry);
+    platform.files = std::make_shared<LinuxFileServices>();
+    platform.cabinet = std::make_shared<LinuxCabinetCompressor>();
     const QString messageLog = qEnvironmentVariable("ORV_MESSAGE_LOG");
     if (messageLog.isEmpty())
         platform.messages = std::make_shared<QtMessageBoxes>();

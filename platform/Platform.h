@@ -1,7 +1,9 @@
 #pragma once
 
+#include "platform/cabinet/CabinetCompressor.h"
 #include "platform/database/DatabaseConnection.h"
 #include "platform/disks/LogicalDisks.h"
+#include "platform/files/FileServices.h"
 #include "platform/messages/MessageBoxes.h"
 #include "platform/process/ProcessServices.h"
 #include "platform/registry/RegistryStore.h"
@@ -18,6 +20,9 @@ struct Platform {
     std::shared_ptr<MessageBoxes> messages;
     std::shared_ptr<DatabaseProvider> database;
     std::shared_ptr<LogicalDisks> disks;
+    std::shared_ptr<FileServices> files;
+    // The window's one cabinet compressor, kept for the whole run.
+    std::shared_ptr<CabinetCompressor> cabinet;
 };
 
 } // namespace tavor

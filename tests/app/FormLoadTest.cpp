@@ -1,11 +1,6 @@
-#include "app/frmBackup.h"
 #include "controls/orvlog/ORVLog.h"
 #include "platform/disks/LinuxLogicalDisks.h"
-#include "support/FakeDatabase.h"
-#include "support/FakeLogicalDisks.h"
-#include "support/FakeProcessServices.h"
-#include "support/MemoryRegistryStore.h"
-#include "support/RecordingMessageBoxes.h"
+#include "support/WindowFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,56 +18,13 @@ namespace {
 
 const QString kTavorKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor");
 
-QString systemValueQuery(const QString& name) {
-    return QStringLiteral("SELECT SV_Value FROM ORV_System_Values WHERE (SV_Name = '%1')")
-        .arg(name);
-}
-
-class FormLoad : public testing::Test {
+class FormLoad : public WindowFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(programFolder.isValid());
-        process->folder = programFolder.path();
-        platform.registry = registry;
-        platform.process = process;
-        platform.messages = messages;
-        platform.database = database;
-        platform.disks = disks;
-    }
-
-    // Runs start-up; returns the exit status when the program ended, -1 when it went on.
-    int load(frmBackup& window) {
-        try {
-            window.Load();
-        } catch (const ProcessEnded& ended) {
-            return ended.exitCode;
-        }
-        return -1;
-    }
-
-    void linkBranch(const QString& bankName = QStringLiteral("مصرف الأمان")) {
-        registry->setValue(kTavorKey, QStringLiteral("_Server"), QStringLiteral("srv01"));
-        registry->setValue(kTavorKey, QStringLiteral("_DBase"), QStringLiteral("TAVOR_07"));
-        answer(QStringLiteral("Sys_BankName"), bankName);
-    }
-
-    void answer(const QString& name, const QVariant& value) {
-        database->state->answers.insert(systemValueQuery(name), value);
-    }
-
     void writeSettings(const QByteArray& text) {
         QFile file(programFolder.filePath(QStringLiteral("Setting.ini")));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(text);
     }
-
-    QTemporaryDir programFolder;
-    std::shared_ptr<MemoryRegistryStore> registry = std::make_shared<MemoryRegistryStore>();
-    std::shared_ptr<FakeProcessServices> process = std::make_shared<FakeProcessServices>();
-    std::shared_ptr<RecordingMessageBoxes> messages = std::make_shared<RecordingMessageBoxes>();
-    std::shared_ptr<FakeDatabaseProvider> database = std::make_shared<FakeDatabaseProvider>();
-    std::shared_ptr<FakeLogicalDisks> disks = std::make_shared<FakeLogicalDisks>();
-    Platform platform;
 };
 
 } // namespace

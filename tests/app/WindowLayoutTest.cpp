@@ -1,9 +1,4 @@
-#include "app/frmBackup.h"
-#include "support/FakeDatabase.h"
-#include "support/FakeLogicalDisks.h"
-#include "support/FakeProcessServices.h"
-#include "support/MemoryRegistryStore.h"
-#include "support/RecordingMessageBoxes.h"
+#include "support/WindowFixture.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -13,26 +8,14 @@ using namespace tavor;
 
 namespace {
 
-class WindowLayout : public testing::Test {
+class WindowLayout : public WindowFixture {
 protected:
     void SetUp() override {
-        process->folder = QDir::tempPath();
-        platform = {registry, process, messages, database, disks};
+        WindowFixture::SetUp();
         disks->disks = {{QStringLiteral("/"), 3}, {QStringLiteral("/media/usb0"), 2}};
-        registry->setValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor"),
-                           QStringLiteral("_DBase"), QStringLiteral("TAVOR_07"));
-        database->state->answers.insert(
-            QStringLiteral(
-                "SELECT SV_Value FROM ORV_System_Values WHERE (SV_Name = 'Sys_BankName')"),
-            QStringLiteral("مصرف الأمان"));
-        database->state->answers.insert(
-            QStringLiteral(
-                "SELECT SV_Value FROM ORV_System_Values WHERE (SV_Name = 'Sys_BranchName')"),
-            QStringLiteral("الفرع الرئيسي"));
-        database->state->answers.insert(
-            QStringLiteral(
-                "SELECT SV_Value FROM ORV_System_Values WHERE (SV_Name = 'Sys_BranchType')"),
-            QStringLiteral("فرع"));
+        linkBranch();
+        answer(QStringLiteral("Sys_BranchName"), QStringLiteral("الفرع الرئيسي"));
+        answer(QStringLiteral("Sys_BranchType"), QStringLiteral("فرع"));
     }
 
     // The bottom edge, in twips of the window's client area, of a control.
@@ -48,13 +31,6 @@ protected:
         QDir().mkpath(QStringLiteral(TAVOR_BINARY_DIR "/screenshots"));
         EXPECT_TRUE(window.grab().save(QStringLiteral(TAVOR_BINARY_DIR "/screenshots/") + name));
     }
-
-    std::shared_ptr<MemoryRegistryStore> registry = std::make_shared<MemoryRegistryStore>();
-    std::shared_ptr<FakeProcessServices> process = std::make_shared<FakeProcessServices>();
-    std::shared_ptr<RecordingMessageBoxes> messages = std::make_shared<RecordingMessageBoxes>();
-    std::shared_ptr<FakeDatabaseProvider> database = std::make_shared<FakeDatabaseProvider>();
-    std::shared_ptr<FakeLogicalDisks> disks = std::make_shared<FakeLogicalDisks>();
-    Platform platform;
 };
 
 } // namespace
