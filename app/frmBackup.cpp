@@ -17,12 +17,12 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QGuiApplication>
-#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 
@@ -58,8 +58,9 @@ PropertyBag storedPropertiesOf(const QString& name) {
 } // namespace
 
 frmBackup::frmBackup(Platform platform, QWidget* parent)
-    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       platform_(std::move(platform)) {
     setObjectName(QStringLiteral("frmBackup"));
     setWindowTitle(QStringLiteral("Form1"));
