@@ -6,18 +6,9 @@ namespace tavor {
 
 namespace {
 
-Error malformed(const QString& what) {
-    return Error(ErrorNumber::ProviderError,
-                 QStringLiteral("The connection string is not valid: %1.").arg(what));
-}
-
 Error inexpressible(const QString& what) {
     return Error(ErrorNumber::ProviderError,
                  QStringLiteral("The connection string cannot be used: %1.").arg(what));
-}
-
-bool isBlank(QChar c) {
-    return c == u' ' || c == u'\t';
 }
 
 // The driver reads a value up to the next ';' unless it opens with '{'; a braced value runs
@@ -96,110 +87,11 @@ ServerAddress parseDataSource(const QString& dataSource) {
 
 } // namespace
 
-OleDbConnectionString::OleDbConnectionString(const QString& text) {
-    parse(text);
-}
+OleDbConnectionString::OleDbConnectionString(const QString& text)
+    : fields_(ConnectionString::parseStrictly(text)) {}
 
-void OleDbConnectionString::parse(const QString& text) {
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n) {
-        while (i < n && (isBlank(text[i]) || text[i] == u';')) {
-            ++i;
-        }
-        if (i >= n) {
-            break;
-        }
-        // A key runs to the first single '='; "==" stands for an '=' inside the key.
-        QString key;
-        for (;; ++i) {
-            if (i >= n || text[i] == u';') {
-                throw malformed(QStringLiteral("the field \"%1\" has no '='").arg(key.trimmed()));
-            }
-            if (text[i] == u'=') {
-                if (i + 1 < n && text[i + 1] == u'=') {
-                    key += u'=';
-                    ++i;
-                    continue;
-                }
-                ++i;
-                break;
-            }
-            key += text[i];
-        }
-        key = key.trimmed();
-        if (key.isEmpty()) {
-            throw malformed(QStringLiteral("a field has no name"));
-        }
-        while (i < n && isBlank(text[i])) {
-            ++i;
-        }
-        QString value;
-        if (i < n && (text[i] == u'"' || text[i] == u'\'')) {
-            const QChar quote = text[i++];
-            for (;; ++i) {
-                if (i >= n) {
-                    throw malformed(
-                        QStringLiteral("the value of \"%1\" has no closing quote").arg(key));
-                }
-                if (text[i] == quote) {
-                    if (i + 1 < n && text[i + 1] == quote) {
-                        value += quote;
-                        ++i;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                value += text[i];
-            }
-            while (i < n && isBlank(text[i])) {
-                ++i;
-            }
-            if (i < n && text[i] != u';') {
-                throw malformed(
-                    QStringLiteral("the value of \"%1\" goes on after its closing quote").arg(key));
-            }
-        } else {
-            const qsizetype end = text.indexOf(u';', i);
-            value = text.mid(i, end < 0 ? -1 : end - i).trimmed();
-            i = end < 0 ? n : end;
-        }
-        fields_.append({key.toLower(), value});
-    }
-}
-
-QString OleDbConnectionString::value(const QString& key) const {
-    const QString wanted = key.toLower();
-    // As in OLE DB, the last occurrence of a key is the one that counts.
-    for (auto it = fields_.crbegin(); it != fields_.crend(); ++it) {
-        if (it->first == wanted) {
-            return it->second;
-        }
-    }
-    return {};
-}
-
-bool OleDbConnectionString::contains(const QString& key) const {
-    const QString wanted = key.toLower();
-    return std::any_of(fields_.begin(), fields_.end(),
-                       [&](const auto& field) { return field.first == wanted; });
-}
-
-QString OleDbConnectionString::valueOfAny(std::initializer_list<const char*> keys) const {
-    for (auto it = fields_.crbegin(); it != fields_.crend(); ++it) {
-        for (const char* key : keys) {
-            if (it->first == QLatin1String(key)) {
-                return it->second;
-            }
-        }
-    }
-    return {};
-}
-
-bool OleDbConnectionString::containsAny(std::initializer_list<const char*> keys) const {
-    return std::any_of(keys.begin(), keys.end(),
-                       [&](const char* key) { return contains(QLatin1String(key)); });
+QString OleDbConnectionString::valueOfAny(const QStringList& keys) const {
+    return fields_.valueOfAny(keys).value_or(QString());
 }
 
 QString OleDbConnectionString::toOdbc() const {
@@ -209,28 +101,30 @@ QString OleDbConnectionString::toOdbc() const {
         QStringLiteral("user id"),         QStringLiteral("uid"),
         QStringLiteral("initial catalog"), QStringLiteral("database"),
         QStringLiteral("data source"),     QStringLiteral("server")};
-    for (const auto& field : fields_) {
-        if (!understood.contains(field.first)) {
+    for (const QString& key : fields_.keys()) {
+        if (!understood.contains(key.toLower())) {
             throw inexpressible(
-                QStringLiteral("the field \"%1\" is not supported").arg(field.first));
+                QStringLiteral("the field \"%1\" is not supported").arg(key.toLower()));
         }
     }
-    const QString provider = value(QStringLiteral("provider"));
+    const QString provider = fields_.valueOr(QStringLiteral("Provider"));
     if (!provider.isEmpty() &&
         !provider.startsWith(QStringLiteral("SQLOLEDB"), Qt::CaseInsensitive)) {
         throw inexpressible(
             QStringLiteral("the provider \"%1\" is not SQL Server's").arg(provider));
     }
 
-    const QString dataSource = valueOfAny({"data source", "server"});
-    const QString database = valueOfAny({"initial catalog", "database"});
-    const QString user = valueOfAny({"user id", "uid"});
-    const QString password = valueOfAny({"password", "pwd"});
+    const QString dataSource =
+        valueOfAny({QStringLiteral("Data Source"), QStringLiteral("Server")});
+    const QString database =
+        valueOfAny({QStringLiteral("Initial Catalog"), QStringLiteral("Database")});
+    const QString user = valueOfAny({QStringLiteral("User ID"), QStringLiteral("UID")});
+    const QString password = valueOfAny({QStringLiteral("Password"), QStringLiteral("PWD")});
     refuseNul(dataSource, QStringLiteral("Data Source"));
     refuseNul(database, QStringLiteral("Initial Catalog"));
     refuseNul(user, QStringLiteral("User ID"));
     refuseNul(password, QStringLiteral("Password"));
-    if (!containsAny({"data source", "server"}) || dataSource.trimmed().isEmpty()) {
+    if (dataSource.trimmed().isEmpty()) {
         throw inexpressible(QStringLiteral("Data Source names no server"));
     }
 

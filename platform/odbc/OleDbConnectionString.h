@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QList>
-#include <QPair>
+#include "platform/database/ConnectionString.h"
+
 #include <QString>
 
 namespace tavor {
@@ -15,20 +15,15 @@ class OleDbConnectionString {
 public:
     explicit OleDbConnectionString(const QString& text);
 
-    // The value of a field, keys compared without regard to case; empty when absent.
-    QString value(const QString& key) const;
-    bool contains(const QString& key) const;
-
     // "Driver={FreeTDS};Server=...;Port=...;Database=...;UID=...;PWD=...;TDS_Version=7.4;
     // ClientCharset=UTF-8", values braced where they need it.
     QString toOdbc() const;
 
 private:
-    void parse(const QString& text);
-    QString valueOfAny(std::initializer_list<const char*> keys) const;
-    bool containsAny(std::initializer_list<const char*> keys) const;
+    // Empty when none of the keys is given.
+    QString valueOfAny(const QStringList& keys) const;
 
-    QList<QPair<QString, QString>> fields_; // keys lower-cased, in the order given
+    ConnectionString fields_;
 };
 
 } // namespace tavor

@@ -1,6 +1,5 @@
 #include "EmbeddedServerFixture.h"
 
-#include "platform/database/ConnectionString.h"
 #include "platform/database/RoutingDatabaseProvider.h"
 #include "platform/database/SqlErrors.h"
 
@@ -77,19 +76,4 @@ TEST_F(RoutingDatabaseProviderTest, WithoutServerAdapterAServerSourceFails) {
     EXPECT_EQ(errorOf([&] { db->open(QStringLiteral("Data Source=server1")); }),
               tavor::ErrorNumber::ProviderError);
     EXPECT_FALSE(db->isOpen());
-}
-
-// Values holding ';' or quotes survive a round trip through a connection string.
-TEST(ConnectionString, QuotesValuesThatNeedIt) {
-    const QString cs = QStringList{tavor::ConnectionString::field("Password", "a;b\"c"),
-                                   tavor::ConnectionString::field("User ID", " sa"),
-                                   tavor::ConnectionString::field("Data Source", "embedded:/x")}
-                           .join(QLatin1Char(';'));
-    const auto parsed = tavor::ConnectionString::parse(cs);
-    EXPECT_EQ(parsed.valueOr("password"), QStringLiteral("a;b\"c"));
-    EXPECT_EQ(parsed.valueOr("USER ID"), QStringLiteral(" sa"));
-    EXPECT_EQ(parsed.valueOr("data source"), QStringLiteral("embedded:/x"));
-    EXPECT_EQ(tavor::ConnectionString::parse("Password='it''s';x").valueOr("Password"),
-              QStringLiteral("it's"));
-    EXPECT_FALSE(parsed.value("Initial Catalog"));
 }

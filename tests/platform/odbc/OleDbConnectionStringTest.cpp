@@ -57,20 +57,6 @@ TEST(OleDbConnectionString, DataSourceFormsBecomeServerAndPort) {
     }
 }
 
-// Guards against values misread by the OLE DB rules: case-insensitive keys, quoted values with
-// doubled quotes and the separator inside, blanks around unquoted values, last key wins.
-TEST(OleDbConnectionString, ParsesOleDbQuotingRules) {
-    const OleDbConnectionString parsed(
-        QStringLiteral(" provider = SQLOLEDB.1 ;PASSWORD=\"a\"\"b;c\";user id='O''Neil' ;"
-                       "Initial Catalog=  TAVOR_07  ;Data Source=x;data source=y;;"));
-    EXPECT_EQ(parsed.value(QStringLiteral("Password")), QStringLiteral("a\"b;c"));
-    EXPECT_EQ(parsed.value(QStringLiteral("User ID")), QStringLiteral("O'Neil"));
-    EXPECT_EQ(parsed.value(QStringLiteral("initial catalog")), QStringLiteral("TAVOR_07"));
-    EXPECT_EQ(parsed.value(QStringLiteral("Data Source")), QStringLiteral("y"));
-    EXPECT_TRUE(parsed.contains(QStringLiteral("PROVIDER")));
-    EXPECT_FALSE(parsed.contains(QStringLiteral("Workstation ID")));
-}
-
 // Guards against a value that breaks the driver's string: braces only where the driver needs
 // them, and nothing escaped inside them because the driver unescapes nothing.
 TEST(OleDbConnectionString, BracesValuesTheDriverWouldSplit) {
