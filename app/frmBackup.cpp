@@ -35,6 +35,18 @@ const QString kBackupKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tav
 constexpr quint32 kButtonFaceColour = 0x8000000F;
 constexpr quint32 kWhite = 0x00FFFFFF;
 
+// A value holding ';' or starting with a quote is quoted, so that it cannot
+// spill into the fields after it; every other value stands as it is.
+QString connectionValue(const QString& value) {
+    const QString trimmed = value.trimmed();
+    if (!value.contains(QLatin1Char(';')) && !trimmed.startsWith(QLatin1Char('"')) &&
+        !trimmed.startsWith(QLatin1Char('\'')))
+        return value;
+    QString quoted = value;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
 int toPixels(int twips) {
     return qRound(twips / double(FormDesign::TwipsPerPixel));
 }
@@ -333,10 +345,7 @@ void frmBackup::ConnectToBranch() {
         [&] { BankObject->System().OpenConnection(state_.ServerName, state_.DatabaseName); });
     pending_.attempt([&] {
         Connection = platform_.database->createConnection();
-        Connection->open(QStringLiteral("Provider=SQLOLEDB.1;Password=") + password +
-                         QStringLiteral(";User ID=") + userId +
-                         QStringLiteral(";Initial Catalog=") + state_.DatabaseName +
-                         QStringLiteral(";Data Source=") + state_.ServerName);
+        Connection->open(BranchConnectionString(password, userId));
     });
 
     state_.PrevBusinessDate = ReadSystemValue(QStringLiteral("Sys_BusinessDate_Prev"));
@@ -355,6 +364,13 @@ void frmBackup::ConnectToBranch() {
         ->setText(state_.BankName + QStringLiteral(" - ") + state_.BranchType + QLatin1Char(' ') +
                   state_.BranchName);
     FormBranchNames();
+}
+
+QString frmBackup::BranchConnectionString(const QString& password, const QString& userId) const {
+    return QStringLiteral("Provider=SQLOLEDB.1;Password=") + connectionValue(password) +
+           QStringLiteral(";User ID=") + connectionValue(userId) +
+           QStringLiteral(";Initial Catalog=") + connectionValue(state_.DatabaseName) +
+           QStringLiteral(";Data Source=") + connectionValue(state_.ServerName);
 }
 
 QString frmBackup::ReadSystemValue(const QString& name) {

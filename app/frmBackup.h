@@ -67,6 +67,7 @@ private:
 
     void PrepareControls();
     void ConnectToBranch();
+    QString BranchConnectionString(const QString& password, const QString& userId) const;
     QString ReadSystemValue(const QString& name);
     void FormBranchNames();
     void ListTargetDrives();

@@ -42,7 +42,8 @@ public:
                 return key;
             }
         }
-        noteFault(QStringLiteral("the field \"%1\" has no '='").arg(key.trimmed()));
+        // The text is not named: a stray piece of a password may be what lacks the '='.
+        noteFault(QStringLiteral("a field has no '='"));
         return std::nullopt;
     }
 

@@ -1,4 +1,5 @@
 #include "controls/orvlog/ORVLog.h"
+#include "platform/database/ConnectionString.h"
 #include "platform/disks/LinuxLogicalDisks.h"
 #include "support/WindowFixture.h"
 
@@ -269,4 +270,21 @@ TEST_F(FormLoad, ExtraDrivesListedAfterVolumesAndRememberedOneSelected) {
     frmBackup third(platform);
     load(third);
     EXPECT_EQ(third.ORVLog1()->ListIndex(), 0);
+}
+
+// A login holding ';' must reach the server whole instead of spilling into the
+// database or server fields.
+TEST_F(FormLoad, LoginWithSemicolonIsQuotedInConnectionString) {
+    linkBranch();
+    registry->setValue(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Banks"),
+                       QStringLiteral("UserID"), QStringLiteral("teller"));
+    registry->setValue(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Banks"),
+                       QStringLiteral("Password"), QStringLiteral("p;Data Source=evil\""));
+    frmBackup window(platform);
+    load(window);
+    ASSERT_FALSE(database->state->openedWith.isEmpty());
+    const ConnectionString opened = ConnectionString::parse(database->state->openedWith.last());
+    EXPECT_EQ(opened.value(QStringLiteral("Password")), QStringLiteral("p;Data Source=evil\""));
+    EXPECT_EQ(opened.value(QStringLiteral("User ID")), QStringLiteral("teller"));
+    EXPECT_EQ(opened.value(QStringLiteral("Data Source")), QStringLiteral("srv01"));
 }
