@@ -11,6 +11,7 @@
 #include "platform/api/ORVApi.h"
 #include "platform/api/StoredTokens.h"
 #include "platform/bank/ORV_Bank.h"
+#include "platform/database/ConnectionString.h"
 #include "resources/WindowResources.h"
 
 #include <QComboBox>
@@ -34,18 +35,6 @@ const QString kBackupKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tav
 // The window's own background, a system colour, handed to the data-set list.
 constexpr quint32 kButtonFaceColour = 0x8000000F;
 constexpr quint32 kWhite = 0x00FFFFFF;
-
-// A value holding ';' or starting with a quote is quoted, so that it cannot
-// spill into the fields after it; every other value stands as it is.
-QString connectionValue(const QString& value) {
-    const QString trimmed = value.trimmed();
-    if (!value.contains(QLatin1Char(';')) && !trimmed.startsWith(QLatin1Char('"')) &&
-        !trimmed.startsWith(QLatin1Char('\'')))
-        return value;
-    QString quoted = value;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 int toPixels(int twips) {
     return qRound(twips / double(FormDesign::TwipsPerPixel));
@@ -367,10 +356,15 @@ void frmBackup::ConnectToBranch() {
 }
 
 QString frmBackup::BranchConnectionString(const QString& password, const QString& userId) const {
-    return QStringLiteral("Provider=SQLOLEDB.1;Password=") + connectionValue(password) +
-           QStringLiteral(";User ID=") + connectionValue(userId) +
-           QStringLiteral(";Initial Catalog=") + connectionValue(state_.DatabaseName) +
-           QStringLiteral(";Data Source=") + connectionValue(state_.ServerName);
+    // Values stand as they are, but one holding ';' is quoted so that it cannot
+    // spill into the fields after it.
+    const QChar separator(';');
+    return QStringLiteral("Provider=SQLOLEDB.1") + separator +
+           ConnectionString::typedField(QStringLiteral("Password"), password) + separator +
+           ConnectionString::typedField(QStringLiteral("User ID"), userId) + separator +
+           ConnectionString::typedField(QStringLiteral("Initial Catalog"), state_.DatabaseName) +
+           separator +
+           ConnectionString::typedField(QStringLiteral("Data Source"), state_.ServerName);
 }
 
 QString frmBackup::ReadSystemValue(const QString& name) {

@@ -162,16 +162,30 @@ QStringList ConnectionString::keys() const {
     return result;
 }
 
-QString ConnectionString::field(const QString& key, const QString& value) {
-    const bool needsQuotes = value.contains(QLatin1Char(';')) ||
-                             value.startsWith(QLatin1Char('"')) ||
-                             value.startsWith(QLatin1Char('\'')) || value != value.trimmed();
-    if (!needsQuotes) {
-        return key + QLatin1Char('=') + value;
-    }
+namespace {
+
+QString quotedField(const QString& key, const QString& value) {
     QString quoted = value;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return key + QStringLiteral("=\"") + quoted + QLatin1Char('"');
+}
+
+bool breaksField(const QString& value) {
+    const QString trimmed = value.trimmed();
+    return value.contains(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('"')) ||
+           trimmed.startsWith(QLatin1Char('\''));
+}
+
+} // namespace
+
+QString ConnectionString::field(const QString& key, const QString& value) {
+    if (breaksField(value) || value != value.trimmed())
+        return quotedField(key, value);
+    return key + QLatin1Char('=') + value;
+}
+
+QString ConnectionString::typedField(const QString& key, const QString& value) {
+    return breaksField(value) ? quotedField(key, value) : key + QLatin1Char('=') + value;
 }
 
 } // namespace tavor

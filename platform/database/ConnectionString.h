@@ -32,8 +32,12 @@ public:
     // The keys as written, in order, repeats included.
     QStringList keys() const;
 
-    // One "key=value" field, the value quoted when it needs it.
+    // One "key=value" field, the value quoted when it needs it to be read back exactly.
     static QString field(const QString& key, const QString& value);
+    // One field written as a person would type it: quoted only where a ';' or a
+    // leading quote would break the string; blanks around it are left for the
+    // reader to trim.
+    static QString typedField(const QString& key, const QString& value);
 
 private:
     QList<std::pair<QString, QString>> fields_;

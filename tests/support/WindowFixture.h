@@ -19,7 +19,11 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(programFolder.isValid());
         process->folder = programFolder.path();
-        platform = {registry, process, messages, database, disks};
+        platform.registry = registry;
+        platform.process = process;
+        platform.messages = messages;
+        platform.database = database;
+        platform.disks = disks;
     }
 
     // Runs start-up; returns the exit status when the program ended, -1 when it went on.
