@@ -4,7 +4,8 @@
 
 namespace tavor {
 
-// A list box showing the files of one folder that match a wildcard pattern.
+// A list box showing the files of one folder that match a wildcard pattern. The
+// listing itself is read elsewhere; the box shows it.
 class FileListBox : public QListWidget {
     Q_OBJECT
 
@@ -12,12 +13,10 @@ public:
     explicit FileListBox(QWidget* parent = nullptr);
 
     QString path() const { return path_; }
-    void setPath(const QString& folder);
     QString pattern() const { return pattern_; }
-    void setPattern(const QString& pattern);
+    QStringList names() const;
 
-    // Re-reads the folder.
-    void Refresh();
+    void showListing(const QString& folder, const QString& pattern, const QStringList& names);
 
 private:
     QString path_;

@@ -1,5 +1,6 @@
 #include "app/StateDump.h"
 
+#include "app/FileListBox.h"
 #include "app/frmBackup.h"
 #include "controls/orvlog/ORVLog.h"
 #include "controls/progress/ORVProgressXP.h"
@@ -10,6 +11,7 @@
 #include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QSaveFile>
 
 namespace tavor {
@@ -26,6 +28,25 @@ QString textOf(const QWidget* widget) {
     if (auto* combo = qobject_cast<const QComboBox*>(widget))
         return combo->currentText();
     return {};
+}
+
+// The entries of a list box, combo box or file list; empty for other controls.
+void addItemsOf(const QWidget* widget, QJsonObject& entry) {
+    QJsonArray items;
+    if (auto* list = qobject_cast<const QListWidget*>(widget)) {
+        for (int i = 0; i < list->count(); ++i)
+            items.append(list->item(i)->text());
+    } else if (auto* combo = qobject_cast<const QComboBox*>(widget)) {
+        for (int i = 0; i < combo->count(); ++i)
+            items.append(combo->itemText(i));
+    } else {
+        return;
+    }
+    entry.insert(QStringLiteral("items"), items);
+    if (auto* files = qobject_cast<const FileListBox*>(widget)) {
+        entry.insert(QStringLiteral("path"), files->path());
+        entry.insert(QStringLiteral("pattern"), files->pattern());
+    }
 }
 
 QJsonObject listOf(const ORVLog* list) {
@@ -71,16 +92,18 @@ QJsonObject StateDump::snapshot(const frmBackup& window) {
     for (const QString& name : window.controlNames()) {
         const QWidget* widget = window.control(name);
         const QRect twips = window.twipsGeometry(name);
-        controls.insert(name, QJsonObject{
-                                  {QStringLiteral("container"), window.containerName(name)},
-                                  {QStringLiteral("left"), twips.x()},
-                                  {QStringLiteral("top"), twips.y()},
-                                  {QStringLiteral("width"), twips.width()},
-                                  {QStringLiteral("height"), twips.height()},
-                                  {QStringLiteral("visible"), !widget->isHidden()},
-                                  {QStringLiteral("enabled"), widget->isEnabled()},
-                                  {QStringLiteral("text"), textOf(widget)},
-                              });
+        QJsonObject entry{
+            {QStringLiteral("container"), window.containerName(name)},
+            {QStringLiteral("left"), twips.x()},
+            {QStringLiteral("top"), twips.y()},
+            {QStringLiteral("width"), twips.width()},
+            {QStringLiteral("height"), twips.height()},
+            {QStringLiteral("visible"), !widget->isHidden()},
+            {QStringLiteral("enabled"), widget->isEnabled()},
+            {QStringLiteral("text"), textOf(widget)},
+        };
+        addItemsOf(widget, entry);
+        controls.insert(name, entry);
     }
     ORVProgressXP* progress = window.ORVProgressXP1();
     return {

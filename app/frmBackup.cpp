@@ -1,6 +1,5 @@
 #include "app/frmBackup.h"
 
-#include "app/BranchNames.h"
 #include "app/DriveList.h"
 #include "app/FileListBox.h"
 #include "app/StateDump.h"
@@ -8,6 +7,11 @@
 #include "controls/orvlog/ORVLog.h"
 #include "controls/progress/ORVProgressXP.h"
 #include "modules/NewLink.h"
+#include "pipeline/BackupItemList.h"
+#include "pipeline/BranchNames.h"
+#include "pipeline/BusyPanel.h"
+#include "pipeline/NewestBackup.h"
+#include "platform/BlankTrim.h"
 #include "platform/api/ORVApi.h"
 #include "platform/api/StoredTokens.h"
 #include "platform/bank/ORV_Bank.h"
@@ -16,13 +20,14 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <QEventLoop>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -34,27 +39,6 @@ namespace {
 const QString kBackupKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor\\Backup");
 // The window's own background, a system colour, handed to the data-set list.
 constexpr quint32 kButtonFaceColour = 0x8000000F;
-constexpr quint32 kWhite = 0x00FFFFFF;
-
-int toPixels(int twips) {
-    return qRound(twips / double(FormDesign::TwipsPerPixel));
-}
-
-PropertyBag storedPropertiesOf(const QString& name) {
-    PropertyBag bag;
-    QFont tahoma(QStringLiteral("Tahoma"));
-    tahoma.setPointSizeF(8.25);
-    bag.WriteProperty(QStringLiteral("Font"), tahoma, QVariant());
-    if (name == QLatin1String("ORVLog1")) {
-        bag.WriteProperty(QStringLiteral("BorderStyle"), 1, 0);
-    } else if (name == QLatin1String("ORVLog2")) {
-        bag.WriteProperty(QStringLiteral("BackColor"), kWhite, 0x80000005u);
-        bag.WriteProperty(QStringLiteral("RightToLeft"), true, false);
-        bag.WriteProperty(QStringLiteral("ScrollAutoHide"), true, false);
-        bag.WriteProperty(QStringLiteral("Border"), false, true);
-    }
-    return bag;
-}
 
 } // namespace
 
@@ -62,7 +46,9 @@ frmBackup::frmBackup(Platform platform, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint |
                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      platform_(std::move(platform)) {
+      platform_(std::move(platform)),
+      File1_(platform_.files), context_{platform_,  *this,      state_,        ApiObject,
+                                        BankObject, Connection, MediaPassword, File1_} {
     setObjectName(QStringLiteral("frmBackup"));
     setWindowTitle(QStringLiteral("Form1"));
     setLayoutDirection(Qt::RightToLeft);
@@ -71,8 +57,9 @@ frmBackup::frmBackup(Platform platform, QWidget* parent)
     setFont(dialogFont);
     tavorInitWindowResources();
     setWindowIcon(QIcon(WindowPictures::Icon));
-    buildControls();
+    controls_.build(this);
     loadPictures();
+    connectHandlers();
     setOuterHeight(outerHeight_);
 
     timer1_ = new QTimer(this);
@@ -84,99 +71,25 @@ frmBackup::frmBackup(Platform platform, QWidget* parent)
 
 frmBackup::~frmBackup() = default;
 
-void frmBackup::buildControls() {
-    for (const ControlDesign& design : FormDesign::controls()) {
-        QWidget* container =
-            design.container == objectName() ? this : controls_.value(design.container);
-        QWidget* widget = createControl(design, container);
-        widget->setObjectName(design.name);
-        controls_.insert(design.name, widget);
-        containers_.insert(design.name, design.container);
-        applyDesignFont(widget, design);
-        placeControl(design.name, design.left, design.top, design.width, design.height);
-        widget->setVisible(design.visible);
-        if (design.tabIndex < 0)
-            widget->setFocusPolicy(Qt::NoFocus);
-    }
-    // The first control of the design lies on top of those after it in its container.
-    const QList<ControlDesign>& designs = FormDesign::controls();
-    for (auto it = designs.crbegin(); it != designs.crend(); ++it)
-        controls_.value(it->name)->raise();
-
-    QList<const ControlDesign*> byTab;
-    for (const ControlDesign& design : FormDesign::controls()) {
-        if (design.tabIndex >= 0)
-            byTab.append(&design);
-    }
-    std::sort(byTab.begin(), byTab.end(), [](const ControlDesign* a, const ControlDesign* b) {
-        return a->tabIndex < b->tabIndex;
-    });
-    for (qsizetype i = 1; i < byTab.size(); ++i)
-        setTabOrder(controls_.value(byTab[i - 1]->name), controls_.value(byTab[i]->name));
-
-    connect(qobject_cast<QPushButton*>(control(QStringLiteral("Command3"))), &QPushButton::clicked,
-            this, &frmBackup::Command3_Click);
+void frmBackup::connectHandlers() {
+    connect(controls_.control<QPushButton>(QStringLiteral("Command3")), &QPushButton::clicked, this,
+            &frmBackup::Command3_Click);
+    auto* text2 = controls_.control<QComboBox>(QStringLiteral("Text2"));
+    connect(text2, &QComboBox::editTextChanged, this, &frmBackup::Text2_Change);
+    connect(text2, &QComboBox::activated, this, &frmBackup::Text2_Click);
+    controls_.control(QStringLiteral("Label1"))->installEventFilter(this);
 }
 
-QWidget* frmBackup::createControl(const ControlDesign& design, QWidget* container) {
-    using K = ControlDesign::Kind;
-    const Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignVCenter;
-    switch (design.kind) {
-    case K::Frame: {
-        auto* frame = new QFrame(container);
-        frame->setFrameShape(QFrame::Box);
-        frame->setFrameShadow(QFrame::Sunken);
-        return frame;
-    }
-    case K::Label: {
-        auto* label = new QLabel(design.text, container);
-        label->setAlignment(centred);
-        label->setTextFormat(Qt::PlainText);
-        if (design.name == QLatin1String("Label1")) {
-            QPalette palette = label->palette();
-            palette.setColor(QPalette::WindowText, Qt::black);
-            label->setPalette(palette);
-        }
-        return label;
-    }
-    case K::Button:
-        return new QPushButton(design.text, container);
-    case K::Panel: {
-        auto* panel = new QFrame(container);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-        return panel;
-    }
-    case K::ItemList: {
-        auto* list = new ORVLog(container);
-        list->ReadProperties(storedPropertiesOf(design.name));
-        (design.name == QLatin1String("ORVLog1") ? orvLog1_ : orvLog2_) = list;
-        return list;
-    }
-    case K::ProgressBar: {
-        progress_ = new ORVProgressXP(container);
-        progress_->ReadProperties(PropertyBag());
-        return progress_;
-    }
-    case K::Animation:
-    case K::Picture: {
-        auto* picture = new QLabel(container);
-        picture->setScaledContents(true);
-        return picture;
-    }
-    case K::ListBox:
-        return new QListWidget(container);
-    case K::FileListBox:
-        return new FileListBox(container);
-    case K::ComboBox: {
-        auto* combo = new QComboBox(container);
-        combo->setEditable(true);
-        return combo;
-    }
-    case K::TextBox:
-        return new QLineEdit(design.text, container);
-    }
-    return new QWidget(container);
+ORVLog* frmBackup::ORVLog1() const {
+    return controls_.control<ORVLog>(QStringLiteral("ORVLog1"));
+}
+
+ORVLog* frmBackup::ORVLog2() const {
+    return controls_.control<ORVLog>(QStringLiteral("ORVLog2"));
+}
+
+ORVProgressXP* frmBackup::ORVProgressXP1() const {
+    return controls_.control<ORVProgressXP>(QStringLiteral("ORVProgressXP1"));
 }
 
 void frmBackup::loadPictures() {
@@ -189,38 +102,15 @@ void frmBackup::loadPictures() {
         qobject_cast<QLabel*>(control(QString::fromLatin1(name)))->setPixmap(QPixmap(resource));
 }
 
-void frmBackup::applyDesignFont(QWidget* widget, const ControlDesign& design) {
-    if (design.fontFamily.isEmpty())
-        return;
-    QFont font(design.fontFamily);
-    font.setPointSizeF(design.fontPointSize);
-    font.setBold(design.fontBold);
-    widget->setFont(font);
-}
-
 void frmBackup::placeControl(const QString& name, int left, int top, int width, int height) {
-    QWidget* widget = control(name);
-    if (!widget)
-        throw Error(ErrorNumber::ObjectRequired, QStringLiteral("No control named ") + name);
-    twips_.insert(name, QRect(left, top, width, height));
-    widget->setGeometry(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
+    controls_.place(name, left, top, width, height);
 }
 
 void frmBackup::setOuterHeight(int twips) {
     outerHeight_ = twips;
     const int clientHeight = std::max(0, twips - FormDesign::FrameAbove - FormDesign::FrameBelow);
-    setFixedSize(toPixels(FormDesign::ClientWidth), toPixels(clientHeight));
-}
-
-QString frmBackup::containerName(const QString& name) const {
-    return containers_.value(name);
-}
-
-QStringList frmBackup::controlNames() const {
-    QStringList names;
-    for (const ControlDesign& design : FormDesign::controls())
-        names << design.name;
-    return names;
+    setFixedSize(FormControls::toPixels(FormDesign::ClientWidth),
+                 FormControls::toPixels(clientHeight));
 }
 
 bool frmBackup::isMaintenanceMode() const {
@@ -241,10 +131,10 @@ void frmBackup::Load() {
 }
 
 void frmBackup::Form_Load() {
-    // Steps 1 to 8 run untrapped: a failure here ends the program with a report.
+    // Until the update check, a failure ends the program with a report.
     ApiObject = std::make_unique<ORVApi>(platform_.registry);
     setOuterHeight(FormDesign::NormalHeight);
-    state_.CommandLine = platform_.process->commandLine().trimmed().toUpper();
+    state_.CommandLine = BlankTrim::trim(platform_.process->commandLine()).toUpper();
     ApiObject->setOpenKey(QString::fromLatin1(AccessCode));
     qobject_cast<QFrame*>(control(QStringLiteral("Picture3")))->setFrameShape(QFrame::NoFrame);
     if (isMaintenanceMode()) {
@@ -280,8 +170,8 @@ void frmBackup::Form_Load() {
         show();
     });
     QCoreApplication::processEvents();
-    // Step 23, filling the data-set list, belongs to a later piece of work.
-    pending_.attempt([&] { orvLog2_->setVisible(true); });
+    pending_.attempt([&] { FillBackupList(); });
+    pending_.attempt([&] { ORVLog2()->setVisible(true); });
     pending_.attempt([&] { timer1_->stop(); });
     dumpState();
 }
@@ -297,17 +187,17 @@ void frmBackup::PrepareControls() {
         control(QStringLiteral("Animation1"))->setVisible(false);
     });
     pending_.attempt([&] {
-        qobject_cast<FileListBox*>(control(QStringLiteral("File1")))
-            ->setPath(platform_.process->programFolder());
+        File1_.setFolder(platform_.process->programFolder());
+        showFileList(File1_.folder(), File1_.pattern(), File1_.names());
     });
     pending_.attempt([&] {
-        orvLog1_->LoadImage(qobject_cast<QLabel*>(control(QStringLiteral("Image2")))->pixmap());
-        orvLog1_->LoadImage(qobject_cast<QLabel*>(control(QStringLiteral("Image3")))->pixmap());
+        ORVLog1()->LoadImage(qobject_cast<QLabel*>(control(QStringLiteral("Image2")))->pixmap());
+        ORVLog1()->LoadImage(qobject_cast<QLabel*>(control(QStringLiteral("Image3")))->pixmap());
     });
     pending_.attempt([&] {
-        orvLog2_->setEnabled(false);
-        orvLog2_->setBackColor(kButtonFaceColour);
-        orvLog2_->setVisible(false);
+        ORVLog2()->setEnabled(false);
+        ORVLog2()->setBackColor(kButtonFaceColour);
+        ORVLog2()->setVisible(false);
     });
 }
 
@@ -377,7 +267,7 @@ QString frmBackup::ReadSystemValue(const QString& name) {
         query.replace(QStringLiteral("FLD"), name);
         const std::optional<QVariant> first = Connection->readFirstValue(query);
         if (first && !first->isNull())
-            value = first->toString().trimmed();
+            value = BlankTrim::trim(first->toString());
     });
     return value;
 }
@@ -387,8 +277,7 @@ void frmBackup::FormBranchNames() {
         state_.BackupPath, state_.FinaPath, state_.BranchNum, state_.DatabaseName);
     for (const QString& candidate : candidates) {
         state_.FinaFile = candidate;
-        const QFileInfo info(candidate);
-        if (info.isFile() && !info.fileName().startsWith(QLatin1Char('.')))
+        if (platform_.files && platform_.files->isOrdinaryFile(candidate))
             break;
     }
     const QString prefix = BranchNames::DatabasePrefix(state_.DatabaseName);
@@ -405,8 +294,8 @@ void frmBackup::FormBranchNames() {
 void frmBackup::ListTargetDrives() {
     const DriveList drives(platform_.disks->query(), state_.RememberedDrive);
     for (const DriveRow& row : drives.rows())
-        pending_.attempt([&] { orvLog1_->Add(row.text, row.image, row.tag); });
-    pending_.attempt([&] { orvLog1_->setListIndex(drives.selectedPosition()); });
+        pending_.attempt([&] { ORVLog1()->Add(row.text, row.image, row.tag); });
+    pending_.attempt([&] { ORVLog1()->setListIndex(drives.selectedPosition()); });
 }
 
 void frmBackup::centreOnScreen() {
@@ -426,13 +315,17 @@ void frmBackup::ShowNotLinkedMessage() {
     platform_.messages->show(request);
 }
 
-void frmBackup::reportFatal(const Error& error) {
+void frmBackup::showErrorReport(const Error& error) {
     MessageBoxRequest request;
     request.text = error.report();
     request.title = platform_.process->programTitle();
     request.icon = MessageIcon::Critical;
     request.buttons = MessageButtons::Ok;
     platform_.messages->show(request);
+}
+
+void frmBackup::reportFatal(const Error& error) {
+    showErrorReport(error);
     endProgram(1);
 }
 
@@ -451,6 +344,177 @@ void frmBackup::dumpState() const {
     const QString path = qEnvironmentVariable("ORV_STATE_DUMP");
     if (!path.isEmpty())
         StateDump::write(*this, path);
+}
+
+void frmBackup::FillBackupList() {
+    BackupItemList(context_).FillBackupList();
+}
+
+void frmBackup::Label1_MouseDown(int button, int shift) {
+    try {
+        BackupItemList(context_).Label1_MouseDown(button, shift);
+    } catch (const Error& error) {
+        // The gesture stops at the failed store; the program goes on.
+        showErrorReport(error);
+    }
+}
+
+void frmBackup::Text2_Change() {
+    NewestBackup(context_).Text2_Change();
+}
+
+void frmBackup::Text2_Click() {
+    NewestBackup(context_).Text2_Change();
+}
+
+void frmBackup::ShowAVI(bool on, const QString& caption) {
+    BusyPanel(context_).ShowAVI(on, caption);
+}
+
+void frmBackup::Wait(double seconds) {
+    BusyPanel(context_).Wait(seconds);
+}
+
+bool frmBackup::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && watched == control(QStringLiteral("Label1"))) {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        int button = 0;
+        if (press->button() == Qt::LeftButton)
+            button = 1;
+        else if (press->button() == Qt::RightButton)
+            button = 2;
+        else if (press->button() == Qt::MiddleButton)
+            button = 4;
+        const Qt::KeyboardModifiers keys = press->modifiers();
+        const int shift = (keys.testFlag(Qt::ShiftModifier) ? 1 : 0) |
+                          (keys.testFlag(Qt::ControlModifier) ? 2 : 0) |
+                          (keys.testFlag(Qt::AltModifier) ? 4 : 0);
+        Label1_MouseDown(button, shift);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmBackup::setBackupListVisible(bool visible) {
+    ORVLog2()->setVisible(visible);
+}
+
+void frmBackup::clearBackupList() {
+    ORVLog2()->Clear();
+}
+
+void frmBackup::addBackupRow(const QString& text, int image, const QString& tag) {
+    ORVLog2()->Add(text, image, tag);
+}
+
+int frmBackup::backupRowCount() const {
+    return ORVLog2()->ListCount();
+}
+
+QString frmBackup::backupRowText(int row) const {
+    return ORVLog2()->List(row);
+}
+
+QString frmBackup::backupRowTag(int row) const {
+    return ORVLog2()->GetTag(row);
+}
+
+void frmBackup::setBackupRowImage(int row, int image) {
+    ORVLog2()->ChaneImage(row, image);
+}
+
+QString frmBackup::selectedDriveTag() const {
+    return ORVLog1()->GetTag(ORVLog1()->ListIndex());
+}
+
+void frmBackup::setRunButtonsEnabled(bool enabled) {
+    control(QStringLiteral("cmdCopy"))->setEnabled(enabled);
+    control(QStringLiteral("Command3"))->setEnabled(enabled);
+}
+
+void frmBackup::showProgress() {
+    ORVProgressXP1()->setVisible(true);
+}
+
+void frmBackup::resetProgress() {
+    ORVProgressXP1()->Reset();
+}
+
+void frmBackup::setProgressValue(int percent) {
+    ORVProgressXP1()->setValue(percent);
+}
+
+void frmBackup::setBusyCaption(const QString& caption) {
+    controls_.control<QLabel>(QStringLiteral("Label4"))->setText(caption);
+}
+
+void frmBackup::setBusyPanelVisible(bool visible) {
+    control(QStringLiteral("Picture1"))->setVisible(visible);
+}
+
+void frmBackup::setAnimationAutoPlay(bool) {}
+
+void frmBackup::openAnimation(const QString&) {}
+
+void frmBackup::stopAnimation() {}
+
+void frmBackup::setAnimationVisible(bool visible) {
+    control(QStringLiteral("Animation1"))->setVisible(visible);
+}
+
+void frmBackup::appendDebugLine(const QString& line) {
+    controls_.control<QListWidget>(QStringLiteral("List2"))->addItem(line);
+}
+
+void frmBackup::appendPatternChoices(const QStringList& patterns) {
+    auto* text2 = controls_.control<QComboBox>(QStringLiteral("Text2"));
+    const QSignalBlocker quiet(text2);
+    text2->addItems(patterns);
+}
+
+void frmBackup::selectFirstPatternChoice() {
+    auto* text2 = controls_.control<QComboBox>(QStringLiteral("Text2"));
+    const QSignalBlocker quiet(text2);
+    text2->setCurrentIndex(0);
+    text2->setEditText(text2->itemText(0));
+}
+
+QString frmBackup::patternText() const {
+    return controls_.control<QComboBox>(QStringLiteral("Text2"))->currentText();
+}
+
+void frmBackup::setPatternText(const QString& text) {
+    auto* text2 = controls_.control<QComboBox>(QStringLiteral("Text2"));
+    const QSignalBlocker quiet(text2);
+    text2->setEditText(text);
+}
+
+void frmBackup::showFileList(const QString& folder, const QString& pattern,
+                             const QStringList& names) {
+    controls_.control<FileListBox>(QStringLiteral("File1"))->showListing(folder, pattern, names);
+}
+
+void frmBackup::setOrderedNames(const QStringList& names) {
+    auto* list1 = controls_.control<QListWidget>(QStringLiteral("List1"));
+    list1->clear();
+    list1->addItems(names);
+}
+
+QStringList frmBackup::orderedNames() const {
+    const auto* list1 = controls_.control<QListWidget>(QStringLiteral("List1"));
+    QStringList names;
+    for (int i = 0; i < list1->count(); ++i)
+        names << list1->item(i)->text();
+    return names;
+}
+
+void frmBackup::pumpEvents() {
+    QCoreApplication::processEvents();
+}
+
+void frmBackup::pumpEventsFor(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(std::max(0, milliseconds), &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 } // namespace tavor

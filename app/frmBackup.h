@@ -1,12 +1,14 @@
 #pragma once
 
+#include "app/FormControls.h"
 #include "app/FormDesign.h"
-#include "app/MainState.h"
+#include "pipeline/BackupContext.h"
+#include "pipeline/BackupWindow.h"
+#include "pipeline/FileListing.h"
+#include "pipeline/MainState.h"
 #include "platform/PendingError.h"
 #include "platform/Platform.h"
 
-#include <QHash>
-#include <QRect>
 #include <QWidget>
 #include <memory>
 
@@ -18,11 +20,11 @@ class ORVApi;
 class ORV_Bank;
 class ORVLog;
 class ORVProgressXP;
-class PropertyBag;
 
 // The program's one window: start-up, the drive list, the data-set list and
-// the buttons that run the backup and end the program.
-class frmBackup : public QWidget {
+// the buttons that run the backup and end the program. The backup pipeline
+// reaches it through BackupWindow.
+class frmBackup : public QWidget, public BackupWindow {
     Q_OBJECT
 
 public:
@@ -36,20 +38,26 @@ public:
     void Form_Load();
     void Timer1_Timer();
     void Command3_Click();
+    void FillBackupList();
+    void Label1_MouseDown(int button, int shift);
+    void Text2_Change();
+    void Text2_Click();
+    void ShowAVI(bool on, const QString& caption);
+    void Wait(double seconds);
 
     // The window's outer height in twips, frame included.
     int outerHeight() const { return outerHeight_; }
     void setOuterHeight(int twips);
 
     const MainState& state() const { return state_; }
-    QWidget* control(const QString& name) const { return controls_.value(name); }
+    QWidget* control(const QString& name) const { return controls_.control(name); }
     // The geometry last set on a control, in twips from its container's corner.
-    QRect twipsGeometry(const QString& name) const { return twips_.value(name); }
-    QString containerName(const QString& name) const;
-    QStringList controlNames() const;
-    ORVLog* ORVLog1() const { return orvLog1_; }
-    ORVLog* ORVLog2() const { return orvLog2_; }
-    ORVProgressXP* ORVProgressXP1() const { return progress_; }
+    QRect twipsGeometry(const QString& name) const { return controls_.twipsGeometry(name); }
+    QString containerName(const QString& name) const { return controls_.containerName(name); }
+    QStringList controlNames() const { return controls_.names(); }
+    ORVLog* ORVLog1() const;
+    ORVLog* ORVLog2() const;
+    ORVProgressXP* ORVProgressXP1() const;
     QTimer* Timer1() const { return timer1_; }
 
     // Writes the state snapshot when ORV_STATE_DUMP names a file.
@@ -57,12 +65,44 @@ public:
 
     static constexpr const char* AccessCode = "418265";
 
+    // BackupWindow
+    void setBackupListVisible(bool visible) override;
+    void clearBackupList() override;
+    void addBackupRow(const QString& text, int image, const QString& tag) override;
+    int backupRowCount() const override;
+    QString backupRowText(int row) const override;
+    QString backupRowTag(int row) const override;
+    void setBackupRowImage(int row, int image) override;
+    QString selectedDriveTag() const override;
+    void setRunButtonsEnabled(bool enabled) override;
+    void showProgress() override;
+    void resetProgress() override;
+    void setProgressValue(int percent) override;
+    void setBusyCaption(const QString& caption) override;
+    void setBusyPanelVisible(bool visible) override;
+    void setAnimationAutoPlay(bool on) override;
+    void openAnimation(const QString& path) override;
+    void stopAnimation() override;
+    void setAnimationVisible(bool visible) override;
+    void appendDebugLine(const QString& line) override;
+    void appendPatternChoices(const QStringList& patterns) override;
+    void selectFirstPatternChoice() override;
+    QString patternText() const override;
+    void setPatternText(const QString& text) override;
+    void showFileList(const QString& folder, const QString& pattern,
+                      const QStringList& names) override;
+    void setOrderedNames(const QStringList& names) override;
+    QStringList orderedNames() const override;
+    void pumpEvents() override;
+    void pumpEventsFor(int milliseconds) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    void buildControls();
     void loadPictures();
-    QWidget* createControl(const ControlDesign& design, QWidget* container);
+    void connectHandlers();
     void placeControl(const QString& name, int left, int top, int width, int height);
-    void applyDesignFont(QWidget* widget, const ControlDesign& design);
     bool isMaintenanceMode() const;
 
     void PrepareControls();
@@ -73,6 +113,7 @@ private:
     void ListTargetDrives();
     void ShowNotLinkedMessage();
     void centreOnScreen();
+    void showErrorReport(const Error& error);
     void reportFatal(const Error& error);
     void endProgram(int exitCode);
 
@@ -83,13 +124,10 @@ private:
     QString MediaPassword;
     MainState state_;
     PendingError pending_;
+    FileListing File1_;
+    BackupContext context_;
 
-    QHash<QString, QWidget*> controls_;
-    QHash<QString, QRect> twips_;
-    QHash<QString, QString> containers_;
-    ORVLog* orvLog1_ = nullptr;
-    ORVLog* orvLog2_ = nullptr;
-    ORVProgressXP* progress_ = nullptr;
+    FormControls controls_;
     QTimer* timer1_ = nullptr;
     int outerHeight_ = FormDesign::ClientHeight + FormDesign::FrameAbove + FormDesign::FrameBelow;
 };

@@ -3,6 +3,7 @@
 #include "app/frmBackup.h"
 #include "platform/Platform.h"
 #include "platform/cabinet/LinuxCabinetCompressor.h"
+#include "platform/clock/SystemClock.h"
 #include "platform/database/RoutingDatabaseProvider.h"
 #include "platform/disks/LinuxLogicalDisks.h"
 #include "platform/files/LinuxFileServices.h"
@@ -32,6 +33,7 @@ Platform makePlatform(const QApplication& app) {
     platform.disks = std::make_shared<LinuxLogicalDisks>(platform.registry);
     platform.files = std::make_shared<LinuxFileServices>();
     platform.cabinet = std::make_shared<LinuxCabinetCompressor>();
+    platform.clock = std::make_shared<SystemClock>();
     const QString messageLog = qEnvironmentVariable("ORV_MESSAGE_LOG");
     if (messageLog.isEmpty())
         platform.messages = std::make_shared<QtMessageBoxes>();

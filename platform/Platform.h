@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/cabinet/CabinetCompressor.h"
+#include "platform/clock/Clock.h"
 #include "platform/database/DatabaseConnection.h"
 #include "platform/disks/LogicalDisks.h"
 #include "platform/files/FileServices.h"
@@ -23,6 +24,7 @@ struct Platform {
     std::shared_ptr<FileServices> files;
     // The window's one cabinet compressor, kept for the whole run.
     std::shared_ptr<CabinetCompressor> cabinet;
+    std::shared_ptr<Clock> clock;
 };
 
 } // namespace tavor

@@ -1,8 +1,8 @@
 #include "platform/database/RoutingConnection.h"
 
 #include "platform/database/ConnectionString.h"
-#include "platform/database/EmbeddedConnection.h"
-#include "platform/database/SqlErrors.h"
+#include "platform/database/embedded/EmbeddedConnection.h"
+#include "platform/database/embedded/SqlErrors.h"
 
 namespace tavor {
 

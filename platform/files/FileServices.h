@@ -1,12 +1,14 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <optional>
 
 namespace tavor {
 
-// File size and plain copy, as the archive run uses them.
+// The file system as the program uses it: sizes, plain copies, folders and listings.
 class FileServices {
 public:
     virtual ~FileServices() = default;
@@ -19,6 +21,24 @@ public:
     // it takes the target's name; until then an older file there stays as it was,
     // and on failure it is left untouched. Failures raise tavor::Error.
     virtual void copyFile(const QString& source, const QString& target) = 0;
+
+    // Whether anything exists at path.
+    virtual bool exists(const QString& path) const = 0;
+    // Whether an ordinary file lies at path: a regular file, not hidden (its name
+    // does not start with a dot).
+    virtual bool isOrdinaryFile(const QString& path) const = 0;
+
+    // The names of the ordinary files in folder that match pattern ("*" any run of
+    // characters, "?" one, letters regardless of case; several patterns separated
+    // by ';'), in name order regardless of case. Raises when the folder cannot be read.
+    virtual QStringList listFolder(const QString& folder, const QString& pattern) const = 0;
+
+    // Creates one folder; a folder that exists already is not an error.
+    virtual void makeFolder(const QString& path) = 0;
+    // Removes a file; a missing file is not an error.
+    virtual void removeFile(const QString& path) = 0;
+    // Replaces the file at path with data, completely or not at all.
+    virtual void writeFile(const QString& path, const QByteArray& data) = 0;
 };
 
 } // namespace tavor

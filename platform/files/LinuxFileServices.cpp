@@ -3,10 +3,14 @@
 #include "platform/files/ReplacementFile.h"
 #include "platform/files/SourceFile.h"
 #include "platform/files/SystemError.h"
+#include "platform/files/WildcardPattern.h"
 
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace tavor {
@@ -107,6 +111,65 @@ void LinuxFileServices::checkCopiedSize(const SourceFile& source, ReplacementFil
                                                     .arg(status.st_size)
                                                     .arg(source.size()));
     }
+}
+
+bool LinuxFileServices::exists(const QString& path) const {
+    struct stat status {};
+    return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &status) == 0;
+}
+
+bool LinuxFileServices::isOrdinaryFile(const QString& path) const {
+    struct stat status {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return false;
+    const QString name = path.section(QLatin1Char('/'), -1);
+    return S_ISREG(status.st_mode) && !name.startsWith(QLatin1Char('.'));
+}
+
+QStringList LinuxFileServices::listFolder(const QString& folder, const QString& pattern) const {
+    const QList<WildcardPattern> patterns = WildcardPattern::list(pattern);
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (dir == nullptr)
+        throw systemError(errno, QStringLiteral("Cannot read the folder"), folder);
+    QStringList names;
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    while (const dirent* entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name.startsWith(QLatin1Char('.')))
+            continue;
+        const bool matches = std::any_of(patterns.cbegin(), patterns.cend(),
+                                         [&](const WildcardPattern& p) { return p.matches(name); });
+        if (matches && isOrdinaryFile(prefix + name))
+            names << name;
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int order = a.compare(b, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a < b;
+    });
+    return names;
+}
+
+void LinuxFileServices::makeFolder(const QString& path) {
+    if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
+        return;
+    const int error = errno;
+    struct stat status {};
+    if (error == EEXIST && ::stat(QFile::encodeName(path).constData(), &status) == 0 &&
+        S_ISDIR(status.st_mode))
+        return;
+    throw systemError(error, QStringLiteral("Cannot create the folder"), path);
+}
+
+void LinuxFileServices::removeFile(const QString& path) {
+    if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
+        throw systemError(errno, QStringLiteral("Cannot delete"), path);
+}
+
+void LinuxFileServices::writeFile(const QString& path, const QByteArray& data) {
+    ReplacementFile file(path, calls_);
+    file.append(data.constData(), std::size_t(data.size()));
+    file.commit();
 }
 
 } // namespace tavor

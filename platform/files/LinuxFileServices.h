@@ -16,6 +16,12 @@ public:
 
     std::optional<qint64> fileSize(const QString& path) const override;
     void copyFile(const QString& source, const QString& target) override;
+    bool exists(const QString& path) const override;
+    bool isOrdinaryFile(const QString& path) const override;
+    QStringList listFolder(const QString& folder, const QString& pattern) const override;
+    void makeFolder(const QString& path) override;
+    void removeFile(const QString& path) override;
+    void writeFile(const QString& path, const QByteArray& data) override;
 
 private:
     void copyContents(const SourceFile& source, ReplacementFile& copy);

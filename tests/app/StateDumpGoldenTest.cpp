@@ -11,6 +11,14 @@ using namespace tavor;
 
 namespace {
 
+// The snapshot with the test's own program folder written as "<program folder>",
+// so that the golden files do not depend on where the test runs.
+QJsonObject withoutFolder(const QJsonObject& snapshot, const QString& programFolder) {
+    QByteArray text = QJsonDocument(snapshot).toJson();
+    text.replace(programFolder.toUtf8(), "<program folder>");
+    return QJsonDocument::fromJson(text).object();
+}
+
 // Compares one part of the window's snapshot with its golden file; on a
 // difference the actual snapshot is left beside the build for review.
 void expectMatchesGolden(const QJsonObject& actual, const QString& goldenName) {
@@ -54,7 +62,7 @@ protected:
 TEST_F(StateDumpGolden, NormalStartUpMatchesGolden) {
     frmBackup window(platform);
     ASSERT_EQ(load(window), -1);
-    const QJsonObject dump = StateDump::snapshot(window);
+    const QJsonObject dump = withoutFolder(StateDump::snapshot(window), programFolder.path());
     expectMatchesGolden(dump.value(QStringLiteral("controls")).toObject(),
                         QStringLiteral("controls-normal.json"));
     expectMatchesGolden(dump.value(QStringLiteral("lists")).toObject(),
@@ -67,7 +75,7 @@ TEST_F(StateDumpGolden, MaintenanceStartUpMatchesGolden) {
     process->commandLineText = QStringLiteral("/M");
     frmBackup window(platform);
     ASSERT_EQ(load(window), -1);
-    const QJsonObject dump = StateDump::snapshot(window);
+    const QJsonObject dump = withoutFolder(StateDump::snapshot(window), programFolder.path());
     EXPECT_EQ(dump.value(QStringLiteral("height")).toInt(), 7350);
     expectMatchesGolden(dump.value(QStringLiteral("controls")).toObject(),
                         QStringLiteral("controls-maintenance.json"));

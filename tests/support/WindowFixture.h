@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/frmBackup.h"
+#include "platform/clock/SystemClock.h"
+#include "platform/files/LinuxFileServices.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeLogicalDisks.h"
 #include "support/FakeProcessServices.h"
@@ -24,6 +26,8 @@ protected:
         platform.messages = messages;
         platform.database = database;
         platform.disks = disks;
+        platform.files = files;
+        platform.clock = std::make_shared<SystemClock>();
     }
 
     // Runs start-up; returns the exit status when the program ended, -1 when it went on.
@@ -58,6 +62,7 @@ protected:
     std::shared_ptr<RecordingMessageBoxes> messages = std::make_shared<RecordingMessageBoxes>();
     std::shared_ptr<FakeDatabaseProvider> database = std::make_shared<FakeDatabaseProvider>();
     std::shared_ptr<FakeLogicalDisks> disks = std::make_shared<FakeLogicalDisks>();
+    std::shared_ptr<LinuxFileServices> files = std::make_shared<LinuxFileServices>();
     Platform platform;
 };
 

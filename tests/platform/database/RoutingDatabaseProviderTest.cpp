@@ -1,7 +1,7 @@
-#include "EmbeddedServerFixture.h"
+#include "embedded/EmbeddedServerFixture.h"
 
 #include "platform/database/RoutingDatabaseProvider.h"
-#include "platform/database/SqlErrors.h"
+#include "platform/database/embedded/SqlErrors.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "platform/database/SqlTokenizer.h"
-#include "platform/database/SqlErrors.h"
+#include "platform/database/embedded/SqlTokenizer.h"
+#include "platform/database/embedded/SqlErrors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/BranchNames.h"
+#include "pipeline/BranchNames.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Error.h"
-#include "platform/database/EmbeddedConnection.h"
+#include "platform/database/embedded/EmbeddedConnection.h"
 #include "support/SqliteFile.h"
 
 #include <QDir>

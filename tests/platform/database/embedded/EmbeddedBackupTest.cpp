@@ -1,7 +1,7 @@
 #include "EmbeddedServerFixture.h"
 
-#include "platform/database/EmbeddedBackup.h"
-#include "platform/database/SqlErrors.h"
+#include "platform/database/embedded/EmbeddedBackup.h"
+#include "platform/database/embedded/SqlErrors.h"
 
 namespace SqlError = tavor::SqlError;
 

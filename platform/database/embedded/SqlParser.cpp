@@ -1,7 +1,7 @@
-#include "platform/database/SqlParser.h"
+#include "platform/database/embedded/SqlParser.h"
 
-#include "platform/database/SqlErrors.h"
-#include "platform/database/SqlTokenizer.h"
+#include "platform/database/embedded/SqlErrors.h"
+#include "platform/database/embedded/SqlTokenizer.h"
 
 #include <QSet>
 

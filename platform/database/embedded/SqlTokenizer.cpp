@@ -1,6 +1,6 @@
-#include "platform/database/SqlTokenizer.h"
+#include "platform/database/embedded/SqlTokenizer.h"
 
-#include "platform/database/SqlErrors.h"
+#include "platform/database/embedded/SqlErrors.h"
 
 namespace tavor {
 

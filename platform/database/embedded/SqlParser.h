@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/database/SqlStatement.h"
+#include "platform/database/embedded/SqlStatement.h"
 
 namespace tavor {
 

@@ -1,6 +1,6 @@
-#include "platform/database/EmbeddedBackup.h"
+#include "platform/database/embedded/EmbeddedBackup.h"
 
-#include "platform/database/SqlErrors.h"
+#include "platform/database/embedded/SqlErrors.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>

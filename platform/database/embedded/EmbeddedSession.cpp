@@ -1,7 +1,7 @@
-#include "platform/database/EmbeddedSession.h"
+#include "platform/database/embedded/EmbeddedSession.h"
 
-#include "platform/database/EmbeddedBackup.h"
-#include "platform/database/SqlErrors.h"
+#include "platform/database/embedded/EmbeddedBackup.h"
+#include "platform/database/embedded/SqlErrors.h"
 
 #include <QDate>
 #include <QDateTime>

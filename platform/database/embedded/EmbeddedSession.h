@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/database/EmbeddedCatalog.h"
-#include "platform/database/SqlStatement.h"
+#include "platform/database/embedded/EmbeddedCatalog.h"
+#include "platform/database/embedded/SqlStatement.h"
 
 #include <QElapsedTimer>
 #include <QHash>

@@ -1,9 +1,9 @@
-#include "platform/database/EmbeddedConnection.h"
+#include "platform/database/embedded/EmbeddedConnection.h"
 
 #include "platform/database/ConnectionString.h"
-#include "platform/database/EmbeddedSession.h"
-#include "platform/database/SqlErrors.h"
-#include "platform/database/SqlParser.h"
+#include "platform/database/embedded/EmbeddedSession.h"
+#include "platform/database/embedded/SqlErrors.h"
+#include "platform/database/embedded/SqlParser.h"
 
 #include <QDir>
 

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "pipeline/BackupWindow.h"
+#include "pipeline/FileListing.h"
+#include "pipeline/MainState.h"
+#include "platform/Platform.h"
+
+#include <memory>
+
+namespace tavor {
+
+class ORVApi;
+class ORV_Bank;
+
+// What the pipeline's procedures work on: the platform, the window, the window's
+// state and the objects start-up created. The window owns all of it; the objects
+// may be missing when start-up could not create them.
+struct BackupContext {
+    const Platform& platform;
+    BackupWindow& window;
+    MainState& state;
+    std::unique_ptr<ORVApi>& api;
+    std::unique_ptr<ORV_Bank>& bank;
+    std::unique_ptr<DatabaseConnection>& connection;
+    const QString& mediaPassword;
+    // The maintenance panel's file list.
+    FileListing& fileList;
+
+    bool maintenanceMode() const { return state.CommandLine == QLatin1String("/M"); }
+};
+
+} // namespace tavor
