@@ -8,6 +8,7 @@
 #include "controls/orvlog/ORVLog.h"
 #include "controls/progress/ORVProgressXP.h"
 #include "modules/NewLink.h"
+#include "modules/modCheckNewVer.h"
 #include "platform/api/ORVApi.h"
 #include "platform/api/StoredTokens.h"
 #include "platform/bank/ORV_Bank.h"
@@ -252,7 +253,7 @@ void frmBackup::Form_Load() {
         setOuterHeight(FormDesign::MaintenanceHeight);
     }
     control(QStringLiteral("cmdTest"))->setVisible(isMaintenanceMode());
-    // Step 8, the update check, belongs to a later piece of work and runs nothing yet.
+    modCheckNewVer(ApiObject.get(), platform_, [this] { endProgram(0); }).CheckForNewVersion();
 
     // From here on a failing step is skipped and start-up goes on.
     pending_.attempt([&] { PrepareControls(); });

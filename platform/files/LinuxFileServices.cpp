@@ -1,5 +1,6 @@
 #include "platform/files/LinuxFileServices.h"
 
+#include "platform/files/ElfFileVersion.h"
 #include "platform/files/ReplacementFile.h"
 #include "platform/files/SourceFile.h"
 #include "platform/files/SystemError.h"
@@ -35,6 +36,20 @@ std::optional<qint64> LinuxFileServices::fileSize(const QString& path) const {
         return std::nullopt;
     }
     return status.st_size;
+}
+
+QString LinuxFileServices::fileVersion(const QString& path) const {
+    return ElfFileVersion::read(path);
+}
+
+bool LinuxFileServices::fileExists(const QString& path) const {
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool LinuxFileServices::folderExists(const QString& path) const {
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 void LinuxFileServices::copyFile(const QString& source, const QString& target) {
