@@ -16,8 +16,9 @@ namespace {
 
 constexpr std::uint32_t SectionNoBits = 8;
 constexpr std::uint32_t ExtendedIndex = 0xffff;
-// A table beyond this many sections is not one that a linker wrote.
+// Tables beyond these sizes are not ones that a linker wrote; they are not read.
 constexpr std::uint64_t MaxSections = 1u << 20;
+constexpr std::uint64_t MaxNameTableBytes = 16u << 20;
 
 // An open file read at offsets, each read bounded by the file's size.
 class ElfInput {
@@ -188,7 +189,7 @@ QString ElfFileVersion::read(const QString& path) {
     if (!sections || nameTableIndex >= sections->size())
         return {};
     const Section& names = (*sections)[nameTableIndex];
-    if (names.type == SectionNoBits)
+    if (names.type == SectionNoBits || names.size > MaxNameTableBytes)
         return {};
     const auto nameBytes = input.read(names.offset, names.size);
     if (!nameBytes)
