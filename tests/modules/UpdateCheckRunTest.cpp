@@ -117,16 +117,3 @@ TEST_F(UpdateCheckRun, NineWithoutUpdaterWarnsAndEnds) {
     EXPECT_EQ(boxes.front().value(QStringLiteral("title")).toString(), QStringLiteral("تحذير"));
     EXPECT_EQ(boxes.front().value(QStringLiteral("icon")).toString(), QStringLiteral("warning"));
 }
-
-// The same build on the share: nothing is started and start-up goes on (to the
-// not-linked message of a workstation without a branch).
-TEST_F(UpdateCheckRun, SameBuildLetsStartUpGoOn) {
-    installUpdater();
-    ElfFiles::copyProgramWithVersion(path("share/Update/tavor-backup"), TAVOR_FILE_VERSION);
-    EXPECT_EQ(run(), 0);
-    EXPECT_FALSE(QFile::exists(path("windows/Update.orv")));
-    EXPECT_FALSE(QFile::exists(path("windows/updater-ran")));
-    const QList<QJsonObject> boxes = messages();
-    ASSERT_EQ(boxes.size(), 1);
-    EXPECT_NE(boxes.front().value(QStringLiteral("title")).toString(), QStringLiteral("تحذير"));
-}
