@@ -105,7 +105,7 @@ void modCheckNewVer::CompareAndStartUpdate(const QString& updateFolder,
     QString updater;
     pending.attempt([&] { updater = findUpdater(); });
     // An updater that cannot be started is treated like a missing one: ending
-    // without it would leave the operator with neither build.
+    // anyway would end every start of the program without a word.
     if (!updater.isEmpty() && pending.attempt([&] { process().startDetached(updater); })) {
         endProgram();
         return;
