@@ -3,10 +3,10 @@
 #include "app/DriveList.h"
 #include "app/FileListBox.h"
 #include "app/StateDump.h"
-#include "controls/PropertyBag.h"
 #include "controls/orvlog/ORVLog.h"
 #include "controls/progress/ORVProgressXP.h"
 #include "modules/NewLink.h"
+#include "modules/modCheckNewVer.h"
 #include "pipeline/BackupItemList.h"
 #include "pipeline/BranchNames.h"
 #include "pipeline/BusyPanel.h"
@@ -142,7 +142,7 @@ void frmBackup::Form_Load() {
         setOuterHeight(FormDesign::MaintenanceHeight);
     }
     control(QStringLiteral("cmdTest"))->setVisible(isMaintenanceMode());
-    // Step 8, the update check, belongs to a later piece of work and runs nothing yet.
+    modCheckNewVer(ApiObject.get(), platform_, [this] { endProgram(0); }).CheckForNewVersion();
 
     // From here on a failing step is skipped and start-up goes on.
     pending_.attempt([&] { PrepareControls(); });

@@ -24,9 +24,8 @@ Platform makePlatform(const QApplication& app) {
     Platform platform;
     platform.registry = std::make_shared<IniRegistryStore>(IniRegistryStore::defaultFolder());
     platform.process = std::make_shared<LinuxProcessServices>(
-        app.arguments().mid(1), QCoreApplication::applicationDirPath(),
-        QCoreApplication::applicationName(),
-        ProgramVersion{TAVOR_VERSION_MAJOR, TAVOR_VERSION_MINOR, TAVOR_VERSION_REVISION});
+        app.arguments().mid(1), QCoreApplication::applicationFilePath(),
+        QCoreApplication::applicationName());
     // "embedded:<folder>" servers run in process; every other name is SQL Server over ODBC.
     platform.database = std::make_shared<RoutingDatabaseProvider>(
         [] { return std::make_unique<OdbcConnection>(); });

@@ -8,7 +8,8 @@
 
 namespace tavor {
 
-// The file system as the program uses it: sizes, plain copies, folders and listings.
+// The file-system object: file size and version, whether a file or folder
+// exists, plain copies, folders and listings.
 class FileServices {
 public:
     virtual ~FileServices() = default;
@@ -17,13 +18,19 @@ public:
     // access to its folder, not a regular file).
     virtual std::optional<qint64> fileSize(const QString& path) const = 0;
 
+    // The version an executable carries, as text a.b.c.d; empty when the file is
+    // missing, unreadable or carries no version. Never raises.
+    virtual QString fileVersion(const QString& path) const = 0;
+
+    // Whether path names an existing regular file, or an existing folder.
+    virtual bool fileExists(const QString& path) const = 0;
+    virtual bool folderExists(const QString& path) const = 0;
+
     // Copies a file byte for byte to target. The copy is complete and flushed before
     // it takes the target's name; until then an older file there stays as it was,
     // and on failure it is left untouched. Failures raise tavor::Error.
     virtual void copyFile(const QString& source, const QString& target) = 0;
 
-    // Whether anything exists at path.
-    virtual bool exists(const QString& path) const = 0;
     // Whether an ordinary file lies at path: a regular file, not hidden (its name
     // does not start with a dot).
     virtual bool isOrdinaryFile(const QString& path) const = 0;

@@ -1,5 +1,6 @@
 #include "platform/files/LinuxFileServices.h"
 
+#include "platform/files/ElfFileVersion.h"
 #include "platform/files/ReplacementFile.h"
 #include "platform/files/SourceFile.h"
 #include "platform/files/SystemError.h"
@@ -39,6 +40,20 @@ std::optional<qint64> LinuxFileServices::fileSize(const QString& path) const {
         return std::nullopt;
     }
     return status.st_size;
+}
+
+QString LinuxFileServices::fileVersion(const QString& path) const {
+    return ElfFileVersion::read(path);
+}
+
+bool LinuxFileServices::fileExists(const QString& path) const {
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool LinuxFileServices::folderExists(const QString& path) const {
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 void LinuxFileServices::copyFile(const QString& source, const QString& target) {
@@ -111,11 +126,6 @@ void LinuxFileServices::checkCopiedSize(const SourceFile& source, ReplacementFil
                                                     .arg(status.st_size)
                                                     .arg(source.size()));
     }
-}
-
-bool LinuxFileServices::exists(const QString& path) const {
-    struct stat status {};
-    return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &status) == 0;
 }
 
 bool LinuxFileServices::isOrdinaryFile(const QString& path) const {

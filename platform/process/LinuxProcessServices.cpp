@@ -1,14 +1,21 @@
 #include "platform/process/LinuxProcessServices.h"
 
+#include "platform/Error.h"
+#include "platform/files/ElfFileVersion.h"
+
+#include <QFileInfo>
+#include <QProcess>
 #include <cstdio>
 #include <unistd.h>
 
 namespace tavor {
 
-LinuxProcessServices::LinuxProcessServices(QStringList arguments, QString programFolder,
-                                           QString programTitle, ProgramVersion version)
-    : arguments_(std::move(arguments)), programFolder_(std::move(programFolder)),
-      programTitle_(std::move(programTitle)), version_(version) {}
+LinuxProcessServices::LinuxProcessServices(QStringList arguments, const QString& executablePath,
+                                           QString programTitle, const QString& versionSource)
+    : arguments_(std::move(arguments)), programFolder_(QFileInfo(executablePath).absolutePath()),
+      executableName_(QFileInfo(executablePath).completeBaseName()),
+      programTitle_(std::move(programTitle)),
+      version_(ProgramVersion::fromFileVersion(ElfFileVersion::read(versionSource))) {}
 
 QString LinuxProcessServices::commandLine() const {
     return arguments_.join(QLatin1Char(' '));
@@ -25,6 +32,13 @@ QString LinuxProcessServices::environment(const QString& name) const {
     if (name.compare(QLatin1String("windir"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("/etc/ORV/windows");
     return {};
+}
+
+void LinuxProcessServices::startDetached(const QString& program) {
+    // Qt starts a detached program in a session of its own, so it outlives us.
+    if (!QProcess::startDetached(program, {}))
+        throw Error(ErrorNumber::FileNotFound,
+                    QStringLiteral("Cannot start the program '%1'").arg(program));
 }
 
 void LinuxProcessServices::endProcess(int exitCode) {

@@ -8,6 +8,9 @@ struct ProgramVersion {
     int major = 0;
     int minor = 0;
     int revision = 0;
+
+    // The first three fields of a file version a.b.c.d; missing fields are 0.
+    static ProgramVersion fromFileVersion(const QString& text);
 };
 
 // The running process and its surroundings.
@@ -19,11 +22,17 @@ public:
     virtual QString commandLine() const = 0;
     // The folder of the program's own executable, without a trailing separator.
     virtual QString programFolder() const = 0;
-    // The executable's title (its file name without extension) and version.
+    // The program's title and the version its executable carries.
     virtual QString programTitle() const = 0;
     virtual ProgramVersion programVersion() const = 0;
+    // The running executable's file name without extension.
+    virtual QString executableName() const = 0;
     // An environment variable; "temp" and "windir" have host fallbacks.
     virtual QString environment(const QString& name) const = 0;
+
+    // Starts a program with no arguments in a session of its own and does not wait
+    // for it. Raises tavor::Error when it cannot be started.
+    virtual void startDetached(const QString& program) = 0;
 
     // Ends the process at once with the given status. Does not return in the
     // program; test doubles raise ProcessEnded instead.
