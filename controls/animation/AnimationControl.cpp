@@ -10,6 +10,7 @@
 namespace tavor {
 
 AnimationControl::AnimationControl(QWidget* parent) : QWidget(parent), timer_(new QTimer(this)) {
+    timer_->setTimerType(Qt::PreciseTimer);
     connect(timer_, &QTimer::timeout, this, &AnimationControl::advance);
 }
 

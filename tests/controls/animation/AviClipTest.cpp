@@ -25,7 +25,10 @@ QByteArray committedClip() {
 // another exception, a sanitizer report) fails the test.
 bool opensAndDecodes(const QByteArray& bytes) {
     try {
-        AviClip::fromBytes(bytes).decodeFrames();
+        const AviClip clip = AviClip::fromBytes(bytes);
+        tavor::Rle8Decoder decoder(clip.width(), clip.height());
+        for (int frame = 0; frame < clip.frameCount(); ++frame)
+            decoder.decode(clip.codedFrame(frame));
         return true;
     } catch (const tavor::Error&) {
         return false;
@@ -83,7 +86,7 @@ TEST(AviClip, EveryPrefixOfTheClipIsRefused) {
 // checks (the sanitizer build turns a missed one into a failure).
 TEST(AviClip, DamagedBytesAreRefusedOrDecodedSafely) {
     const QByteArray whole = committedClip();
-    for (qsizetype at = 0; at < whole.size(); at += at < 0x200 ? 1 : 53) {
+    for (qsizetype at = 0; at < whole.size(); at += at < 0x200 ? 1 : 97) {
         for (char flip : {'\xFF', '\x01', '\x80'}) {
             QByteArray damaged = whole;
             damaged[at] = char(damaged[at] ^ flip);
