@@ -2,6 +2,7 @@
 
 #include "app/FileListBox.h"
 #include "controls/PropertyBag.h"
+#include "controls/animation/AnimationControl.h"
 #include "controls/orvlog/ORVLog.h"
 #include "controls/progress/ORVProgressXP.h"
 #include "platform/Error.h"
@@ -126,6 +127,7 @@ QWidget* FormControls::create(const ControlDesign& design, QWidget* container) {
         return progress;
     }
     case K::Animation:
+        return new AnimationControl(container);
     case K::Picture: {
         auto* picture = new QLabel(container);
         picture->setScaledContents(true);

@@ -3,6 +3,7 @@
 #include "app/DriveList.h"
 #include "app/FileListBox.h"
 #include "app/StateDump.h"
+#include "controls/animation/AnimationControl.h"
 #include "controls/orvlog/ORVLog.h"
 #include "controls/progress/ORVProgressXP.h"
 #include "modules/NewLink.h"
@@ -16,6 +17,7 @@
 #include "platform/api/StoredTokens.h"
 #include "platform/bank/ORV_Bank.h"
 #include "platform/database/ConnectionString.h"
+#include "resources/BusyResources.h"
 #include "resources/WindowResources.h"
 
 #include <QComboBox>
@@ -56,6 +58,7 @@ frmBackup::frmBackup(Platform platform, QWidget* parent)
     dialogFont.setPointSizeF(8.25);
     setFont(dialogFont);
     tavorInitWindowResources();
+    tavorInitBusyResources();
     setWindowIcon(QIcon(WindowPictures::Icon));
     controls_.build(this);
     loadPictures();
@@ -78,6 +81,10 @@ void frmBackup::connectHandlers() {
     connect(text2, &QComboBox::editTextChanged, this, &frmBackup::Text2_Change);
     connect(text2, &QComboBox::activated, this, &frmBackup::Text2_Click);
     controls_.control(QStringLiteral("Label1"))->installEventFilter(this);
+}
+
+AnimationControl* frmBackup::animation() const {
+    return controls_.control<AnimationControl>(QStringLiteral("Animation1"));
 }
 
 ORVLog* frmBackup::ORVLog1() const {
@@ -451,11 +458,17 @@ void frmBackup::setBusyPanelVisible(bool visible) {
     control(QStringLiteral("Picture1"))->setVisible(visible);
 }
 
-void frmBackup::setAnimationAutoPlay(bool) {}
+void frmBackup::setAnimationAutoPlay(bool on) {
+    animation()->setAutoPlay(on);
+}
 
-void frmBackup::openAnimation(const QString&) {}
+void frmBackup::openAnimation(const QString& path) {
+    animation()->Open(path);
+}
 
-void frmBackup::stopAnimation() {}
+void frmBackup::stopAnimation() {
+    animation()->Stop();
+}
 
 void frmBackup::setAnimationVisible(bool visible) {
     control(QStringLiteral("Animation1"))->setVisible(visible);

@@ -18,6 +18,7 @@ namespace tavor {
 
 class ORVApi;
 class ORV_Bank;
+class AnimationControl;
 class ORVLog;
 class ORVProgressXP;
 
@@ -100,6 +101,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    AnimationControl* animation() const;
     void loadPictures();
     void connectHandlers();
     void placeControl(const QString& name, int left, int top, int width, int height);
