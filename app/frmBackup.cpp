@@ -8,10 +8,12 @@
 #include "controls/progress/ORVProgressXP.h"
 #include "modules/NewLink.h"
 #include "modules/modCheckNewVer.h"
+#include "pipeline/ArchiveRun.h"
 #include "pipeline/BackupItemList.h"
 #include "pipeline/BranchNames.h"
 #include "pipeline/BusyPanel.h"
 #include "pipeline/NewestBackup.h"
+#include "pipeline/RunReport.h"
 #include "platform/BlankTrim.h"
 #include "platform/api/ORVApi.h"
 #include "platform/api/StoredTokens.h"
@@ -20,8 +22,10 @@
 #include "resources/BusyResources.h"
 #include "resources/WindowResources.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFrame>
 #include <QGuiApplication>
@@ -33,6 +37,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <cstdio>
 
 namespace tavor {
 
@@ -181,6 +186,8 @@ void frmBackup::Form_Load() {
     pending_.attempt([&] { ORVLog2()->setVisible(true); });
     pending_.attempt([&] { timer1_->stop(); });
     dumpState();
+    if (isUnattended())
+        runUnattended();
 }
 
 void frmBackup::PrepareControls() {
@@ -337,12 +344,16 @@ void frmBackup::reportFatal(const Error& error) {
 }
 
 void frmBackup::Command3_Click() {
+    if (state_.RunInProgress)
+        return;
     BankObject.reset();
     ApiObject.reset();
     endProgram(0);
 }
 
 void frmBackup::endProgram(int exitCode) {
+    if (isUnattended() && !unattendedRunDone_)
+        exitCode = 2;
     dumpState();
     platform_.process->endProcess(exitCode);
 }
@@ -351,6 +362,55 @@ void frmBackup::dumpState() const {
     const QString path = qEnvironmentVariable("ORV_STATE_DUMP");
     if (!path.isEmpty())
         StateDump::write(*this, path);
+}
+
+void frmBackup::cmdCopy_Click() {
+    if (state_.RunInProgress)
+        return;
+    ArchiveRun(context_).cmdCopy_Click();
+    dumpState();
+}
+
+bool frmBackup::isUnattended() const {
+    return state_.CommandLine == QLatin1String("/RUN");
+}
+
+void frmBackup::runUnattended() {
+    const auto say = [](const QString& line) {
+        std::fprintf(stderr, "tavor-backup: %s\n", line.toLocal8Bit().constData());
+        std::fflush(stderr);
+    };
+    // Only the remembered drive will do: never another, least of all the system disk.
+    int row = -1;
+    for (int i = 0; i < ORVLog1()->ListCount() && !state_.RememberedDrive.isEmpty(); ++i) {
+        if (ORVLog1()->GetTag(i) == state_.RememberedDrive)
+            row = i;
+    }
+    if (row < 0) {
+        say(QStringLiteral("the remembered drive \"%1\" is not listed; no run took place")
+                .arg(state_.RememberedDrive));
+        endProgram(2);
+        return;
+    }
+    ORVLog1()->setListIndex(row);
+    QElapsedTimer timer;
+    timer.start();
+    int index = 0;
+    int count = ORVLog2()->ListCount();
+    const QList<RowOutcome> outcomes = ArchiveRun(context_, [&](const RowOutcome& outcome) {
+                                           say(RunReport::rowLine(outcome, ++index, count));
+                                       }).cmdCopy_Click();
+    unattendedRunDone_ = !outcomes.isEmpty();
+    say(RunReport::summaryLine(outcomes, timer.elapsed() / 1000.0));
+    endProgram(RunReport::exitStatus(outcomes));
+}
+
+void frmBackup::closeEvent(QCloseEvent* event) {
+    if (state_.RunInProgress) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void frmBackup::FillBackupList() {

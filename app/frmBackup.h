@@ -39,6 +39,7 @@ public:
     void Form_Load();
     void Timer1_Timer();
     void Command3_Click();
+    void cmdCopy_Click();
     void FillBackupList();
     void Label1_MouseDown(int button, int shift);
     void Text2_Change();
@@ -99,6 +100,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     AnimationControl* animation() const;
@@ -118,6 +120,8 @@ private:
     void showErrorReport(const Error& error);
     void reportFatal(const Error& error);
     void endProgram(int exitCode);
+    bool isUnattended() const;
+    void runUnattended();
 
     Platform platform_;
     std::unique_ptr<ORVApi> ApiObject;
@@ -131,6 +135,8 @@ private:
 
     FormControls controls_;
     QTimer* timer1_ = nullptr;
+    // An unattended run that ends before its copy run has taken place ends with 2.
+    bool unattendedRunDone_ = false;
     int outerHeight_ = FormDesign::ClientHeight + FormDesign::FrameAbove + FormDesign::FrameBelow;
 };
 

@@ -1,6 +1,7 @@
 #include "app/FontMapping.h"
 #include "app/QtMessageBoxes.h"
 #include "app/frmBackup.h"
+#include "platform/BlankTrim.h"
 #include "platform/Platform.h"
 #include "platform/cabinet/LinuxCabinetCompressor.h"
 #include "platform/clock/SystemClock.h"
@@ -20,7 +21,15 @@ using namespace tavor;
 
 namespace {
 
-Platform makePlatform(const QApplication& app) {
+// "/RUN": one copy run without anyone at the screen, as a timer or cron starts it.
+bool isUnattendedRun(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return BlankTrim::trim(arguments.join(QLatin1Char(' '))).toUpper() == QLatin1String("/RUN");
+}
+
+Platform makePlatform(const QApplication& app, bool unattended) {
     Platform platform;
     platform.registry = std::make_shared<IniRegistryStore>(IniRegistryStore::defaultFolder());
     platform.process = std::make_shared<LinuxProcessServices>(
@@ -34,16 +43,22 @@ Platform makePlatform(const QApplication& app) {
     platform.cabinet = std::make_shared<LinuxCabinetCompressor>();
     platform.clock = std::make_shared<SystemClock>();
     const QString messageLog = qEnvironmentVariable("ORV_MESSAGE_LOG");
-    if (messageLog.isEmpty())
-        platform.messages = std::make_shared<QtMessageBoxes>();
-    else
+    if (!messageLog.isEmpty())
         platform.messages = std::make_shared<MessageLog>(messageLog);
+    else if (unattended)
+        platform.messages = std::make_shared<MessageLog>(QStringLiteral("/dev/stderr"));
+    else
+        platform.messages = std::make_shared<QtMessageBoxes>();
     return platform;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    const bool unattended = isUnattendedRun(argc, argv);
+    // An unattended run needs no display.
+    if (unattended && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("TavorBackup"));
     QApplication::setLayoutDirection(Qt::RightToLeft);
@@ -55,7 +70,7 @@ int main(int argc, char** argv) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTranslator);
 
-    frmBackup window(makePlatform(app));
+    frmBackup window(makePlatform(app, unattended));
     window.Load();
     const int status = app.exec();
     window.dumpState();

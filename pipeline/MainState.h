@@ -24,6 +24,10 @@ struct MainState {
     int HsIncluded = 0;
     int SgIncluded = 0;
 
+    // Set while an archive run lasts: window events run during it, and nothing
+    // may start a second run or end the program then.
+    bool RunInProgress = false;
+
     // Start-up values that the window keeps only to form the names above.
     QString BankName;
     QString BranchName;

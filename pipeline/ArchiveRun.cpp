@@ -1,0 +1,240 @@
+#include "pipeline/ArchiveRun.h"
+
+#include "pipeline/BranchNames.h"
+#include "pipeline/BusyPanel.h"
+#include "pipeline/DatabaseBackup.h"
+#include "platform/api/ORVApi.h"
+#include "platform/bank/BankDate.h"
+#include "platform/bank/ORV_Bank.h"
+
+#include <QElapsedTimer>
+
+namespace tavor {
+
+namespace {
+
+const QString kBackupKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor\\Backup");
+
+// Clears the run flag however the run ends.
+class RunFlag {
+public:
+    explicit RunFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~RunFlag() { flag_ = false; }
+    RunFlag(const RunFlag&) = delete;
+    RunFlag& operator=(const RunFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
+const QString ArchiveRun::CopyingCaption = QStringLiteral("جارس النسخ");
+const QString ArchiveRun::FinishedText = QStringLiteral("انتهت العملية");
+const QString ArchiveRun::NoDriveText =
+    QStringLiteral("لم يتم اختيار وحدة التخزين") + QStringLiteral("\r\n") +
+    QStringLiteral("الرجاء اختيار وحدة التخزين التي سيتم النسخ عليها");
+
+QList<RowOutcome> ArchiveRun::cmdCopy_Click() {
+    if (context_.state.RunInProgress)
+        return {};
+    QString drive;
+    pending_.attempt([&] { drive = context_.window.selectedDriveTag(); });
+    if (drive.isEmpty()) {
+        refuseWithoutDrive();
+        return {};
+    }
+    const RunFlag running(context_.state.RunInProgress);
+    run();
+    return outcomes_;
+}
+
+void ArchiveRun::run() {
+    BackupWindow& window = context_.window;
+    pending_.attempt([&] { window.setRunButtonsEnabled(false); });
+    pending_.attempt([&] { window.pumpEvents(); });
+    refusedBackups_ = DatabaseBackup(context_).PreparingDatabase();
+    pending_.attempt([&] { window.showProgress(); });
+    pending_.attempt([&] { window.pumpEvents(); });
+
+    QString drive;
+    pending_.attempt([&] { drive = window.selectedDriveTag(); });
+    pending_.attempt([&] {
+        if (!context_.api)
+            throw Error(ErrorNumber::ObjectRequired, QStringLiteral("The API object is missing"));
+        context_.api->Regestry().Set_String(kBackupKey, QStringLiteral("Drive"), drive);
+    });
+
+    const QString target = targetFolder(drive, context_.state.PrevBusinessDate);
+    FileServices& files = *context_.platform.files;
+    pending_.attempt(
+        [&] { files.makeFolder(BranchNames::FixPath(drive) + QStringLiteral("Tavor_Backup")); });
+    if (!target.isEmpty())
+        pending_.attempt([&] { files.makeFolder(target); });
+
+    int rows = 0;
+    pending_.attempt([&] { rows = window.backupRowCount(); });
+    for (int i = 0; i < rows; ++i) {
+        const RowOutcome outcome = archiveRow(i, target);
+        outcomes_.append(outcome);
+        if (onRow_)
+            onRow_(outcome);
+    }
+    showFinished();
+    pending_.attempt([&] { window.setRunButtonsEnabled(true); });
+}
+
+RowOutcome ArchiveRun::archiveRow(int row, const QString& target) {
+    BackupWindow& window = context_.window;
+    QElapsedTimer timer;
+    timer.start();
+    RowOutcome outcome;
+    pending_.attempt([&] { window.setBackupRowImage(row, WorkingImage); });
+    pending_.attempt([&] { outcome.text = window.backupRowText(row); });
+    pending_.attempt([&] { window.pumpEvents(); });
+    pending_.attempt([&] { outcome.source = window.backupRowTag(row); });
+    const std::optional<qint64> size = GetFileSize(outcome.source);
+    outcome.size = size.value_or(-1);
+
+    QString cabinetPath;
+    QString copyPath;
+    pending_.clear();
+    if (target.isEmpty()) {
+        pending_.record(ErrorNumber::InvalidProcedureCall,
+                        QStringLiteral("The previous business date '%1' is not a date")
+                            .arg(context_.state.PrevBusinessDate));
+    } else if (refusedBackups_.contains(outcome.source)) {
+        pending_.record(
+            ErrorNumber::ProviderError,
+            QStringLiteral("The server did not write a fresh backup to %1").arg(outcome.source));
+    } else if (size.value_or(0) < CopyThreshold) {
+        cabinetPath = target + BranchNames::GetFile(outcome.source, true) + QStringLiteral(".cab");
+        outcome.target = cabinetPath;
+        outcome.succeeded = CompressFile(cabinetPath, outcome.source);
+    } else {
+        copyPath = target + BranchNames::GetFile(outcome.source, false);
+        outcome.target = copyPath;
+        outcome.succeeded = copyPlainly(outcome.source, copyPath);
+    }
+    if (pending_.isSet()) {
+        outcome.succeeded = false;
+        outcome.reason = pending_.description();
+        if (context_.maintenanceMode())
+            showMaintenanceReport(outcome, copyPath, cabinetPath);
+    }
+    pending_.attempt(
+        [&] { window.setBackupRowImage(row, outcome.succeeded ? DoneImage : FailedImage); });
+    recordSatelliteDate(outcome);
+    outcome.seconds = timer.elapsed() / 1000.0;
+    return outcome;
+}
+
+bool ArchiveRun::copyPlainly(const QString& source, const QString& copyPath) {
+    BusyPanel panel(context_);
+    panel.ShowAVI(true, CopyingCaption);
+    // The older copy stays until the new one is complete: the copy replaces it.
+    pending_.clear();
+    pending_.attempt([&] { context_.platform.files->copyFile(source, copyPath); });
+    const PendingError copyError = pending_;
+    panel.ShowAVI(false, QString());
+    pending_ = copyError;
+    return !pending_.isSet() && context_.platform.files->fileExists(copyPath);
+}
+
+bool ArchiveRun::CompressFile(const QString& cabinetPath, const QString& sourcePath) {
+    BackupWindow& window = context_.window;
+    CabinetCompressor& cabinet = *context_.platform.cabinet;
+    pending_.attempt([&] {
+        window.resetProgress();
+        window.setProgressValue(0);
+    });
+    pending_.attempt([&] { window.pumpEvents(); });
+    cabinet.setCabinetFile(cabinetPath);
+    cabinet.fileList().add(sourcePath, QString());
+    cabinet.setProgressHandler([this](int percent) { ecCompress1_Progress(percent); });
+    pending_.clear();
+    pending_.attempt([&] { cabinet.compress(); });
+    cabinet.setProgressHandler({});
+    const PendingError compressError = pending_;
+    pending_.attempt([&] { window.pumpEvents(); });
+    pending_ = compressError;
+    return !pending_.isSet() && context_.platform.files->fileExists(cabinet.cabinetFile());
+}
+
+void ArchiveRun::ecCompress1_Progress(int percent) {
+    PendingError ignored;
+    ignored.attempt([&] { context_.window.setProgressValue(percent); });
+    ignored.attempt([&] { context_.window.pumpEvents(); });
+}
+
+std::optional<qint64> ArchiveRun::GetFileSize(const QString& path) {
+    std::optional<qint64> size;
+    pending_.attempt([&] { size = context_.platform.files->fileSize(path); });
+    return size;
+}
+
+void ArchiveRun::showMaintenanceReport(const RowOutcome& outcome, const QString& copyPath,
+                                       const QString& cabinetPath) {
+    const QString lineBreak = QStringLiteral("\r\n");
+    MessageBoxRequest request;
+    request.text = outcome.text + lineBreak + QStringLiteral("sFile= ") + outcome.source +
+                   lineBreak + QStringLiteral("dFile= ") + copyPath + lineBreak +
+                   QStringLiteral("cabFile= ") + cabinetPath + lineBreak +
+                   QString::number(pending_.number()) + QStringLiteral("   ") +
+                   pending_.description();
+    request.title = context_.platform.process->programTitle();
+    request.buttons = MessageButtons::Ok;
+    PendingError ignored;
+    ignored.attempt([&] { context_.platform.messages->show(request); });
+}
+
+void ArchiveRun::recordSatelliteDate(const RowOutcome& outcome) {
+    if (!outcome.succeeded || !context_.bank)
+        return;
+    const MainState& state = context_.state;
+    const QString source = outcome.source.toUpper();
+    PendingError ignored;
+    if (state.HsIncluded != 0 && source.contains(QLatin1String("_HS")))
+        ignored.attempt([&] {
+            context_.bank->System().SystemValue_Set(QStringLiteral("Sys_Last_HS_Backup_Date"),
+                                                    context_.bank->Business_Date());
+        });
+    if (state.SgIncluded != 0 && source.contains(QLatin1String("_SG")))
+        ignored.attempt([&] {
+            context_.bank->System().SystemValue_Set(QStringLiteral("Sys_Last_SG_Backup_Date"),
+                                                    context_.bank->Business_Date());
+        });
+}
+
+void ArchiveRun::showFinished() {
+    MessageBoxRequest request;
+    request.text = FinishedText;
+    request.title = context_.platform.process->programTitle();
+    request.icon = MessageIcon::Information;
+    request.buttons = MessageButtons::Ok;
+    request.rightAligned = true;
+    request.rtlReading = true;
+    pending_.attempt([&] { context_.platform.messages->show(request); });
+}
+
+void ArchiveRun::refuseWithoutDrive() {
+    MessageBoxRequest request;
+    request.text = NoDriveText;
+    request.title = context_.platform.process->programTitle();
+    request.icon = MessageIcon::Warning;
+    request.buttons = MessageButtons::Ok;
+    request.rightAligned = true;
+    request.rtlReading = true;
+    pending_.attempt([&] { context_.platform.messages->show(request); });
+}
+
+QString ArchiveRun::targetFolder(const QString& mountPoint, const QString& previousBusinessDate) {
+    const QDate date = BankDate::parse(previousBusinessDate);
+    if (!date.isValid())
+        return {};
+    return BranchNames::FixPath(BranchNames::FixPath(mountPoint) +
+                                QStringLiteral("Tavor_Backup/Tavor_") +
+                                date.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+} // namespace tavor

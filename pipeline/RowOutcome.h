@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace tavor {
+
+// What the archive run did with one row of the data-set list.
+struct RowOutcome {
+    QString text;
+    QString source;
+    QString target;
+    // Empty size: the source could not be measured (missing file, no access).
+    qint64 size = -1;
+    bool succeeded = false;
+    QString reason;
+    double seconds = 0;
+};
+
+} // namespace tavor
