@@ -13,7 +13,7 @@ struct MspackReadBackSystem::Handle {
 };
 
 MspackReadBackSystem::MspackReadBackSystem(ReadBackFile& cabinet, const Progress& progress)
-    : system_{open, close, read, write, seek, tell, message, alloc, free, copy, nullptr},
+    : bridge_{{open, close, read, write, seek, tell, message, alloc, free, copy, nullptr}, this},
       cabinet_(cabinet), progress_(progress) {}
 
 void MspackReadBackSystem::rethrowKept() const {
@@ -23,7 +23,7 @@ void MspackReadBackSystem::rethrowKept() const {
 }
 
 MspackReadBackSystem& MspackReadBackSystem::of(mspack_system* system) {
-    return *reinterpret_cast<MspackReadBackSystem*>(system);
+    return *reinterpret_cast<Bridge*>(system)->owner;
 }
 
 MspackReadBackSystem::Handle* MspackReadBackSystem::handleOf(mspack_file* file) {

@@ -20,13 +20,22 @@ public:
 
     MspackReadBackSystem(ReadBackFile& cabinet, const Progress& progress);
 
-    mspack_system* system() { return &system_; }
+    MspackReadBackSystem(const MspackReadBackSystem&) = delete;
+    MspackReadBackSystem& operator=(const MspackReadBackSystem&) = delete;
+
+    mspack_system* system() { return &bridge_.system; }
     const ContentChecksum& unpacked() const { return unpacked_; }
     // Raises the error kept from a call libmspack made, if any.
     void rethrowKept() const;
 
 private:
     struct Handle;
+    // What libmspack is given: its table of calls, with the way back to this object
+    // after it (a standard-layout struct, so its first member's address is its own).
+    struct Bridge {
+        mspack_system system;
+        MspackReadBackSystem* owner;
+    };
 
     static MspackReadBackSystem& of(mspack_system* system);
     static Handle* handleOf(mspack_file* file);
@@ -41,8 +50,7 @@ private:
     static void free(void* pointer);
     static void copy(void* from, void* to, size_t bytes);
 
-    // First, so that libmspack's pointer to it is a pointer to this object.
-    mspack_system system_;
+    Bridge bridge_;
     ReadBackFile& cabinet_;
     const Progress& progress_;
     ContentChecksum unpacked_;
