@@ -10,6 +10,9 @@ namespace tavor {
 
 namespace {
 
+// libmspack's input buffer: larger than its default, for fewer reads.
+constexpr int ReaderBufferBytes = 1 << 16;
+
 Error readBackError(const QString& target, const QString& what) {
     return Error(ErrorNumber::DeviceIOError,
                  QStringLiteral("The cabinet '%1' read back from the disk %2").arg(target, what));
@@ -85,6 +88,7 @@ void CabinetVerifier::verify(const QByteArray& path, const QString& target,
     if (!reader) {
         throw readBackError(target, QStringLiteral("cannot be checked: no reader"));
     }
+    reader->set_param(reader.get(), MSCABD_PARAM_DECOMPBUF, ReaderBufferBytes);
     const OpenCabinet cabinet(reader.get(), path);
     system.rethrowKept();
     if (cabinet.get() == nullptr) {
