@@ -28,6 +28,8 @@ public:
     }
 
     int timesFailed() const { return failed_; }
+    // How often the cache of a file being read back was dropped.
+    int readBackCacheDrops() const { return readBackCacheDrops_; }
 
     // Reads of a file under its temporary name (written, not yet in place) get the
     // byte at offset inverted, as a medium that lost it would give it back.
@@ -70,6 +72,13 @@ public:
             static_cast<unsigned char*>(buffer)[*corruptAt_ - offset] ^= 0xff;
         }
         return got;
+    }
+    int dropCache(int fd) override {
+        {
+            std::lock_guard lock(mutex_);
+            readBackCacheDrops_ += int(readingBack_.count(fd));
+        }
+        return SystemCalls::dropCache(fd);
     }
     int statfs(const char* path, struct statfs* info) override {
         const int result = SystemCalls::statfs(path, info);
@@ -127,6 +136,7 @@ private:
     std::set<int> readingBack_;
     std::optional<FileSystem> fileSystem_;
     std::atomic<int> failed_ = 0;
+    std::atomic<int> readBackCacheDrops_ = 0;
 };
 
 } // namespace tavor::test
