@@ -29,9 +29,12 @@ ReadBackFile::ReadBackFile(const QByteArray& path, const QString& target, System
     }
     size_ = status.st_size;
     // Pages still dirty are not dropped: flush them first.
-    const int flushed = calls_.fsync(fd_);
-    const int failure = flushed == 0 ? calls_.dropCache(fd_) : errno;
-    if (failure != 0) {
+    if (calls_.fsync(fd_) != 0) {
+        const int failure = errno;
+        calls_.close(fd_);
+        throw systemError(failure, QStringLiteral("Cannot flush"), target_);
+    }
+    if (const int failure = calls_.dropCache(fd_); failure != 0) {
         calls_.close(fd_);
         throw systemError(failure, QStringLiteral("Cannot drop the cached pages of"), target_);
     }
