@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "platform/cabinet/CabinetFormat.h"
+#include "platform/cabinet/CabinetVerifier.h"
 #include "platform/cabinet/ParallelBlockEncoder.h"
 #include "platform/files/ReplacementFile.h"
 #include "platform/files/SourceFile.h"
@@ -17,6 +18,9 @@ namespace {
 
 // Blocks are gathered into writes of about this size.
 constexpr std::size_t OutputBufferBytes = std::size_t(1) << 20;
+// Packing takes the progress up to here; reading back takes it on to 99, and 100
+// is kept for the cabinet in place.
+constexpr int PackedPercent = 80;
 
 void refuseOversized(const SourceFile& source) {
     if (source.size() > cabinet::MaxFolderBytes) {
@@ -54,23 +58,26 @@ private:
     int last_ = -1;
 };
 
-// Writes the blocks after the header, then the cabinet's total size into the header.
-void writeBlocks(ParallelBlockEncoder& blocks, ReplacementFile& output, std::int64_t headerSize,
-                 PercentReporter& percent) {
+// Writes the blocks after the header, then the cabinet's total size into the header;
+// returns the checksum of the source bytes the blocks hold.
+ContentChecksum writeBlocks(ParallelBlockEncoder& blocks, ReplacementFile& output,
+                            std::int64_t headerSize, PercentReporter& percent) {
+    ContentChecksum packed;
     std::vector<std::uint8_t> buffer;
     buffer.reserve(OutputBufferBytes + 2 * cabinet::BlockSize);
     std::int64_t total = headerSize;
     const std::uint32_t count = blocks.blockCount();
     for (std::uint32_t block = 0; block < count; ++block) {
-        const std::span<const std::uint8_t> bytes = blocks.next();
+        const ParallelBlockEncoder::Block next = blocks.next();
+        const std::span<const std::uint8_t> bytes = next.encoded;
+        packed.add(next.source.data(), next.source.size());
         buffer.insert(buffer.end(), bytes.begin(), bytes.end());
         if (buffer.size() >= OutputBufferBytes) {
             output.append(buffer.data(), buffer.size());
             total += std::int64_t(buffer.size());
             buffer.clear();
         }
-        // 100 is kept for the cabinet in place.
-        percent.reach(std::min(99, int(std::int64_t(block + 1) * 100 / count)));
+        percent.reach(int(std::int64_t(block + 1) * PackedPercent / count));
     }
     output.append(buffer.data(), buffer.size());
     total += std::int64_t(buffer.size());
@@ -79,6 +86,17 @@ void writeBlocks(ParallelBlockEncoder& blocks, ReplacementFile& output, std::int
         size[i] = std::uint8_t(std::uint64_t(total) >> (8 * i));
     }
     output.overwrite(size, sizeof size, cabinet::CabinetSizeOffset);
+    return packed;
+}
+
+// Reads the flushed cabinet back from the disk before it takes its name.
+void verify(SystemCalls& calls, const ReplacementFile& output, const QByteArray& entryName,
+            const ContentChecksum& packed, PercentReporter& percent) {
+    const std::int64_t total = std::max<std::int64_t>(1, packed.length());
+    CabinetVerifier(calls).verify(
+        output.temporaryPath(), output.target(), entryName, packed, [&](std::int64_t unpacked) {
+            percent.reach(PackedPercent + int(unpacked * (99 - PackedPercent) / total));
+        });
 }
 
 } // namespace
@@ -95,11 +113,15 @@ void CabinetWriter::write(const QString& cabinet, const QString& source, const Q
 
     ReplacementFile output(cabinet, calls_);
     ParallelBlockEncoder blocks(input, calls_, threadCount(), options_.level);
-    const QByteArray header =
-        cabinet::headerBytes(entryFor(input, entryName), std::uint16_t(blocks.blockCount()));
+    const cabinet::Entry entry = entryFor(input, entryName);
+    const QByteArray header = cabinet::headerBytes(entry, std::uint16_t(blocks.blockCount()));
     output.append(header.constData(), std::size_t(header.size()));
-    writeBlocks(blocks, output, header.size(), percent);
+    const ContentChecksum packed = writeBlocks(blocks, output, header.size(), percent);
     input.checkUnchanged();
+    output.flush();
+    if (options_.verify) {
+        verify(calls_, output, entry.name, packed, percent);
+    }
     output.commit();
     percent.reach(100);
 }

@@ -12,12 +12,16 @@ struct CabinetWriterOptions {
     int threads = 0;
     // Deflate level of every block (libdeflate, 1 to 12).
     int level = 6;
+    // Reading the cabinet back before it takes its name; off only to measure
+    // what reading back costs.
+    bool verify = true;
 };
 
 // Writes a cabinet holding one file, MSZIP-compressed, with each 32 KiB block
-// deflated on its own on all cores. The cabinet is built beside its target and
-// takes the target's name only when complete and flushed; on failure an older
-// cabinet there is left as it was. Failures raise tavor::Error.
+// deflated on its own on all cores. The cabinet is built beside its target, read
+// back from the disk and checked against the source, and takes the target's name
+// only when it is complete, flushed and found whole; on failure an older cabinet
+// there is left as it was. Failures raise tavor::Error.
 class CabinetWriter {
 public:
     using Progress = std::function<void(int percent)>;

@@ -24,6 +24,7 @@ ParallelBlockEncoder::ParallelBlockEncoder(const SourceFile& source, SystemCalls
     slots_.resize(std::size_t(threads) * SlotsPerThread);
     for (Slot& slot : slots_) {
         slot.bytes.resize(slotBytes);
+        slot.source.resize(cabinet::BlockSize);
     }
     workers_.reserve(std::size_t(threads));
     for (int i = 0; i < threads; ++i) {
@@ -42,7 +43,7 @@ ParallelBlockEncoder::~ParallelBlockEncoder() {
     }
 }
 
-std::span<const std::uint8_t> ParallelBlockEncoder::next() {
+ParallelBlockEncoder::Block ParallelBlockEncoder::next() {
     std::unique_lock lock(mutex_);
     if (holdingTaken_) {
         slots_[(nextToTake_ - 1) % slots_.size()].ready = false;
@@ -59,21 +60,19 @@ std::span<const std::uint8_t> ParallelBlockEncoder::next() {
     }
     ++nextToTake_;
     holdingTaken_ = true;
-    return {slot.bytes.data(), slot.length};
+    return {{slot.bytes.data(), slot.length}, {slot.source.data(), slot.sourceLength}};
 }
 
 void ParallelBlockEncoder::work(int level) {
     MszipBlockEncoder encoder(level);
-    std::vector<std::uint8_t> buffer(cabinet::BlockSize);
     std::uint32_t block = 0;
     while (claimBlock(block)) {
-        std::size_t size = 0;
-        if (!readBlock(block, buffer, size)) {
-            return;
-        }
         // The slot is this worker's alone until it is marked ready.
         Slot& slot = slots_[block % slots_.size()];
-        slot.length = encoder.encode(buffer.data(), size, slot.bytes.data());
+        if (!readBlock(block, slot)) {
+            return;
+        }
+        slot.length = encoder.encode(slot.source.data(), slot.sourceLength, slot.bytes.data());
         {
             std::lock_guard lock(mutex_);
             slot.ready = true;
@@ -96,15 +95,15 @@ bool ParallelBlockEncoder::claimBlock(std::uint32_t& block) {
     return true;
 }
 
-bool ParallelBlockEncoder::readBlock(std::uint32_t block, std::vector<std::uint8_t>& buffer,
-                                     std::size_t& size) {
+bool ParallelBlockEncoder::readBlock(std::uint32_t block, Slot& slot) {
     const off_t offset = off_t(block) * cabinet::BlockSize;
     const auto wanted =
         std::size_t(std::min<std::int64_t>(cabinet::BlockSize, source_.size() - offset));
+    std::size_t& size = slot.sourceLength;
     size = 0;
     while (size < wanted) {
-        const ssize_t got =
-            calls_.pread(source_.fd(), buffer.data() + size, wanted - size, offset + off_t(size));
+        const ssize_t got = calls_.pread(source_.fd(), slot.source.data() + size, wanted - size,
+                                         offset + off_t(size));
         if (got < 0 && errno == EINTR) {
             continue;
         }

@@ -25,20 +25,28 @@ public:
 
     std::uint32_t blockCount() const { return blockCount_; }
 
-    // Waits for the next block in order and returns its encoded bytes, valid until
-    // the following call. Raises tavor::Error when the source could not be read.
-    std::span<const std::uint8_t> next();
+    struct Block {
+        std::span<const std::uint8_t> encoded;
+        // The source bytes the block holds, for checksums of what was packed.
+        std::span<const std::uint8_t> source;
+    };
+
+    // Waits for the next block in order and returns it, valid until the following
+    // call. Raises tavor::Error when the source could not be read.
+    Block next();
 
 private:
     struct Slot {
         std::vector<std::uint8_t> bytes;
         std::size_t length = 0;
+        std::vector<std::uint8_t> source;
+        std::size_t sourceLength = 0;
         bool ready = false;
     };
 
     void work(int level);
     bool claimBlock(std::uint32_t& block);
-    bool readBlock(std::uint32_t block, std::vector<std::uint8_t>& buffer, std::size_t& size);
+    bool readBlock(std::uint32_t block, Slot& slot);
     void fail(int errorCode);
 
     const SourceFile& source_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/disks/LogicalDisks.h"
+#include "platform/disks/MountTable.h"
 
 namespace tavor {
 
@@ -13,8 +14,16 @@ public:
     static inline const QString Key =
         QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Tavor\\Drives");
 
-    // Only folders that exist with an integer type of 0 to 3, in stored order.
-    static QList<LogicalDisk> read(const RegistryStore& registry);
+    // The file that marks a folder as a backup target of its own.
+    static inline const QString TargetMarker = QStringLiteral(".tavor-target");
+
+    // Only folders that exist with an integer type of 0 to 3, in stored order. A
+    // removable one is listed only while a volume is mounted exactly there (mounts)
+    // or it holds the target marker: an empty mount folder lies on the system disk.
+    static QList<LogicalDisk> read(const RegistryStore& registry, const QList<MountEntry>& mounts);
+
+private:
+    static bool isMountedOrMarked(const QString& folder, const QList<MountEntry>& mounts);
 };
 
 } // namespace tavor

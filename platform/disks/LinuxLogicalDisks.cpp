@@ -53,23 +53,24 @@ LinuxLogicalDisks::LinuxLogicalDisks(std::shared_ptr<const RegistryStore> regist
       blockDevices_(std::move(sysfsRoot)) {}
 
 QList<LogicalDisk> LinuxLogicalDisks::query() {
+    const QList<MountEntry> mounts = MountTable::read(mountTablePath_);
     QList<LogicalDisk> disks;
-    for (const LogicalDisk& volume : mountedVolumes()) {
+    for (const LogicalDisk& volume : volumesIn(mounts)) {
         if (volume.DriveType < DriveType::Network)
             disks.append(volume);
     }
     if (registry_)
-        disks.append(ExtraDrives::read(*registry_));
+        disks.append(ExtraDrives::read(*registry_, mounts));
     return disks;
 }
 
 // Each file system is listed once, at its first mount of the whole of it: a bind
 // mount shows a folder of a volume already listed (or, in a container, single
 // files of the host such as /etc/hosts), not a drive of its own.
-QList<LogicalDisk> LinuxLogicalDisks::mountedVolumes() const {
+QList<LogicalDisk> LinuxLogicalDisks::volumesIn(const QList<MountEntry>& mounts) const {
     QList<LogicalDisk> volumes;
     QSet<QString> listedDevices;
-    for (const MountEntry& entry : MountTable::read(mountTablePath_)) {
+    for (const MountEntry& entry : mounts) {
         const auto type = driveTypeOf(entry);
         if (!type || listedDevices.contains(deviceKey(entry)))
             continue;

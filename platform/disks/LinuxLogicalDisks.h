@@ -21,11 +21,10 @@ public:
 
     QList<LogicalDisk> query() override;
 
+private:
     // The volumes of the mount table with their drive types, network and optical
     // ones included; pseudo and memory file systems are not volumes.
-    QList<LogicalDisk> mountedVolumes() const;
-
-private:
+    QList<LogicalDisk> volumesIn(const QList<MountEntry>& mounts) const;
     std::optional<int> driveTypeOf(const MountEntry& entry) const;
     std::optional<int> blockDeviceType(const MountEntry& entry) const;
 

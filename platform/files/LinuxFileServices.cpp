@@ -1,15 +1,19 @@
 #include "platform/files/LinuxFileServices.h"
 
 #include "platform/files/ElfFileVersion.h"
+#include "platform/files/ReadBackFile.h"
 #include "platform/files/ReplacementFile.h"
 #include "platform/files/SourceFile.h"
 #include "platform/files/SystemError.h"
 #include "platform/files/WildcardPattern.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QLocale>
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -18,16 +22,15 @@ namespace tavor {
 
 namespace {
 
-// Copied in chunks whose writeback starts as soon as each is done, so that the disk
-// works while the next chunk is copied and the final flush has little left to do.
-constexpr std::size_t CopyChunkBytes = std::size_t(64) << 20;
-constexpr std::size_t ReadBufferBytes = std::size_t(1) << 20;
+// Writeback of each chunk starts as soon as it is written, so that the disk works
+// while the next chunk is copied and the final flush has little left to do.
+constexpr std::int64_t WritebackChunkBytes = std::int64_t(64) << 20;
+constexpr std::size_t CopyBufferBytes = std::size_t(1) << 20;
+// FAT keeps a file's size in 32 bits.
+constexpr std::int64_t FatFileLimit = std::int64_t(1) << 32;
 
-// Errors with which copy_file_range says it cannot copy between these files at all;
-// the copy then goes on by reading and writing.
-bool kernelCannotCopy(int errorCode) {
-    return errorCode == EXDEV || errorCode == ENOSYS || errorCode == EOPNOTSUPP ||
-           errorCode == EINVAL;
+QString bytes(std::int64_t count) {
+    return QLocale::c().toString(count);
 }
 
 } // namespace
@@ -58,45 +61,50 @@ bool LinuxFileServices::folderExists(const QString& path) const {
 
 void LinuxFileServices::copyFile(const QString& source, const QString& target) {
     const SourceFile input(source, calls_);
+    refuseWhatCannotFit(input, target);
     ReplacementFile copy(target, calls_, input.permissions() & 0777);
-    copyContents(input, copy);
+    const ContentChecksum expected = copyContents(input, copy);
     input.checkUnchanged();
     checkCopiedSize(input, copy);
     const timespec times[2] = {{0, UTIME_OMIT}, input.modified()};
     if (calls_.futimens(copy.fd(), times) != 0) {
         throw systemError(errno, QStringLiteral("Cannot set the date of"), target);
     }
+    copy.flush();
+    verifyCopy(copy, expected);
     copy.commit();
 }
 
-void LinuxFileServices::copyContents(const SourceFile& source, ReplacementFile& copy) {
-    off_t inOffset = 0;
-    off_t outOffset = 0;
-    while (inOffset < source.size()) {
-        const auto chunk = static_cast<std::size_t>(
-            std::min<std::int64_t>(CopyChunkBytes, source.size() - inOffset));
-        const ssize_t copied =
-            calls_.copyFileRange(source.fd(), &inOffset, copy.fd(), &outOffset, chunk);
-        if (copied < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            if (kernelCannotCopy(errno) && inOffset == 0) {
-                copyByReading(source, copy);
-                return;
-            }
-            throw systemError(errno, QStringLiteral("Cannot copy to"), copy.target());
-        }
-        if (copied == 0) {
-            throw source.changedError();
-        }
-        calls_.startWriteback(copy.fd(), outOffset - copied, copied);
+// An older file of the target's name stays until the copy is complete, so the
+// whole size must be free. A folder that cannot be examined is left to the
+// creation of the copy to report.
+void LinuxFileServices::refuseWhatCannotFit(const SourceFile& source, const QString& target) {
+    struct statfs info {};
+    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
+    if (calls_.statfs(folder.constData(), &info) != 0) {
+        return;
+    }
+    if (info.f_type == MSDOS_SUPER_MAGIC && source.size() >= FatFileLimit) {
+        throw Error(ErrorNumber::DiskFull,
+                    QStringLiteral("'%1' has %2 bytes; the FAT file system of '%3' cannot hold a "
+                                   "file of 4 GiB (%4 bytes) or more")
+                        .arg(source.path(), bytes(source.size()), target, bytes(FatFileLimit)));
+    }
+    const std::int64_t unit = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
+    const std::int64_t available = std::int64_t(info.f_bavail) * unit;
+    if (source.size() > available) {
+        throw Error(ErrorNumber::DiskFull,
+                    QStringLiteral("'%1' has %2 bytes; the file system of '%3' has only %4 bytes "
+                                   "free")
+                        .arg(source.path(), bytes(source.size()), target, bytes(available)));
     }
 }
 
-void LinuxFileServices::copyByReading(const SourceFile& source, ReplacementFile& copy) {
-    std::vector<char> buffer(ReadBufferBytes);
-    off_t offset = 0;
+ContentChecksum LinuxFileServices::copyContents(const SourceFile& source, ReplacementFile& copy) {
+    std::vector<char> buffer(CopyBufferBytes);
+    ContentChecksum sum;
+    std::int64_t offset = 0;
+    std::int64_t flushedUpTo = 0;
     while (offset < source.size()) {
         const auto wanted =
             static_cast<std::size_t>(std::min<std::int64_t>(buffer.size(), source.size() - offset));
@@ -111,8 +119,14 @@ void LinuxFileServices::copyByReading(const SourceFile& source, ReplacementFile&
             throw source.changedError();
         }
         copy.append(buffer.data(), static_cast<std::size_t>(got));
+        sum.add(buffer.data(), static_cast<std::size_t>(got));
         offset += got;
+        if (offset - flushedUpTo >= WritebackChunkBytes) {
+            calls_.startWriteback(copy.fd(), flushedUpTo, offset - flushedUpTo);
+            flushedUpTo = offset;
+        }
     }
+    return sum;
 }
 
 void LinuxFileServices::checkCopiedSize(const SourceFile& source, ReplacementFile& copy) {
@@ -180,6 +194,17 @@ void LinuxFileServices::writeFile(const QString& path, const QByteArray& data) {
     ReplacementFile file(path, calls_);
     file.append(data.constData(), std::size_t(data.size()));
     file.commit();
+}
+
+void LinuxFileServices::verifyCopy(const ReplacementFile& copy, const ContentChecksum& expected) {
+    const ContentChecksum found =
+        ReadBackFile(copy.temporaryPath(), copy.target(), calls_).checksum();
+    if (found != expected) {
+        throw Error(ErrorNumber::DeviceIOError,
+                    QStringLiteral("The copy '%1' read back from the disk differs from its source: "
+                                   "read %2, copied %3")
+                        .arg(copy.target(), found.describe(), expected.describe()));
+    }
 }
 
 } // namespace tavor

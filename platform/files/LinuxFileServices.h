@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/files/ContentChecksum.h"
 #include "platform/files/FileServices.h"
 #include "platform/files/SystemCalls.h"
 
@@ -8,9 +9,9 @@ namespace tavor {
 class ReplacementFile;
 class SourceFile;
 
-// File services on the host: stat for sizes and existence, the ELF version
-// section for versions, copy_file_range for copies (with a
-// read/write loop where the kernel cannot copy between the two file systems).
+// File services on the host: stat for sizes; copies by a read/write loop that
+// checksums the source as it goes, and read the copy back from the medium before
+// it takes the target's name, so that a copy in place is known to be whole.
 class LinuxFileServices : public FileServices {
 public:
     explicit LinuxFileServices(SystemCalls& calls = SystemCalls::host());
@@ -19,6 +20,8 @@ public:
     QString fileVersion(const QString& path) const override;
     bool fileExists(const QString& path) const override;
     bool folderExists(const QString& path) const override;
+    // Also refuses, before anything is written, a source larger than the free space
+    // of the target's file system or of 4 GiB or more onto a FAT file system.
     void copyFile(const QString& source, const QString& target) override;
     bool isOrdinaryFile(const QString& path) const override;
     QStringList listFolder(const QString& folder, const QString& pattern) const override;
@@ -27,9 +30,10 @@ public:
     void writeFile(const QString& path, const QByteArray& data) override;
 
 private:
-    void copyContents(const SourceFile& source, ReplacementFile& copy);
-    void copyByReading(const SourceFile& source, ReplacementFile& copy);
+    void refuseWhatCannotFit(const SourceFile& source, const QString& target);
+    ContentChecksum copyContents(const SourceFile& source, ReplacementFile& copy);
     void checkCopiedSize(const SourceFile& source, ReplacementFile& copy);
+    void verifyCopy(const ReplacementFile& copy, const ContentChecksum& expected);
 
     SystemCalls& calls_;
 };

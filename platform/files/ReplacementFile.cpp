@@ -64,6 +64,7 @@ void ReplacementFile::createTemporary(mode_t mode) {
 }
 
 void ReplacementFile::append(const void* data, std::size_t size) {
+    flushed_ = false;
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
         const ssize_t written = calls_.write(fd_, bytes, size);
@@ -82,15 +83,23 @@ void ReplacementFile::append(const void* data, std::size_t size) {
 }
 
 void ReplacementFile::overwrite(const void* data, std::size_t size, off_t offset) {
+    flushed_ = false;
     const ssize_t written = calls_.pwrite(fd_, data, size, offset);
     if (written != static_cast<ssize_t>(size)) {
         throw systemError(written < 0 ? errno : EIO, QStringLiteral("Cannot write"), target_);
     }
 }
 
-void ReplacementFile::commit() {
+void ReplacementFile::flush() {
     if (calls_.fsync(fd_) != 0) {
         throw systemError(errno, QStringLiteral("Cannot flush"), target_);
+    }
+    flushed_ = true;
+}
+
+void ReplacementFile::commit() {
+    if (!flushed_) {
+        flush();
     }
     const int fd = fd_;
     fd_ = -1;

@@ -22,12 +22,17 @@ public:
 
     int fd() const { return fd_; }
     const QString& target() const { return target_; }
+    // The name the file is written under until commit().
+    const QByteArray& temporaryPath() const { return temporaryName_; }
 
     // Appends all bytes at the file's current offset.
     void append(const void* data, std::size_t size);
     // Overwrites bytes already written (a header patched at the end).
     void overwrite(const void* data, std::size_t size, off_t offset);
-    // Flushes the file, renames it over the target and flushes the folder.
+    // Flushes the file to the medium, so that it can be read back before commit().
+    void flush();
+    // Flushes the file unless nothing was written since flush(), renames it over
+    // the target and flushes the folder.
     void commit();
 
 private:
@@ -40,6 +45,7 @@ private:
     QByteArray temporaryName_;
     SystemCalls& calls_;
     int fd_ = -1;
+    bool flushed_ = false;
     bool committed_ = false;
 };
 

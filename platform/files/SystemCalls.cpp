@@ -30,11 +30,6 @@ ssize_t SystemCalls::pwrite(int fd, const void* buffer, size_t count, off_t offs
     return ::pwrite(fd, buffer, count, offset);
 }
 
-ssize_t SystemCalls::copyFileRange(int in, off_t* inOffset, int out, off_t* outOffset,
-                                   size_t count) {
-    return ::copy_file_range(in, inOffset, out, outOffset, count, 0);
-}
-
 int SystemCalls::futimens(int fd, const struct timespec times[2]) {
     return ::futimens(fd, times);
 }
@@ -45,6 +40,14 @@ int SystemCalls::startWriteback(int fd, off_t offset, off_t count) {
 
 int SystemCalls::fsync(int fd) {
     return ::fsync(fd);
+}
+
+int SystemCalls::dropCache(int fd) {
+    return ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+}
+
+int SystemCalls::statfs(const char* path, struct statfs* info) {
+    return ::statfs(path, info);
 }
 
 int SystemCalls::rename(const char* from, const char* to) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/types.h>
 
 namespace tavor {
@@ -18,11 +19,15 @@ public:
     virtual ssize_t pread(int fd, void* buffer, size_t count, off_t offset);
     virtual ssize_t write(int fd, const void* buffer, size_t count);
     virtual ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset);
-    virtual ssize_t copyFileRange(int in, off_t* inOffset, int out, off_t* outOffset, size_t count);
     virtual int futimens(int fd, const struct timespec times[2]);
     // Starts writing a range of a file to disk without waiting (sync_file_range).
     virtual int startWriteback(int fd, off_t offset, off_t count);
     virtual int fsync(int fd);
+    // Drops a file's cached pages, so that the next read comes from the medium
+    // (posix_fadvise DONTNEED; returns its error number, 0 on success).
+    virtual int dropCache(int fd);
+    // The file system holding path: its type and free space.
+    virtual int statfs(const char* path, struct statfs* info);
     virtual int rename(const char* from, const char* to);
     virtual int unlink(const char* path);
 

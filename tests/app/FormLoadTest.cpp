@@ -238,6 +238,10 @@ TEST_F(FormLoad, StateDumpShowsStateButNoSecrets) {
 TEST_F(FormLoad, ExtraDrivesListedAfterVolumesAndRememberedOneSelected) {
     QTemporaryDir usb;
     QTemporaryDir hdd;
+    // A removable folder is listed only when marked as a target (nothing is mounted).
+    QFile marker(usb.filePath(QStringLiteral(".tavor-target")));
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.close();
     const QString drives = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Tavor\\Drives");
     registry->setValue(drives, usb.path(), QStringLiteral("2"));
     registry->setValue(drives, hdd.path(), QStringLiteral("3"));

@@ -4,16 +4,23 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <set>
 
 namespace tavor::test {
 
 // System calls that fail on demand: the chosen call fails with the chosen errno once
 // it has succeeded a given number of times; every other call goes to the host.
+// They can also corrupt what a written file reads back as, and report a file
+// system of another type or free space.
 class FaultySystemCalls : public SystemCalls {
 public:
-    enum class Call { Pread, Write, Pwrite, CopyFileRange, Futimens, Fsync, Rename };
+    enum class Call { Pread, Write, Pwrite, Futimens, Fsync, Rename };
 
     void failOn(Call call, int errorCode, int successesFirst = 0) {
         std::lock_guard lock(mutex_);
@@ -21,21 +28,73 @@ public:
     }
 
     int timesFailed() const { return failed_; }
+    // How often the cache of a file being read back was dropped.
+    int readBackCacheDrops() const { return readBackCacheDrops_; }
 
+    // Reads of a file under its temporary name (written, not yet in place) get the
+    // byte at offset inverted, as a medium that lost it would give it back.
+    void corruptReadBackAt(off_t offset) {
+        std::lock_guard lock(mutex_);
+        corruptAt_ = offset;
+    }
+
+    // statfs reports this file system type and free space.
+    void reportFileSystem(long type, std::int64_t freeBytes) {
+        std::lock_guard lock(mutex_);
+        fileSystem_ = {type, freeBytes};
+    }
+
+    int open(const char* path, int flags, mode_t mode) override {
+        const int fd = SystemCalls::open(path, flags, mode);
+        const std::size_t length = std::strlen(path);
+        if (fd >= 0 && (flags & O_ACCMODE) == O_RDONLY && length > 4 &&
+            std::strcmp(path + length - 4, ".tmp") == 0) {
+            std::lock_guard lock(mutex_);
+            readingBack_.insert(fd);
+        }
+        return fd;
+    }
+    int close(int fd) override {
+        {
+            std::lock_guard lock(mutex_);
+            readingBack_.erase(fd);
+        }
+        return SystemCalls::close(fd);
+    }
     ssize_t pread(int fd, void* buffer, size_t count, off_t offset) override {
-        return shouldFail(Call::Pread) ? -1 : SystemCalls::pread(fd, buffer, count, offset);
+        if (shouldFail(Call::Pread)) {
+            return -1;
+        }
+        const ssize_t got = SystemCalls::pread(fd, buffer, count, offset);
+        std::lock_guard lock(mutex_);
+        if (got > 0 && corruptAt_ && readingBack_.count(fd) != 0 && *corruptAt_ >= offset &&
+            *corruptAt_ < offset + got) {
+            static_cast<unsigned char*>(buffer)[*corruptAt_ - offset] ^= 0xff;
+        }
+        return got;
+    }
+    int dropCache(int fd) override {
+        {
+            std::lock_guard lock(mutex_);
+            readBackCacheDrops_ += int(readingBack_.count(fd));
+        }
+        return SystemCalls::dropCache(fd);
+    }
+    int statfs(const char* path, struct statfs* info) override {
+        const int result = SystemCalls::statfs(path, info);
+        std::lock_guard lock(mutex_);
+        if (result == 0 && fileSystem_) {
+            info->f_type = fileSystem_->type;
+            info->f_frsize = 1;
+            info->f_bavail = fsblkcnt_t(fileSystem_->freeBytes);
+        }
+        return result;
     }
     ssize_t write(int fd, const void* buffer, size_t count) override {
         return shouldFail(Call::Write) ? -1 : SystemCalls::write(fd, buffer, count);
     }
     ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) override {
         return shouldFail(Call::Pwrite) ? -1 : SystemCalls::pwrite(fd, buffer, count, offset);
-    }
-    ssize_t copyFileRange(int in, off_t* inOffset, int out, off_t* outOffset,
-                          size_t count) override {
-        return shouldFail(Call::CopyFileRange)
-                   ? -1
-                   : SystemCalls::copyFileRange(in, inOffset, out, outOffset, count);
     }
     int futimens(int fd, const struct timespec times[2]) override {
         return shouldFail(Call::Futimens) ? -1 : SystemCalls::futimens(fd, times);
@@ -66,9 +125,18 @@ private:
         return true;
     }
 
+    struct FileSystem {
+        long type = 0;
+        std::int64_t freeBytes = 0;
+    };
+
     std::mutex mutex_;
     std::map<Call, Fault> faults_;
+    std::optional<off_t> corruptAt_;
+    std::set<int> readingBack_;
+    std::optional<FileSystem> fileSystem_;
     std::atomic<int> failed_ = 0;
+    std::atomic<int> readBackCacheDrops_ = 0;
 };
 
 } // namespace tavor::test

@@ -1,6 +1,8 @@
 // tavor-cab: packs one file into a cabinet with the program's own compressor, or
 // with --copy makes the plain copy the archive run makes of very large files.
 //   tavor-cab CABINET SOURCE
+//   tavor-cab --no-verify CABINET SOURCE   (packs without reading the cabinet back,
+//                                           to measure what reading back costs)
 //   tavor-cab --copy TARGET SOURCE
 // Prints each percentage on its own line to standard error; exits 0 on success,
 // 1 with the error number and description otherwise, 2 on bad usage.
@@ -17,13 +19,16 @@ namespace {
 
 int usage() {
     std::fputs("usage: tavor-cab CABINET SOURCE\n"
+               "       tavor-cab --no-verify CABINET SOURCE\n"
                "       tavor-cab --copy TARGET SOURCE\n",
                stderr);
     return 2;
 }
 
-void pack(const QString& cabinet, const QString& source) {
-    tavor::LinuxCabinetCompressor compressor;
+void pack(const QString& cabinet, const QString& source, bool verify) {
+    tavor::CabinetWriterOptions options;
+    options.verify = verify;
+    tavor::LinuxCabinetCompressor compressor(tavor::SystemCalls::host(), options);
     compressor.setProgressHandler([](int percent) { std::fprintf(stderr, "%d\n", percent); });
     compressor.setCabinetFile(cabinet);
     compressor.fileList().add(source, QString());
@@ -39,7 +44,8 @@ void copy(const QString& target, const QString& source) {
 
 int main(int argc, char** argv) {
     const bool copying = argc == 4 && std::strcmp(argv[1], "--copy") == 0;
-    if (argc != 3 && !copying) {
+    const bool unverified = argc == 4 && std::strcmp(argv[1], "--no-verify") == 0;
+    if (argc != 3 && !copying && !unverified) {
         return usage();
     }
     const QString target = QString::fromLocal8Bit(argv[argc - 2]);
@@ -48,7 +54,7 @@ int main(int argc, char** argv) {
         if (copying) {
             copy(target, source);
         } else {
-            pack(target, source);
+            pack(target, source, !unverified);
         }
     } catch (const tavor::Error& e) {
         std::fprintf(stderr, "tavor-cab: error %s\n", qPrintable(e.report()));

@@ -67,7 +67,7 @@ TEST_F(DemoBranchTest, RegistryPointsAtTheBranchDatabaseAndTheExtraDrive) {
     const QString machine = path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini"));
     EXPECT_EQ(iniValue(machine, QStringLiteral("SOFTWARE\\ORV\\Tavor\\Drives"), path("usb")),
               QStringLiteral("2"));
-    EXPECT_TRUE(QFileInfo(path("usb")).isDir());
+    EXPECT_TRUE(QFileInfo(path("usb/.tavor-target")).isFile()) << "the removable folder is a drive";
 }
 
 TEST_F(DemoBranchTest, BankLibraryReadsTheBranchAndFindsItsFiles) {

@@ -2,12 +2,12 @@
 #include "platform/Error.h"
 #include "platform/cabinet/CabinetWriter.h"
 #include "support/FaultySystemCalls.h"
+#include "support/SmallTmpfs.h"
 #include "support/TestFiles.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
-#include <unistd.h>
+#include <memory>
 
 using namespace tavor;
 using namespace tavor::test;
@@ -88,30 +88,18 @@ INSTANTIATE_TEST_SUITE_P(
 class CabinetDiskFull : public CabinetFault {
 protected:
     void SetUp() override {
-        if (geteuid() != 0) {
-            GTEST_SKIP() << "mounting a small tmpfs to fill needs root";
+        tmpfs_ = std::make_unique<SmallTmpfs>("4m");
+        if (!tmpfs_->mounted()) {
+            GTEST_SKIP() << tmpfs_->whyNot();
         }
-        ASSERT_TRUE(mount_.isValid());
-        if (::mount("tmpfs", QFile::encodeName(mount_.path()).constData(), "tmpfs", 0, "size=4m") !=
-            0) {
-            GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
-        }
-        mounted_ = true;
-        folder_ = mount_.path();
+        folder_ = tmpfs_->path();
         writeFile(source(), randomBytes(3 * 1024 * 1024, 13));
         CabinetWriter().write(cabinet(), source(), QStringLiteral("BR_LCS.bak"), {});
         olderCabinet_ = readFile(cabinet());
         writeFile(source(), randomBytes(3 * 1024 * 1024 + 1, 14));
     }
 
-    void TearDown() override {
-        if (mounted_) {
-            ::umount(QFile::encodeName(mount_.path()).constData());
-        }
-    }
-
-    QTemporaryDir mount_;
-    bool mounted_ = false;
+    std::unique_ptr<SmallTmpfs> tmpfs_;
 };
 
 TEST_F(CabinetDiskFull, FullDiskRaisesDiskFullAndKeepsOlderCabinet) {

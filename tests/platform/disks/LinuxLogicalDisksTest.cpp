@@ -204,12 +204,41 @@ TEST_F(DiskFixture, ExtraDrivesFromTheRegistryFollowTheVolumes) {
     const QString other = temp.filePath("other");
     for (const QString& folder : {usb, hdd, other})
         ASSERT_TRUE(QDir().mkpath(folder));
+    writeFile(usb + "/.tavor-target", {});
     registry->extraDrives = {{usb, "2"},   {hdd, " 3 "}, {other, "4"},
                              {other, "x"}, {other, ""},  {temp.filePath("missing"), "3"},
                              {other, "0"}};
 
     const QList<LogicalDisk> expected = {{"/", 3}, {usb, 2}, {hdd, 3}, {other, 0}};
     EXPECT_EQ(query(), expected);
+}
+
+// A removable folder is an empty mount folder on the system disk until a volume is
+// mounted exactly there or the folder is marked as a target; a backup written into
+// it would fill the system disk and vanish under the next mount.
+TEST_F(DiskFixture, RemovableFolderListedOnlyWhenMountedOrMarked) {
+    const QDir base(QFileInfo(temp.path()).canonicalFilePath());
+    const QString stick = base.filePath("media/STICK");
+    const QString marked = base.filePath("marked");
+    const QString empty = base.filePath("media/EMPTY");
+    const QString fixed = base.filePath("fixed");
+    const QString link = base.filePath("stick-link");
+    for (const QString& folder : {stick, marked, empty, fixed, empty + "/inner"})
+        ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::link(stick, link));
+    writeFile(marked + "/.tavor-target", {});
+    registry->extraDrives = {{stick, "2"}, {marked, "2"}, {empty, "2"}, {fixed, "3"}, {link, "2"}};
+
+    const QList<LogicalDisk> unmounted = {{marked, 2}, {fixed, 3}};
+    EXPECT_EQ(query(), unmounted) << "nothing mounted";
+
+    writeMounts({"0:50 / " + base.filePath("media").toUtf8() + " rw - tmpfs tmpfs rw",
+                 "0:51 / " + empty.toUtf8() + "/inner rw - tmpfs tmpfs rw"});
+    EXPECT_EQ(query(), unmounted) << "mounts above and below the folder do not count";
+
+    writeMounts({"8:17 / " + stick.toUtf8() + " rw - vfat /dev/sdb1 rw"});
+    const QList<LogicalDisk> mounted = {{stick, 2}, {marked, 2}, {fixed, 3}, {link, 2}};
+    EXPECT_EQ(query(), mounted) << "a stick mounted there, also named through a link";
 }
 
 // The kernel's own table must parse: the root volume is always there.

@@ -1,12 +1,14 @@
 #include "platform/files/LinuxFileServices.h"
 #include "platform/Error.h"
 #include "support/FaultySystemCalls.h"
+#include "support/SmallTmpfs.h"
 #include "support/TestFiles.h"
 
 #include <QDateTime>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <linux/magic.h>
 
 using namespace tavor;
 using namespace tavor::test;
@@ -26,14 +28,27 @@ protected:
         writeFile(source(), sourceBytes_);
     }
 
-    long copyFailure(SystemCalls& calls) {
+    long copyFailure(SystemCalls& calls) { return copyError(calls).number(); }
+
+    Error copyError(SystemCalls& calls, const QString& from = {}) {
         try {
-            LinuxFileServices(calls).copyFile(source(), target());
+            LinuxFileServices(calls).copyFile(from.isEmpty() ? source() : from, target());
         } catch (const Error& e) {
-            return e.number();
+            return e;
         }
         ADD_FAILURE() << "no error raised";
-        return 0;
+        return Error(0, {});
+    }
+
+    void makeSparse(const QString& file, qint64 size) {
+        QFile sparse(file);
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(sparse.resize(size));
+    }
+
+    void expectOlderCopyAlone() {
+        EXPECT_EQ(readFile(target()), QByteArray("yesterday"));
+        EXPECT_EQ(folderEntries(path(QStringLiteral("copy"))), QStringList{"BR_TAVOR.bak"});
     }
 
     QTemporaryDir dir_;
@@ -75,20 +90,14 @@ TEST_F(LinuxFileServicesTest, CopyHasTheSameBytesAndDate) {
     EXPECT_EQ(folderEntries(path(QStringLiteral("copy"))), QStringList{"BR_TAVOR.bak"});
 }
 
-TEST_F(LinuxFileServicesTest, CopyReplacesAnOlderCopy) {
+// The copy is checked as the disk holds it: its cached pages are dropped before
+// it is read back, or the check would only see memory.
+TEST_F(LinuxFileServicesTest, CopyReplacesAnOlderCopyAfterReadingItBackFromTheDisk) {
     writeFile(target(), "yesterday");
-    LinuxFileServices().copyFile(source(), target());
-    EXPECT_TRUE(readFile(target()) == sourceBytes_);
-}
-
-// Where the kernel cannot copy between the two file systems the copy goes on by
-// reading and writing, instead of failing the row.
-TEST_F(LinuxFileServicesTest, CopyFallsBackWhenKernelCannotCopy) {
     FaultySystemCalls calls;
-    calls.failOn(Call::CopyFileRange, EXDEV);
     LinuxFileServices(calls).copyFile(source(), target());
-    EXPECT_EQ(calls.timesFailed(), 1);
     EXPECT_TRUE(readFile(target()) == sourceBytes_);
+    EXPECT_EQ(calls.readBackCacheDrops(), 1);
 }
 
 // Each failure on the way must keep the older copy whole and leave no temporary.
@@ -98,8 +107,8 @@ TEST_F(LinuxFileServicesTest, FailuresKeepTheOlderCopy) {
         int errorCode;
         long number;
     } faults[] = {
-        {Call::CopyFileRange, ENOSPC, ErrorNumber::DiskFull},
-        {Call::CopyFileRange, EIO, ErrorNumber::DeviceIOError},
+        {Call::Write, ENOSPC, ErrorNumber::DiskFull},
+        {Call::Write, EIO, ErrorNumber::DeviceIOError},
         {Call::Futimens, EPERM, ErrorNumber::PermissionDenied},
         {Call::Fsync, EIO, ErrorNumber::DeviceIOError},
         {Call::Rename, EACCES, ErrorNumber::PermissionDenied},
@@ -115,10 +124,9 @@ TEST_F(LinuxFileServicesTest, FailuresKeepTheOlderCopy) {
     }
 }
 
-// A source that the fallback reads short (it shrank) must fail, not give a short copy.
-TEST_F(LinuxFileServicesTest, ReadFailureDuringFallbackFails) {
+// A source that cannot be read to its end must fail, not give a short copy.
+TEST_F(LinuxFileServicesTest, ReadFailureFails) {
     FaultySystemCalls calls;
-    calls.failOn(Call::CopyFileRange, EXDEV);
     calls.failOn(Call::Pread, EIO, 1);
     EXPECT_EQ(copyFailure(calls), ErrorNumber::DeviceIOError);
     EXPECT_FALSE(QFileInfo::exists(target()));
@@ -129,4 +137,82 @@ TEST_F(LinuxFileServicesTest, MissingSourceFailsWithFileNotFound) {
     QFile::remove(source());
     EXPECT_EQ(copyFailure(SystemCalls::host()), ErrorNumber::FileNotFound);
     EXPECT_TRUE(folderEntries(path(QStringLiteral("copy"))).isEmpty());
+}
+
+// A copy whose bytes come back wrong from the disk must not take the name: at the
+// start, in the middle and at its last byte.
+TEST_F(LinuxFileServicesTest, CopyReadingBackWrongFailsAndKeepsTheOlderCopy) {
+    for (const off_t offset : {off_t(0), off_t(1024 * 1024 + 3), off_t(sourceBytes_.size() - 1)}) {
+        SCOPED_TRACE(offset);
+        writeFile(target(), "yesterday");
+        FaultySystemCalls calls;
+        calls.corruptReadBackAt(offset);
+        const Error error = copyError(calls);
+        EXPECT_EQ(error.number(), ErrorNumber::DeviceIOError);
+        EXPECT_TRUE(error.description().contains(QStringLiteral("read back")))
+            << error.report().toStdString();
+        expectOlderCopyAlone();
+    }
+}
+
+// A copy that cannot fit is refused before a byte is written (a write would fail
+// with another error); exactly the free space is enough.
+TEST_F(LinuxFileServicesTest, CopyLargerThanTheFreeSpaceIsRefusedAtOnce) {
+    writeFile(target(), "yesterday");
+    FaultySystemCalls refusing;
+    refusing.reportFileSystem(EXT4_SUPER_MAGIC, sourceBytes_.size() - 1);
+    refusing.failOn(Call::Write, EIO);
+    const Error error = copyError(refusing);
+    EXPECT_EQ(error.number(), ErrorNumber::DiskFull);
+    EXPECT_TRUE(error.description().contains(QStringLiteral("free")))
+        << error.report().toStdString();
+    EXPECT_EQ(refusing.timesFailed(), 0);
+    expectOlderCopyAlone();
+
+    FaultySystemCalls exact;
+    exact.reportFileSystem(EXT4_SUPER_MAGIC, sourceBytes_.size());
+    LinuxFileServices(exact).copyFile(source(), target());
+    EXPECT_TRUE(readFile(target()) == sourceBytes_);
+}
+
+// FAT cannot hold a file of 4 GiB: refused at once whatever the free space; one byte
+// less is not refused by that rule (here the free space refuses it instead).
+TEST_F(LinuxFileServicesTest, FourGibibytesOntoFatAreRefusedAtOnce) {
+    const QString large = path(QStringLiteral("BR_LARGE.bak"));
+    makeSparse(large, qint64(1) << 32);
+    FaultySystemCalls fat;
+    fat.reportFileSystem(MSDOS_SUPER_MAGIC, std::int64_t(1) << 40);
+    fat.failOn(Call::Write, EIO);
+    const Error error = copyError(fat, large);
+    EXPECT_EQ(error.number(), ErrorNumber::DiskFull);
+    EXPECT_TRUE(error.description().contains(QStringLiteral("FAT")))
+        << error.report().toStdString();
+    EXPECT_EQ(fat.timesFailed(), 0);
+
+    makeSparse(large, (qint64(1) << 32) - 1);
+    FaultySystemCalls fatFull;
+    fatFull.reportFileSystem(MSDOS_SUPER_MAGIC, 0);
+    const Error below = copyError(fatFull, large);
+    EXPECT_TRUE(below.description().contains(QStringLiteral("free")))
+        << below.report().toStdString();
+    EXPECT_TRUE(folderEntries(path(QStringLiteral("copy"))).isEmpty());
+}
+
+// A real small file system: the copy is refused by its true free space, and the
+// older copy on it survives.
+TEST_F(LinuxFileServicesTest, CopyOntoAFullTmpfsIsRefusedAndKeepsTheOlderCopy) {
+    SmallTmpfs tmpfs("2m");
+    if (!tmpfs.mounted()) {
+        GTEST_SKIP() << tmpfs.whyNot();
+    }
+    const QString onTmpfs = tmpfs.path() + QStringLiteral("/BR_TAVOR.bak");
+    writeFile(onTmpfs, "yesterday");
+    try {
+        LinuxFileServices().copyFile(source(), onTmpfs);
+        FAIL() << "no error raised";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), ErrorNumber::DiskFull) << e.report().toStdString();
+    }
+    EXPECT_EQ(readFile(onTmpfs), QByteArray("yesterday"));
+    EXPECT_EQ(folderEntries(tmpfs.path()), QStringList{"BR_TAVOR.bak"});
 }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/files/ContentChecksum.h"
+#include "platform/files/SystemCalls.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace tavor {
+
+// Reads a cabinet just written back from the medium with an independent reader
+// (libmspack, not our writer's code): every data block's checksum is checked, every
+// block inflated, and the length and CRC-32 of what comes out compared with those
+// taken of the source while it was packed. Nothing is written; memory stays bounded.
+class CabinetVerifier {
+public:
+    // Called with the bytes unpacked so far.
+    using Progress = std::function<void(std::int64_t unpacked)>;
+
+    explicit CabinetVerifier(SystemCalls& calls) : calls_(calls) {}
+
+    // Checks the cabinet at path (to take the name target) holds exactly one file
+    // named entryName whose contents match expected. Raises tavor::Error naming
+    // target and what is wrong.
+    void verify(const QByteArray& path, const QString& target, const QByteArray& entryName,
+                const ContentChecksum& expected, const Progress& progress);
+
+private:
+    SystemCalls& calls_;
+};
+
+} // namespace tavor
