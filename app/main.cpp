@@ -46,7 +46,7 @@ Platform makePlatform(const QApplication& app, bool unattended) {
     if (!messageLog.isEmpty())
         platform.messages = std::make_shared<MessageLog>(messageLog);
     else if (unattended)
-        platform.messages = std::make_shared<MessageLog>(QStringLiteral("/dev/stderr"));
+        platform.messages = std::make_shared<MessageLog>(QString());
     else
         platform.messages = std::make_shared<QtMessageBoxes>();
     return platform;

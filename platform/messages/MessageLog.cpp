@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cstdio>
 
 namespace tavor {
 
@@ -75,8 +76,13 @@ QByteArray MessageLog::toJsonLine(const MessageBoxRequest& request) {
 
 MessageAnswer MessageLog::show(const MessageBoxRequest& request) {
     QFile file(path_);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (path_.isEmpty()) {
+        // Standard error itself, so that the lines interleave with the run's own.
+        if (file.open(stderr, QIODevice::WriteOnly))
+            file.write(toJsonLine(request));
+    } else if (file.open(QIODevice::WriteOnly | QIODevice::Append)) {
         file.write(toJsonLine(request));
+    }
     return defaultAnswer(request.buttons);
 }
 

@@ -8,6 +8,7 @@ namespace tavor {
 // line and answered with its default button.
 class MessageLog : public MessageBoxes {
 public:
+    // An empty path writes the lines to standard error.
     explicit MessageLog(QString path);
     MessageAnswer show(const MessageBoxRequest& request) override;
 

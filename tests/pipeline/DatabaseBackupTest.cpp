@@ -1,0 +1,80 @@
+#include "pipeline/DatabaseBackup.h"
+#include "PipelineFixture.h"
+
+#include "support/FakeDatabase.h"
+
+using namespace tavor;
+
+namespace {
+
+// The server's side as statements: a connection that records what it runs and
+// refuses what the test says.
+class DatabaseBackupTest : public PipelineFixture {
+protected:
+    void SetUp() override {
+        PipelineFixture::SetUp();
+        connection = fakeServer.createConnection();
+        connection->open(QStringLiteral("Provider=SQLOLEDB.1"));
+        clock->step = 1000;
+    }
+    void list(const QStringList& tags) {
+        for (const QString& tag : tags)
+            window.rows.append({QStringLiteral("row"), 3, tag});
+    }
+    QString statementFor(const QString& database, const QString& file) const {
+        return QStringLiteral("BACKUP DATABASE %1 TO DISK = '%2' WITH INIT , MEDIAPASSWORD='%3'")
+            .arg(database, file, mediaPassword);
+    }
+
+    FakeDatabaseProvider fakeServer;
+};
+
+} // namespace
+
+// One statement per matching row, in list order, exactly as written for plain names.
+TEST_F(DatabaseBackupTest, OneStatementPerRowInListOrder) {
+    list({state.FinaFile, state.SgBakFile, state.LcsBakFile, state.HsBakFile, state.SgBakFile});
+    EXPECT_TRUE(DatabaseBackup(context).PreparingDatabase().isEmpty());
+    EXPECT_EQ(fakeServer.state->statements,
+              (QStringList{statementFor(QStringLiteral("TAVOR_SG"), state.SgBakFile),
+                           statementFor(QStringLiteral("LCS_007"), state.LcsBakFile),
+                           statementFor(QStringLiteral("TAVOR_HS"), state.HsBakFile),
+                           statementFor(QStringLiteral("TAVOR_SG"), state.SgBakFile)}));
+    EXPECT_EQ(connection->commandTimeout(), 3000);
+    // The panel stayed up through the two-second wait, then went away.
+    EXPECT_EQ(window.log.filter(QStringLiteral("busy")),
+              (QStringList{QStringLiteral("busy on"), QStringLiteral("busy off")}));
+    EXPECT_GE(window.timedPumps, 2);
+}
+
+// Names and literals cannot leave their place in the statement.
+TEST_F(DatabaseBackupTest, OddNamesAreBracketedAndApostrophesDoubled) {
+    state.SgDatabase = QStringLiteral("TAVOR SG]x");
+    state.SgBakFile = QStringLiteral("/srv/o'brien/TAVOR_SG.bak");
+    mediaPassword = QStringLiteral("pa'ss");
+    list({state.SgBakFile});
+    DatabaseBackup(context).PreparingDatabase();
+    EXPECT_EQ(fakeServer.state->statements,
+              QStringList{QStringLiteral("BACKUP DATABASE [TAVOR SG]]x] TO DISK = "
+                                         "'/srv/o''brien/TAVOR_SG.bak' WITH INIT , "
+                                         "MEDIAPASSWORD='pa''ss'")});
+}
+
+// A refused backup is reported as refused, and in maintenance mode shown without
+// the password; outside it nothing is shown.
+TEST_F(DatabaseBackupTest, RefusedBackupIsKeptAndShownOnlyInMaintenanceWithoutPassword) {
+    connection->close();
+    list({state.LcsBakFile, state.HsBakFile});
+    EXPECT_EQ(DatabaseBackup(context).PreparingDatabase(),
+              (QSet<QString>{state.LcsBakFile, state.HsBakFile}));
+    EXPECT_TRUE(messages->shown.isEmpty());
+
+    state.CommandLine = QStringLiteral("/M");
+    EXPECT_FALSE(DatabaseBackup(context).Backup_HS());
+    ASSERT_EQ(messages->shown.size(), 1);
+    const QString text = messages->shown.front().text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("3704   ")));
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\r\nBACKUP DATABASE TAVOR_HS TO DISK = '") +
+                              state.HsBakFile));
+    EXPECT_FALSE(text.contains(mediaPassword));
+}
