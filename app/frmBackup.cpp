@@ -82,6 +82,8 @@ frmBackup::~frmBackup() = default;
 void frmBackup::connectHandlers() {
     connect(controls_.control<QPushButton>(QStringLiteral("Command3")), &QPushButton::clicked, this,
             &frmBackup::Command3_Click);
+    connect(controls_.control<QPushButton>(QStringLiteral("cmdCopy")), &QPushButton::clicked, this,
+            &frmBackup::cmdCopy_Click);
     auto* text2 = controls_.control<QComboBox>(QStringLiteral("Text2"));
     connect(text2, &QComboBox::editTextChanged, this, &frmBackup::Text2_Change);
     connect(text2, &QComboBox::activated, this, &frmBackup::Text2_Click);

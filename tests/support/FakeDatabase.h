@@ -12,6 +12,8 @@ namespace tavor {
 // the statements it ran, and answers to first-value queries by their exact text.
 struct FakeDatabaseState {
     bool refuseOpen = false;
+    // While set, statements that return no rows raise, as a server that refuses writes.
+    bool refuseExecute = false;
     QStringList openedWith;
     QStringList statements;
     QHash<QString, QVariant> answers;
@@ -35,6 +37,8 @@ public:
     void execute(const QString& sql, const QList<QVariant>&) override {
         requireOpen();
         state_->statements.append(sql);
+        if (state_->refuseExecute)
+            throw Error(ErrorNumber::ProviderError, QStringLiteral("The statement was refused."));
     }
     std::optional<QVariant> readFirstValue(const QString& sql, const QList<QVariant>&) override {
         requireOpen();
