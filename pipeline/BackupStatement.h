@@ -7,8 +7,8 @@ namespace tavor {
 // The server's full backup statement:
 //   BACKUP DATABASE D TO DISK = 'F' WITH INIT , MEDIAPASSWORD='P'
 // Values are quoted so that none can end the statement early: a database name that
-// is not a plain identifier is bracketed, apostrophes in the file and password are
-// doubled. Plain names and paths stand exactly as written.
+// is not a plain identifier, or is a reserved word, is bracketed; apostrophes in
+// the file and password are doubled. Plain names and paths stand as written.
 class BackupStatement {
 public:
     // "BACKUP DATABASE D TO DISK = 'F": everything up to the end of the file path,

@@ -106,6 +106,7 @@ TEST_F(TestButton, ExitDuringIdleTimeWritesOnlyTheStateDump) {
     qunsetenv("ORV_STATE_DUMP");
 
     ASSERT_EQ(loaded, -1);
+    ASSERT_TRUE(before.contains(server + QStringLiteral("/TAVOR_07.db")));
     EXPECT_TRUE(ended);
     EXPECT_EQ(process->endCalls, 1);
     QMap<QString, QString> after = filesBelow(root.path());
