@@ -114,12 +114,6 @@ TEST_F(ServerStatementsTest, HistoryExtractSendsItsStatementsInOrder) {
     EXPECT_EQ(connection->commandTimeout(), 360);
 }
 
-// Guards against the backup's own failure being lost behind the earlier steps.
-TEST_F(ServerStatementsTest, HistoryExtractReportsARefusedBackupAsFalse) {
-    peer.script(QStringLiteral("BACKUP DATABASE HS_Tmp"), Reply::backupLike(3, 3201));
-    EXPECT_FALSE(HistoryExtract(context).Backup_HS_Express());
-}
-
 // Guards against a test statement that differs from the one shown, or is sent
 // before the window could show it, and against a missing "OK".
 TEST_F(ServerStatementsTest, TestBackupShowsThenSendsTheExactStatement) {

@@ -36,12 +36,3 @@ TEST_F(TestBackupTest, MissingConnectionIsCreatedAndItsFailureReported) {
     EXPECT_NE(messages->shown.front().text, QStringLiteral("OK"));
     EXPECT_EQ(messages->shown.front().icon, MessageIcon::Critical);
 }
-
-// Guards against names that end the statement early: a database name that is not a
-// plain identifier is bracketed and an apostrophe in the server name doubled.
-TEST_F(TestBackupTest, UnusualNamesAreQuotedInTheStatement) {
-    EXPECT_EQ(TestBackup::statement(QStringLiteral("o'srv"), QStringLiteral("TAVOR 07]x")),
-              QStringLiteral("BACKUP DATABASE [TAVOR 07]]x] TO DISK = "
-                             "'\\\\o''srv\\tavor\\backup\\test.bak' WITH INIT , "
-                             "MEDIAPASSWORD='947'"));
-}
