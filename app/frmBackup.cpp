@@ -14,6 +14,7 @@
 #include "pipeline/BusyPanel.h"
 #include "pipeline/NewestBackup.h"
 #include "pipeline/RunReport.h"
+#include "pipeline/TestBackup.h"
 #include "platform/BlankTrim.h"
 #include "platform/api/ORVApi.h"
 #include "platform/api/StoredTokens.h"
@@ -84,6 +85,8 @@ void frmBackup::connectHandlers() {
             &frmBackup::Command3_Click);
     connect(controls_.control<QPushButton>(QStringLiteral("cmdCopy")), &QPushButton::clicked, this,
             &frmBackup::cmdCopy_Click);
+    connect(controls_.control<QPushButton>(QStringLiteral("cmdTest")), &QPushButton::clicked, this,
+            &frmBackup::cmdTest_Click);
     auto* text2 = controls_.control<QComboBox>(QStringLiteral("Text2"));
     connect(text2, &QComboBox::editTextChanged, this, &frmBackup::Text2_Change);
     connect(text2, &QComboBox::activated, this, &frmBackup::Text2_Click);
@@ -590,6 +593,20 @@ void frmBackup::pumpEventsFor(int milliseconds) {
     QEventLoop loop;
     QTimer::singleShot(std::max(0, milliseconds), &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+void frmBackup::cmdTest_Click() {
+    TestBackup(context_).cmdTest_Click();
+}
+
+// The design puts Text1 below the client area; the test brings it into view.
+void frmBackup::showTestStatement(const QString& text) {
+    const QString name = QStringLiteral("Text1");
+    const QRect designed = twipsGeometry(name);
+    placeControl(name, designed.left(), 3100, designed.width(), designed.height());
+    auto* text1 = controls_.control<QLineEdit>(name);
+    text1->setVisible(true);
+    text1->setText(text);
 }
 
 } // namespace tavor

@@ -98,6 +98,10 @@ public:
     void pumpEvents() override;
     void pumpEventsFor(int milliseconds) override;
 
+    // The maintenance test button and the text box that shows its statement.
+    void cmdTest_Click();
+    void showTestStatement(const QString& text) override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -53,6 +53,10 @@ public:
     virtual void setOrderedNames(const QStringList& names) = 0;
     virtual QStringList orderedNames() const = 0;
 
+    // The maintenance test's statement: the text box moved into view and shown
+    // with the text.
+    virtual void showTestStatement(const QString& text) = 0;
+
     // Lets pending window events run once.
     virtual void pumpEvents() = 0;
     // Lets window events run for up to the given time, sleeping while none come.

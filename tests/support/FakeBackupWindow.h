@@ -35,6 +35,7 @@ public:
     QString shownPattern;
     QStringList shownNames;
     QStringList ordered;
+    QString testStatement;
     int pumps = 0;
     int timedPumps = 0;
     // Called at every pump, to act as the operator would while events run.
@@ -87,6 +88,7 @@ public:
     }
     void setOrderedNames(const QStringList& names) override { ordered = names; }
     QStringList orderedNames() const override { return ordered; }
+    void showTestStatement(const QString& text) override { testStatement = text; }
     void pumpEvents() override {
         ++pumps;
         if (onPump)

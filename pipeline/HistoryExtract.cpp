@@ -1,0 +1,113 @@
+#include "pipeline/HistoryExtract.h"
+
+#include "pipeline/BackupStatement.h"
+#include "pipeline/BusyPanel.h"
+
+namespace tavor {
+
+namespace {
+
+const QString kExtract = QLatin1String(HistoryExtract::ExtractDatabase);
+const QString kBusyCaption = QStringLiteral("جاري التحضير للنسخ");
+const QString kDailyBalances = QStringLiteral("[ORV_L_dailybalances]");
+const QString kLoansBalances = QStringLiteral("[ORV_L_LOANSBALANCES]");
+
+const QString kBalanceColumns =
+    QStringLiteral("[LOAN_ID] ,[L_ACCNUM] ,[BANK_LOAN_ID] ,[LOANAMOUNT] ,[INTRESTAMOUNT] "
+                   ",[TOTPAYMENT] ,[PAIDPAYMENTS] ,[PAIDINTREST] ,[LOANRASEED] ,[INTRESTRASEED] "
+                   ",[LDateapproved] ,[TRANSAMOUNT] ,[XDATE1] ,[L_ACCNAME] ,[LOANTYP_ID] "
+                   ",[loanTypref] ,[SDELAYDfee] ,[Sdelaydint] ,[delaycount]");
+
+// Jr_Ws_Id is left out on purpose: it stays NULL in the extract.
+const QString kJournalColumns =
+    QStringLiteral("Jr_Id, Jr_User_Id, Jr_Function_Id, JrFunction_Flag, Jr_Date, Jr_AccId, "
+                   "Jr_Amount, Jr_Parameters, Jr_BssDate");
+
+} // namespace
+
+bool HistoryExtract::Backup_HS_Express() {
+    pending_.attempt([&] { connection().setCommandTimeout(CommandTimeoutSeconds); });
+    BusyPanel busy(context_);
+    busy.ShowAVI(true, kBusyCaption);
+
+    execute(QStringLiteral("Drop Database ") + kExtract);
+    pending_.clear();
+    execute(QStringLiteral("CREATE DATABASE ") + kExtract);
+    const bool extractIsNew = !pending_.isSet();
+    pending_.clear();
+    if (extractIsNew) {
+        executeAndPump(journalTable());
+        executeAndPump(balancesTable(kDailyBalances));
+        executeAndPump(balancesTable(kLoansBalances));
+        executeAndPump(journalCopy());
+        executeAndPump(balancesCopy(kLoansBalances));
+        executeAndPump(balancesCopy(kDailyBalances));
+    }
+    busy.ShowAVI(false, QString());
+    if (!extractIsNew)
+        return false;
+
+    const QString backup =
+        BackupStatement::statement(kExtract, context_.state.HsBakFile, context_.mediaPassword);
+    pending_.clear();
+    execute(backup);
+    return !pending_.isSet();
+}
+
+DatabaseConnection& HistoryExtract::connection() {
+    if (!context_.connection)
+        context_.connection = context_.platform.database->createConnection();
+    return *context_.connection;
+}
+
+void HistoryExtract::execute(const QString& sql) {
+    pending_.attempt([&] { connection().execute(sql); });
+}
+
+void HistoryExtract::executeAndPump(const QString& sql) {
+    execute(sql);
+    pending_.attempt([&] { context_.window.pumpEvents(); });
+}
+
+QString HistoryExtract::journalTable() {
+    return QStringLiteral("CREATE TABLE ") + kExtract +
+           QStringLiteral(
+               ".[dbo].[ORV_Jornal_Hist]( [Jr_Id] [int] NOT NULL, [Jr_User_Id] [int] NULL, "
+               "[Jr_Ws_Id] [nchar](15) COLLATE SQL_Latin1_General_CP1_CI_AS NULL, "
+               "[Jr_Function_Id] [nchar](5) COLLATE SQL_Latin1_General_CP1_CI_AS NULL, "
+               "[JrFunction_Flag] [smallint] NULL, [Jr_Date] [datetime] NULL, [Jr_AccId] "
+               "[bigint] NULL, [Jr_Amount] [bigint] NULL, [Jr_Parameters] [ntext] COLLATE "
+               "SQL_Latin1_General_CP1_CI_AS NULL, [Jr_BssDate] [smalldatetime] NULL ) ON "
+               "[PRIMARY] TEXTIMAGE_ON [PRIMARY]");
+}
+
+QString HistoryExtract::balancesTable(const QString& table) {
+    return QStringLiteral("CREATE TABLE ") + kExtract + QStringLiteral(".[dbo].") + table +
+           QStringLiteral(
+               "( [LOAN_ID] [int] NULL, [L_ACCNUM] [nchar](15) COLLATE "
+               "SQL_Latin1_General_CP1_CI_AS NULL, [BANK_LOAN_ID] [nchar](15) COLLATE "
+               "SQL_Latin1_General_CP1_CI_AS NULL, [LOANAMOUNT] [float] NULL, [INTRESTAMOUNT] "
+               "[float] NULL, [TOTPAYMENT] [float] NULL, [PAIDPAYMENTS] [float] NULL, "
+               "[PAIDINTREST] [float] NULL, [LOANRASEED] [float] NULL, [INTRESTRASEED] [float] "
+               "NULL, [LDateapproved] [smalldatetime] NULL, [TRANSAMOUNT] [float] NULL, "
+               "[XDATE1] [smalldatetime] NULL, [L_ACCNAME] [nchar](80) COLLATE "
+               "SQL_Latin1_General_CP1_CI_AS NULL, [LOANTYP_ID] [int] NULL, [loanTypref] "
+               "[nchar](15) COLLATE SQL_Latin1_General_CP1_CI_AS NULL, [SDELAYDfee] [float] "
+               "NULL, [Sdelaydint] [float] NULL, [delaycount] [int] NULL ) ON [PRIMARY]");
+}
+
+QString HistoryExtract::journalCopy() const {
+    return QStringLiteral("INSERT INTO ") + kExtract + QStringLiteral(".dbo.ORV_Jornal_Hist (") +
+           kJournalColumns + QStringLiteral(") SELECT ") + kJournalColumns +
+           QStringLiteral(" FROM ") + BackupStatement::databaseName(context_.state.HsDatabase) +
+           QStringLiteral(".dbo.ORV_Jornal_Hist");
+}
+
+QString HistoryExtract::balancesCopy(const QString& table) const {
+    return QStringLiteral("INSERT INTO ") + kExtract + QStringLiteral(".dbo.") + table +
+           QStringLiteral(" (") + kBalanceColumns + QStringLiteral(") select ") + kBalanceColumns +
+           QStringLiteral(" from ") + BackupStatement::databaseName(context_.state.HsDatabase) +
+           QStringLiteral(".[dbo].") + table;
+}
+
+} // namespace tavor

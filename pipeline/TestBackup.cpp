@@ -1,0 +1,45 @@
+#include "pipeline/TestBackup.h"
+
+#include "pipeline/BackupStatement.h"
+#include "platform/Error.h"
+
+namespace tavor {
+
+QString TestBackup::targetFile(const QString& serverName) {
+    return QStringLiteral("\\\\") + serverName + QStringLiteral("\\tavor\\backup\\test.bak");
+}
+
+QString TestBackup::statement(const QString& serverName, const QString& databaseName) {
+    return BackupStatement::statement(databaseName, targetFile(serverName),
+                                      QLatin1String(TestPassword));
+}
+
+void TestBackup::cmdTest_Click() {
+    try {
+        run();
+    } catch (const Error& error) {
+        showMessage(error.report(), MessageIcon::Critical);
+    }
+}
+
+// Runs without trapping: the first failing step ends the test.
+void TestBackup::run() {
+    const QString sql = statement(context_.state.ServerName, context_.state.DatabaseName);
+    context_.window.showTestStatement(sql);
+    context_.window.pumpEvents();
+    if (!context_.connection)
+        context_.connection = context_.platform.database->createConnection();
+    context_.connection->execute(sql);
+    showMessage(QStringLiteral("OK"), MessageIcon::None);
+}
+
+void TestBackup::showMessage(const QString& text, MessageIcon icon) {
+    MessageBoxRequest request;
+    request.text = text;
+    request.title = context_.platform.process->programTitle();
+    request.icon = icon;
+    request.buttons = MessageButtons::Ok;
+    context_.platform.messages->show(request);
+}
+
+} // namespace tavor

@@ -1,0 +1,38 @@
+#include "pipeline/TestBackup.h"
+#include "PipelineFixture.h"
+
+using namespace tavor;
+
+namespace {
+
+class TestBackupTest : public PipelineFixture {};
+
+} // namespace
+
+// Guards against the crash of a rejected test statement: the embedded server cannot
+// reach a share path, so the error is reported (number, three blanks, description)
+// with a critical icon, "OK" is not shown, and the handler returns normally.
+TEST_F(TestBackupTest, RejectedStatementIsReportedAndTheProgramGoesOn) {
+    EXPECT_NO_THROW(TestBackup(context).cmdTest_Click());
+    EXPECT_EQ(window.testStatement,
+              QStringLiteral("BACKUP DATABASE TAVOR_07 TO DISK = '\\\\") + state.ServerName +
+                  QStringLiteral("\\tavor\\backup\\test.bak' WITH INIT , MEDIAPASSWORD='947'"));
+    ASSERT_EQ(messages->shown.size(), 1);
+    const MessageBoxRequest& report = messages->shown.front();
+    EXPECT_TRUE(report.text.startsWith(QStringLiteral("3201   Cannot open backup device")))
+        << report.text.toStdString();
+    EXPECT_EQ(report.icon, MessageIcon::Critical);
+    EXPECT_EQ(report.buttons, MessageButtons::Ok);
+    EXPECT_EQ(report.title, process->title);
+}
+
+// Guards against a null connection when start-up made none: one is created, and
+// its refusal is reported like any other.
+TEST_F(TestBackupTest, MissingConnectionIsCreatedAndItsFailureReported) {
+    connection.reset();
+    EXPECT_NO_THROW(TestBackup(context).cmdTest_Click());
+    EXPECT_NE(connection, nullptr);
+    ASSERT_EQ(messages->shown.size(), 1);
+    EXPECT_NE(messages->shown.front().text, QStringLiteral("OK"));
+    EXPECT_EQ(messages->shown.front().icon, MessageIcon::Critical);
+}
