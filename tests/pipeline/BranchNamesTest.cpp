@@ -103,5 +103,7 @@ TEST(BranchNames, HistoryIntervalFollowsMarkerAtSecondCharacter) {
     EXPECT_EQ(BranchNames::HistoryIntervalDays(QStringLiteral(" فرع")), -1);
     EXPECT_EQ(BranchNames::HistoryIntervalDays(QStringLiteral("فرع")), 2);
     EXPECT_EQ(BranchNames::HistoryIntervalDays(QStringLiteral("  فرع")), 2);
+    // A no-break space is a character like any other, not a blank that trimming removes.
+    EXPECT_EQ(BranchNames::HistoryIntervalDays(QStringLiteral("\u00a0فرع")), -1);
     EXPECT_EQ(BranchNames::HistoryIntervalDays(QString()), 2);
 }
