@@ -20,12 +20,19 @@ using namespace tavor;
 
 namespace {
 
-Platform makePlatform(const QApplication& app) {
+// The program's arguments as typed, decoded as the toolkit decodes its own.
+QStringList programArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+Platform makePlatform(const QStringList& arguments) {
     Platform platform;
     platform.registry = std::make_shared<IniRegistryStore>(IniRegistryStore::defaultFolder());
     platform.process = std::make_shared<LinuxProcessServices>(
-        app.arguments().mid(1), QCoreApplication::applicationFilePath(),
-        QCoreApplication::applicationName());
+        arguments, QCoreApplication::applicationFilePath(), QCoreApplication::applicationName());
     // "embedded:<folder>" servers run in process; every other name is SQL Server over ODBC.
     platform.database = std::make_shared<RoutingDatabaseProvider>(
         [] { return std::make_unique<OdbcConnection>(); });
@@ -44,7 +51,10 @@ Platform makePlatform(const QApplication& app) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    // The toolkit sees only the program name: it would take its own options
+    // (-reverse, -style, -platform, ...) out of the operator's command line.
+    int toolkitArgc = 1;
+    QApplication app(toolkitArgc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("TavorBackup"));
     QApplication::setLayoutDirection(Qt::RightToLeft);
     FontMapping::install();
@@ -55,7 +65,7 @@ int main(int argc, char** argv) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTranslator);
 
-    frmBackup window(makePlatform(app));
+    frmBackup window(makePlatform(programArguments(argc, argv)));
     window.Load();
     const int status = app.exec();
     window.dumpState();

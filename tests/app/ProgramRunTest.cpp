@@ -95,6 +95,18 @@ TEST(ProgramRun, MaintenanceSwitchFromArguments) {
     EXPECT_EQ(run.dump.value(QStringLiteral("height")).toInt(), 7350);
 }
 
+// Guards against the toolkit taking its own options out of the command line: the
+// operator typed "-reverse /M", which is not the maintenance switch.
+TEST(ProgramRun, ToolkitOptionsStayOnTheCommandLine) {
+    QTemporaryDir registry;
+    const RunResult run =
+        runProgram(registry.path(), {QStringLiteral("-reverse"), QStringLiteral("/M")}, 20000);
+    ASSERT_TRUE(run.finished);
+    const QJsonObject state = run.dump.value(QStringLiteral("state")).toObject();
+    EXPECT_EQ(state.value(QStringLiteral("CommandLine")).toString(), QStringLiteral("-REVERSE /M"));
+    EXPECT_EQ(run.dump.value(QStringLiteral("height")).toInt(), 4050);
+}
+
 namespace {
 
 void writeFile(const QString& path, const QByteArray& bytes) {
