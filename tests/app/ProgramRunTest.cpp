@@ -107,6 +107,26 @@ TEST(ProgramRun, ToolkitOptionsStayOnTheCommandLine) {
     EXPECT_EQ(run.dump.value(QStringLiteral("height")).toInt(), 4050);
 }
 
+// Guards against a message lost without trace when ORV_MESSAGE_LOG names a folder or
+// a file that cannot be written: the line goes to standard error instead.
+TEST(ProgramRun, UnwritableMessageLogFallsBackToStandardError) {
+    QTemporaryDir dir;
+    for (const QString& log : {dir.path(), dir.filePath(QStringLiteral("missing/log.jsonl"))}) {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("ORV_REGISTRY_DIR"), dir.filePath(QStringLiteral("registry")));
+        env.insert(QStringLiteral("ORV_MESSAGE_LOG"), log);
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"), QStringList());
+        ASSERT_TRUE(program.waitForFinished(20000)) << log.toStdString();
+        const QString errors = QString::fromUtf8(program.readAllStandardError());
+        EXPECT_TRUE(
+            errors.contains(QStringLiteral("\"text\":\"هذ الجهاز غير مربوط مع منظومة التافور")))
+            << log.toStdString() << ": " << errors.toStdString();
+    }
+}
+
 namespace {
 
 void writeFile(const QString& path, const QByteArray& bytes) {
