@@ -9,6 +9,7 @@
 #include "platform/files/LinuxFileServices.h"
 #include "platform/messages/MessageLog.h"
 #include "platform/odbc/OdbcConnection.h"
+#include "platform/process/ExecutablePath.h"
 #include "platform/process/LinuxProcessServices.h"
 #include "platform/registry/IniRegistryStore.h"
 
@@ -31,8 +32,8 @@ QStringList programArguments(int argc, char** argv) {
 Platform makePlatform(const QStringList& arguments) {
     Platform platform;
     platform.registry = std::make_shared<IniRegistryStore>(IniRegistryStore::defaultFolder());
-    platform.process = std::make_shared<LinuxProcessServices>(
-        arguments, QCoreApplication::applicationFilePath(), QCoreApplication::applicationName());
+    platform.process = std::make_shared<LinuxProcessServices>(arguments, ExecutablePath::running(),
+                                                              QCoreApplication::applicationName());
     // "embedded:<folder>" servers run in process; every other name is SQL Server over ODBC.
     platform.database = std::make_shared<RoutingDatabaseProvider>(
         [] { return std::make_unique<OdbcConnection>(); });

@@ -9,6 +9,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,7 +26,8 @@ struct RunResult {
 // The program stays open once start-up has shown its window; with
 // waitForWindow it is ended as soon as its start-up snapshot has been written.
 RunResult runProgram(const QString& registryDir, const QStringList& arguments, int timeoutMs,
-                     bool waitForWindow = false) {
+                     bool waitForWindow = false,
+                     const QString& executable = QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup")) {
     QTemporaryDir out;
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -33,7 +36,7 @@ RunResult runProgram(const QString& registryDir, const QStringList& arguments, i
     env.insert(QStringLiteral("ORV_MESSAGE_LOG"), out.filePath(QStringLiteral("messages.jsonl")));
     env.insert(QStringLiteral("ORV_STATE_DUMP"), out.filePath(QStringLiteral("state.json")));
     program.setProcessEnvironment(env);
-    program.start(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"), arguments);
+    program.start(executable, arguments);
     RunResult result;
     if (waitForWindow) {
         QElapsedTimer clock;
@@ -44,7 +47,8 @@ RunResult runProgram(const QString& registryDir, const QStringList& arguments, i
             program.waitForFinished(100);
         program.terminate();
     }
-    result.finished = program.waitForFinished(timeoutMs);
+    // A program that has already ended is finished; waitForFinished would say it is not.
+    result.finished = program.state() == QProcess::NotRunning || program.waitForFinished(timeoutMs);
     if (!result.finished) {
         program.kill();
         program.waitForFinished();
@@ -257,4 +261,36 @@ TEST(ProgramRun, UnansweredServerEndsStartUpWithinTheLoginTimeout) {
     EXPECT_EQ(run.messages.front().value(QStringLiteral("icon")).toString(),
               QStringLiteral("warning"));
     EXPECT_FALSE(run.dump.value(QStringLiteral("visible")).toBool());
+}
+
+// Guards against Setting.ini being ignored when the program's folder has a name that
+// is not valid UTF-8: the folder must still be found byte for byte.
+TEST(ProgramRun, ProgramFolderWithANameThatIsNotUtf8ReadsItsSettings) {
+    QTemporaryDir branch;
+    const QString root = branch.path();
+    QDir().mkpath(root + QStringLiteral("/server"));
+    seedBranch(root, QStringLiteral("TAVOR_07"),
+               insertValue("Sys_BankName", QStringLiteral("مصرف الأمان")));
+    const std::filesystem::path folder = std::filesystem::path(root.toStdString()) / "prog\xff";
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(TAVOR_BINARY_DIR "/tavor-backup", folder / "tavor-backup");
+    std::ofstream(folder / "Setting.ini")
+        << "[Main]\nUseini=1\nDBName=TAVOR_07\nServer=embedded:" << root.toStdString()
+        << "/server\n";
+    // The shell names the folder in raw bytes; a QString cannot.
+    const RunResult run =
+        runProgram(root + QStringLiteral("/empty-registry"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("exec \"$0/$(printf 'prog\\377')/tavor-backup\""), root},
+                   20000, true, QStringLiteral("/bin/sh"));
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(run.messages.isEmpty()) << "the settings were not read";
+    EXPECT_TRUE(run.dump.value(QStringLiteral("visible")).toBool());
+    EXPECT_EQ(run.dump.value(QStringLiteral("state"))
+                  .toObject()
+                  .value(QStringLiteral("DatabaseName"))
+                  .toString(),
+              QStringLiteral("TAVOR_07"));
+    // QTemporaryDir cannot name the folder either.
+    std::filesystem::remove_all(folder);
 }
