@@ -10,6 +10,7 @@
 #include "platform/files/LinuxFileServices.h"
 #include "platform/messages/MessageLog.h"
 #include "platform/odbc/OdbcConnection.h"
+#include "platform/process/ExecutablePath.h"
 #include "platform/process/LinuxProcessServices.h"
 #include "platform/registry/IniRegistryStore.h"
 
@@ -21,20 +22,24 @@ using namespace tavor;
 
 namespace {
 
-// "/RUN": one copy run without anyone at the screen, as a timer or cron starts it.
-bool isUnattendedRun(int argc, char** argv) {
+// The program's arguments as typed, decoded as the toolkit decodes its own.
+QStringList programArguments(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+// "/RUN": one copy run without anyone at the screen, as a timer or cron starts it.
+bool isUnattendedRun(const QStringList& arguments) {
     return BlankTrim::trim(arguments.join(QLatin1Char(' '))).toUpper() == QLatin1String("/RUN");
 }
 
-Platform makePlatform(const QApplication& app, bool unattended) {
+Platform makePlatform(const QStringList& arguments, bool unattended) {
     Platform platform;
     platform.registry = std::make_shared<IniRegistryStore>(IniRegistryStore::defaultFolder());
-    platform.process = std::make_shared<LinuxProcessServices>(
-        app.arguments().mid(1), QCoreApplication::applicationFilePath(),
-        QCoreApplication::applicationName());
+    platform.process = std::make_shared<LinuxProcessServices>(arguments, ExecutablePath::running(),
+                                                              QCoreApplication::applicationName());
     // "embedded:<folder>" servers run in process; every other name is SQL Server over ODBC.
     platform.database = std::make_shared<RoutingDatabaseProvider>(
         [] { return std::make_unique<OdbcConnection>(); });
@@ -55,11 +60,15 @@ Platform makePlatform(const QApplication& app, bool unattended) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool unattended = isUnattendedRun(argc, argv);
+    const QStringList arguments = programArguments(argc, argv);
+    const bool unattended = isUnattendedRun(arguments);
     // An unattended run needs no display.
     if (unattended && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    // The toolkit sees only the program name: it would take its own options
+    // (-reverse, -style, -platform, ...) out of the operator's command line.
+    int toolkitArgc = 1;
+    QApplication app(toolkitArgc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("TavorBackup"));
     QApplication::setLayoutDirection(Qt::RightToLeft);
     FontMapping::install();
@@ -70,7 +79,7 @@ int main(int argc, char** argv) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTranslator);
 
-    frmBackup window(makePlatform(app, unattended));
+    frmBackup window(makePlatform(arguments, unattended));
     window.Load();
     const int status = app.exec();
     window.dumpState();

@@ -1,6 +1,7 @@
 #include "modules/modCheckNewVer.h"
 
 #include "modules/NewLink.h"
+#include "platform/BlankTrim.h"
 #include "platform/PendingError.h"
 #include "platform/api/ORVApi.h"
 
@@ -76,7 +77,7 @@ void modCheckNewVer::CheckForNewVersion() {
 void modCheckNewVer::CompareAndStartUpdate(const QString& updateFolder,
                                            const QString& description) {
     PendingError pending;
-    const QString folder = withSeparator(updateFolder.trimmed());
+    const QString folder = withSeparator(BlankTrim::trim(updateFolder));
     QString programFolder;
     QString name;
     pending.attempt([&] { programFolder = withSeparator(process().programFolder()); });

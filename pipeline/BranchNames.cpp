@@ -1,5 +1,7 @@
 #include "pipeline/BranchNames.h"
 
+#include "platform/BlankTrim.h"
+
 #include <cmath>
 
 namespace tavor {
@@ -13,22 +15,26 @@ QString lastTwo(const QString& text) {
 // The numeric value of a text as the "000" format and the branch-four rule read
 // it: the whole trimmed text must be a number.
 bool numericValue(const QString& text, double& value) {
+    const QString number = BlankTrim::trim(text);
+    // toDouble would skip other white space too.
+    if (number.isEmpty() || number.front().isSpace() || number.back().isSpace())
+        return false;
     bool ok = false;
-    value = text.trimmed().toDouble(&ok);
+    value = number.toDouble(&ok);
     return ok && std::isfinite(value);
 }
 
 } // namespace
 
 QString BranchNames::FixPath(const QString& path) {
-    QString fixed = path.trimmed();
+    QString fixed = BlankTrim::trim(path);
     if (!fixed.endsWith(QLatin1Char('/')))
         fixed += QLatin1Char('/');
     return fixed;
 }
 
 QString BranchNames::GetFile(const QString& path, bool cutAtFirstDot) {
-    const QString trimmed = path.trimmed();
+    const QString trimmed = BlankTrim::trim(path);
     const qsizetype lastSeparator =
         std::max(trimmed.lastIndexOf(QLatin1Char('/')), trimmed.lastIndexOf(QLatin1Char('\\')));
     QString name = trimmed.mid(lastSeparator + 1);
@@ -49,6 +55,11 @@ QString BranchNames::FormatBranchNumber(const QString& branchNumber) {
     double value = 0;
     if (!numericValue(branchNumber, value))
         return branchNumber;
+    // No branch has a number beyond 64 bits; such a text is shown as written rather
+    // than as digits of a rounded binary value.
+    constexpr double kBeyond = 9223372036854775808.0; // 2^63
+    if (std::fabs(std::round(value)) >= kBeyond)
+        return branchNumber;
     const long long rounded = std::llround(value);
     const QString digits = QString::number(std::llabs(rounded)).rightJustified(3, QLatin1Char('0'));
     return rounded < 0 ? QLatin1Char('-') + digits : digits;
@@ -65,7 +76,8 @@ QStringList BranchNames::FinaFileCandidates(const QString& backupPath, const QSt
     const QString fina = FinaName(branchNumber, databaseName);
     const QString two = lastTwo(databaseName);
     QStringList candidates;
-    const qsizetype tavor = backupPath.toUpper().indexOf(QStringLiteral("TAVOR"));
+    // Found on the path itself: upper-casing may change its length ("ß" to "SS").
+    const qsizetype tavor = backupPath.indexOf(QStringLiteral("TAVOR"), 0, Qt::CaseInsensitive);
     if (tavor >= 0)
         candidates << backupPath.left(tavor) + QStringLiteral("Tavor/Varnel/") + fina + '/' + fina +
                           QStringLiteral(".mdb");

@@ -16,7 +16,8 @@ public:
 
     // The name up to and including its first underscore, upper-cased.
     static QString DatabasePrefix(const QString& databaseName);
-    // A numeric text zero-padded to three digits; any other text unchanged.
+    // A numeric text rounded and zero-padded to three digits; any other text, and a
+    // number beyond the 64-bit range, unchanged.
     static QString FormatBranchNumber(const QString& branchNumber);
     static QString FinaName(const QString& branchNumber, const QString& databaseName);
     // The general-accounts file candidates in the order they are tried.

@@ -331,11 +331,26 @@ void ORVLog::paintBorder(QPainter& painter) {
     edge(inner, p.color(QPalette::Shadow), p.color(QPalette::Midlight));
 }
 
+RowModel::Hit ORVLog::hitAt(const QPointF& pixel) const {
+    const QPoint at = toTwips(pixel.toPoint());
+    return model_.hitTest(at.x(), at.y());
+}
+
 void ORVLog::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton)
+    if (event->button() == Qt::LeftButton)
+        pressed_ = hitAt(event->position());
+}
+
+// A click is a press and a release over the same element, as the toolkit's own click.
+void ORVLog::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !pressed_)
         return;
-    const QPoint at = toTwips(event->position().toPoint());
-    model_.click(model_.hitTest(at.x(), at.y()));
+    const RowModel::Hit pressed = *pressed_;
+    pressed_.reset();
+    const RowModel::Hit released = hitAt(event->position());
+    if (released.area != pressed.area || released.row != pressed.row)
+        return;
+    model_.click(released);
     refresh();
 }
 

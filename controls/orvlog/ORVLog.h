@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QVariant>
 #include <QWidget>
+#include <optional>
 
 class QScrollBar;
 
@@ -86,6 +87,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool event(QEvent* event) override;
 
@@ -98,6 +100,7 @@ private:
     void syncScrollBar();
     void refresh();
     QPoint toTwips(const QPoint& pixel) const;
+    RowModel::Hit hitAt(const QPointF& pixel) const;
     QRect toPixels(int left, int top, int width, int height) const;
     QColor colour(quint32 value) const;
     void paintRows(QPainter& painter, const QRect& canvas);
@@ -105,6 +108,8 @@ private:
 
     RowModel model_;
     QScrollBar* scrollBar_ = nullptr;
+    // Where the left button went down; a click needs the release over the same element.
+    std::optional<RowModel::Hit> pressed_;
     PropertyBag* propertyStore_ = nullptr;
 };
 

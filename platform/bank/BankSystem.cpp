@@ -1,6 +1,8 @@
 #include "platform/bank/BankSystem.h"
 
 #include "platform/Error.h"
+#include "platform/api/StoredTokens.h"
+#include "platform/api/TokenCipher.h"
 #include "platform/database/ConnectionString.h"
 
 #include <QDate>
@@ -53,13 +55,19 @@ bool BankSystem::GetLogin(QString& userId, QString& password, const QString& acc
 }
 
 void BankSystem::OpenConnection(QString& serverName, QString& databaseName) {
+    QString userId = storedLogin(QStringLiteral("UserID"));
+    QString password = storedLogin(QStringLiteral("Password"));
+    // Like the window: without a stored password both halves of the login are the
+    // decoded defaults.
+    if (password.isEmpty()) {
+        userId = TokenCipher::decipher(StoredTokens::DatabaseUser);
+        password = TokenCipher::decipher(StoredTokens::DatabasePassword);
+    }
     const QString text =
         QStringList{
             ConnectionString::field(QStringLiteral("Provider"), QStringLiteral("SQLOLEDB.1")),
-            ConnectionString::field(QStringLiteral("Password"),
-                                    storedLogin(QStringLiteral("Password"))),
-            ConnectionString::field(QStringLiteral("User ID"),
-                                    storedLogin(QStringLiteral("UserID"))),
+            ConnectionString::field(QStringLiteral("Password"), password),
+            ConnectionString::field(QStringLiteral("User ID"), userId),
             ConnectionString::field(QStringLiteral("Initial Catalog"), databaseName),
             ConnectionString::field(QStringLiteral("Data Source"), serverName),
         }

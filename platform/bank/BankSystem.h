@@ -20,7 +20,8 @@ public:
     // unchanged and returns false.
     bool GetLogin(QString& userId, QString& password, const QString& accessCode);
 
-    // Opens the library's own connection; raises tavor::Error when it cannot.
+    // Opens the library's own connection with the stored login, or the decoded
+    // default login when no password is stored; raises tavor::Error when it cannot.
     void OpenConnection(QString& serverName, QString& databaseName);
 
     // The value's text, empty when unset.

@@ -3,6 +3,7 @@
 #include "platform/disks/ExtraDrives.h"
 #include "platform/registry/RegistryStore.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSet>
 
@@ -52,15 +53,30 @@ LinuxLogicalDisks::LinuxLogicalDisks(std::shared_ptr<const RegistryStore> regist
     : registry_(std::move(registry)), mountTablePath_(std::move(mountTablePath)),
       blockDevices_(std::move(sysfsRoot)) {}
 
+// The root volume is always a drive, also in a chroot whose mount table has no line
+// for it; an extra drive naming a folder already listed is not listed again.
 QList<LogicalDisk> LinuxLogicalDisks::query() {
     const QList<MountEntry> mounts = MountTable::read(mountTablePath_);
+    const QList<LogicalDisk> volumes = volumesIn(mounts);
     QList<LogicalDisk> disks;
-    for (const LogicalDisk& volume : volumesIn(mounts)) {
+    QSet<QString> listed;
+    const auto add = [&](const LogicalDisk& disk) {
+        if (listed.contains(QDir::cleanPath(disk.DeviceID)))
+            return;
+        listed.insert(QDir::cleanPath(disk.DeviceID));
+        disks.append(disk);
+    };
+    const LogicalDisk root{QStringLiteral("/"), DriveType::LocalDisk};
+    if (!volumes.contains(root))
+        add(root);
+    for (const LogicalDisk& volume : volumes) {
         if (volume.DriveType < DriveType::Network)
-            disks.append(volume);
+            add(volume);
     }
-    if (registry_)
-        disks.append(ExtraDrives::read(*registry_, mounts));
+    if (registry_) {
+        for (const LogicalDisk& extra : ExtraDrives::read(*registry_, mounts))
+            add(extra);
+    }
     return disks;
 }
 

@@ -74,14 +74,16 @@ QByteArray MessageLog::toJsonLine(const MessageBoxRequest& request) {
     return QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
 }
 
+// A message the log cannot take (a folder, a file that cannot be written) goes to
+// standard error rather than being lost.
 MessageAnswer MessageLog::show(const MessageBoxRequest& request) {
+    const QByteArray line = toJsonLine(request);
     QFile file(path_);
-    if (path_.isEmpty()) {
-        // Standard error itself, so that the lines interleave with the run's own.
-        if (file.open(stderr, QIODevice::WriteOnly))
-            file.write(toJsonLine(request));
-    } else if (file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        file.write(toJsonLine(request));
+    const bool logged = file.open(QIODevice::WriteOnly | QIODevice::Append) &&
+                        file.write(line) == line.size() && file.flush();
+    if (!logged) {
+        std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
+        std::fflush(stderr);
     }
     return defaultAnswer(request.buttons);
 }

@@ -5,7 +5,8 @@
 namespace tavor {
 
 // Message boxes for unattended runs: each box is appended to a file as one JSON
-// line and answered with its default button.
+// line and answered with its default button; when the file cannot be written the
+// line goes to standard error.
 class MessageLog : public MessageBoxes {
 public:
     // An empty path writes the lines to standard error.

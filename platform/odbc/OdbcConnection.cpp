@@ -4,7 +4,9 @@
 #include "platform/odbc/OdbcDiagnostics.h"
 #include "platform/odbc/OdbcStatement.h"
 #include "platform/odbc/OleDbConnectionString.h"
+#include "platform/odbc/UnansweredServers.h"
 
+#include <algorithm>
 #include <sqlext.h>
 #include <sqlucode.h>
 
@@ -18,6 +20,10 @@ constexpr long OperationNotAllowedWhenClosed = 3704;
 
 SQLPOINTER seconds(int value) {
     return reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(std::max(0, value)));
+}
+
+bool isTimeout(const OdbcDiagnostics::Record& record) {
+    return record.state == u"HYT00" || record.state == u"S1T00";
 }
 
 } // namespace
@@ -34,10 +40,17 @@ void OdbcConnection::open(const QString& connectionString) {
         throw Error(OperationNotAllowedWhenOpen,
                     QStringLiteral("Operation is not allowed when the object is open."));
     }
-    connectWith(OleDbConnectionString(connectionString).toOdbc());
+    const OleDbConnectionString parsed(connectionString);
+    const QString odbc = parsed.toOdbc();
+    if (UnansweredServers::isUnanswered(parsed.dataSource())) {
+        throw Error(ErrorNumber::ProviderError,
+                    QStringLiteral("Timeout expired: the server did not answer the previous "
+                                   "login within the login time-out."));
+    }
+    connectWith(odbc, parsed.dataSource());
 }
 
-void OdbcConnection::connectWith(const QString& odbcConnectionString) {
+void OdbcConnection::connectWith(const QString& odbcConnectionString, const QString& server) {
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment_))) {
         throw Error(ErrorNumber::ProviderError,
                     QStringLiteral("The ODBC driver manager could not be started."));
@@ -59,10 +72,12 @@ void OdbcConnection::connectWith(const QString& odbcConnectionString) {
     const SQLRETURN rc = SQLDriverConnectW(connection_, nullptr, text, SQL_NTS, nullptr, 0, nullptr,
                                            SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) {
-        Error error = OdbcDiagnostics::errorOf(SQL_HANDLE_DBC, connection_,
-                                               QStringLiteral("The server could not be reached."));
+        const QList<OdbcDiagnostics::Record> records =
+            OdbcDiagnostics::read(SQL_HANDLE_DBC, connection_);
         freeHandles();
-        throw error;
+        if (std::any_of(records.begin(), records.end(), isTimeout))
+            UnansweredServers::remember(server, std::chrono::seconds(loginTimeout_));
+        throw OdbcDiagnostics::toError(records, QStringLiteral("The server could not be reached."));
     }
 }
 

@@ -32,7 +32,7 @@ public:
                                            const QList<QVariant>& parameters = {}) override;
 
 private:
-    void connectWith(const QString& odbcConnectionString);
+    void connectWith(const QString& odbcConnectionString, const QString& server);
     void requireOpen() const;
     void freeHandles();
 

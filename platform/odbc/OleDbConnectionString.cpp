@@ -90,6 +90,10 @@ ServerAddress parseDataSource(const QString& dataSource) {
 OleDbConnectionString::OleDbConnectionString(const QString& text)
     : fields_(ConnectionString::parseStrictly(text)) {}
 
+QString OleDbConnectionString::dataSource() const {
+    return valueOfAny({QStringLiteral("Data Source"), QStringLiteral("Server")});
+}
+
 QString OleDbConnectionString::valueOfAny(const QStringList& keys) const {
     return fields_.valueOfAny(keys).value_or(QString());
 }

@@ -18,6 +18,8 @@ public:
     // "Driver={FreeTDS};Server=...;Port=...;Database=...;UID=...;PWD=...;TDS_Version=7.4;
     // ClientCharset=UTF-8", values braced where they need it.
     QString toOdbc() const;
+    // The server as the window names it (Data Source).
+    QString dataSource() const;
 
 private:
     // Empty when none of the keys is given.

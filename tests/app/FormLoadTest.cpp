@@ -254,20 +254,21 @@ TEST_F(FormLoad, ExtraDrivesListedAfterVolumesAndRememberedOneSelected) {
     frmBackup window(platform);
     load(window);
     ORVLog* list = window.ORVLog1();
-    ASSERT_EQ(list->ListCount(), 2);
+    ASSERT_EQ(list->ListCount(), 3) << "the root volume comes first even without a mount table";
     const QString marks = QString(QChar(0x200E)) + QChar(0x200F) + QStringLiteral("    ");
-    EXPECT_EQ(list->List(0), QStringLiteral("   USB   ") + usb.path() + QLatin1Char(' ') + marks);
-    EXPECT_EQ(list->GetImage(0), 101);
-    EXPECT_EQ(list->GetTag(0), usb.path());
-    EXPECT_EQ(list->List(1), QStringLiteral("   HDD   ") + hdd.path() + QLatin1Char(' ') + marks);
-    EXPECT_EQ(list->GetImage(1), 100);
-    EXPECT_EQ(list->ListIndex(), 0);
+    EXPECT_EQ(list->GetTag(0), QStringLiteral("/"));
+    EXPECT_EQ(list->List(1), QStringLiteral("   USB   ") + usb.path() + QLatin1Char(' ') + marks);
+    EXPECT_EQ(list->GetImage(1), 101);
+    EXPECT_EQ(list->GetTag(1), usb.path());
+    EXPECT_EQ(list->List(2), QStringLiteral("   HDD   ") + hdd.path() + QLatin1Char(' ') + marks);
+    EXPECT_EQ(list->GetImage(2), 100);
+    EXPECT_EQ(list->ListIndex(), 1);
 
     registry->setValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor\\Backup"),
                        QStringLiteral("Drive"), hdd.path());
     frmBackup second(platform);
     load(second);
-    EXPECT_EQ(second.ORVLog1()->ListIndex(), 1);
+    EXPECT_EQ(second.ORVLog1()->ListIndex(), 2);
 
     registry->setValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor\\Backup"),
                        QStringLiteral("Drive"), hdd.path().toUpper() + QStringLiteral("X"));

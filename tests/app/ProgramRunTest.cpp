@@ -1,3 +1,6 @@
+#include "platform/odbc/OdbcConnection.h"
+#include "platform/odbc/ScriptedTdsPeer.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -6,6 +9,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,7 +26,8 @@ struct RunResult {
 // The program stays open once start-up has shown its window; with
 // waitForWindow it is ended as soon as its start-up snapshot has been written.
 RunResult runProgram(const QString& registryDir, const QStringList& arguments, int timeoutMs,
-                     bool waitForWindow = false) {
+                     bool waitForWindow = false,
+                     const QString& executable = QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup")) {
     QTemporaryDir out;
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -30,7 +36,7 @@ RunResult runProgram(const QString& registryDir, const QStringList& arguments, i
     env.insert(QStringLiteral("ORV_MESSAGE_LOG"), out.filePath(QStringLiteral("messages.jsonl")));
     env.insert(QStringLiteral("ORV_STATE_DUMP"), out.filePath(QStringLiteral("state.json")));
     program.setProcessEnvironment(env);
-    program.start(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"), arguments);
+    program.start(executable, arguments);
     RunResult result;
     if (waitForWindow) {
         QElapsedTimer clock;
@@ -41,7 +47,8 @@ RunResult runProgram(const QString& registryDir, const QStringList& arguments, i
             program.waitForFinished(100);
         program.terminate();
     }
-    result.finished = program.waitForFinished(timeoutMs);
+    // A program that has already ended is finished; waitForFinished would say it is not.
+    result.finished = program.state() == QProcess::NotRunning || program.waitForFinished(timeoutMs);
     if (!result.finished) {
         program.kill();
         program.waitForFinished();
@@ -90,6 +97,38 @@ TEST(ProgramRun, MaintenanceSwitchFromArguments) {
     const QJsonObject state = run.dump.value(QStringLiteral("state")).toObject();
     EXPECT_EQ(state.value(QStringLiteral("CommandLine")).toString(), QStringLiteral("/M"));
     EXPECT_EQ(run.dump.value(QStringLiteral("height")).toInt(), 7350);
+}
+
+// Guards against the toolkit taking its own options out of the command line: the
+// operator typed "-reverse /M", which is not the maintenance switch.
+TEST(ProgramRun, ToolkitOptionsStayOnTheCommandLine) {
+    QTemporaryDir registry;
+    const RunResult run =
+        runProgram(registry.path(), {QStringLiteral("-reverse"), QStringLiteral("/M")}, 20000);
+    ASSERT_TRUE(run.finished);
+    const QJsonObject state = run.dump.value(QStringLiteral("state")).toObject();
+    EXPECT_EQ(state.value(QStringLiteral("CommandLine")).toString(), QStringLiteral("-REVERSE /M"));
+    EXPECT_EQ(run.dump.value(QStringLiteral("height")).toInt(), 4050);
+}
+
+// Guards against a message lost without trace when ORV_MESSAGE_LOG names a folder or
+// a file that cannot be written: the line goes to standard error instead.
+TEST(ProgramRun, UnwritableMessageLogFallsBackToStandardError) {
+    QTemporaryDir dir;
+    for (const QString& log : {dir.path(), dir.filePath(QStringLiteral("missing/log.jsonl"))}) {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("ORV_REGISTRY_DIR"), dir.filePath(QStringLiteral("registry")));
+        env.insert(QStringLiteral("ORV_MESSAGE_LOG"), log);
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"), QStringList());
+        ASSERT_TRUE(program.waitForFinished(20000)) << log.toStdString();
+        const QString errors = QString::fromUtf8(program.readAllStandardError());
+        EXPECT_TRUE(
+            errors.contains(QStringLiteral("\"text\":\"هذ الجهاز غير مربوط مع منظومة التافور")))
+            << log.toStdString() << ": " << errors.toStdString();
+    }
 }
 
 namespace {
@@ -189,19 +228,69 @@ TEST(ProgramRun, DatabaseWithoutUnderscoreGivesWholeNamePrefix) {
     EXPECT_EQ(state.value(QStringLiteral("HistoryIntervalDays")).toInt(), -1);
 }
 
-// A SQL Server that does not answer must not hang start-up: the login time-out
-// ends it with the not-linked warning.
-TEST(ProgramRun, UnansweredServerEndsStartUpWithWarning) {
+// A SQL Server that refuses at once ends start-up with the not-linked warning.
+TEST(ProgramRun, RefusingServerEndsStartUpWithWarning) {
     QTemporaryDir registry;
     writeFile(registry.filePath(QStringLiteral("HKEY_CURRENT_USER.ini")),
               "[Software\\ORV\\Tavor]\n_Server=127.0.0.1,1\n_DBase=TAVOR_07\n");
-    QElapsedTimer clock;
-    clock.start();
     const RunResult run = runProgram(registry.path(), {}, 30000);
-    ASSERT_TRUE(run.finished) << "start-up hung on an unanswered server";
-    EXPECT_LT(clock.elapsed(), 30000);
+    ASSERT_TRUE(run.finished) << "start-up hung on a refusing server";
     ASSERT_EQ(run.messages.size(), 1);
     EXPECT_EQ(run.messages.front().value(QStringLiteral("icon")).toString(),
               QStringLiteral("warning"));
     EXPECT_FALSE(run.dump.value(QStringLiteral("visible")).toBool());
+}
+
+// Guards against a server that takes the connection and never answers holding
+// start-up beyond the login time-out: it must end with the not-linked warning.
+TEST(ProgramRun, UnansweredServerEndsStartUpWithinTheLoginTimeout) {
+    ScriptedTdsPeer silent;
+    silent.ignoreHandshakes();
+    QTemporaryDir registry;
+    writeFile(registry.filePath(QStringLiteral("HKEY_CURRENT_USER.ini")),
+              "[Software\\ORV\\Tavor]\n_Server=127.0.0.1," + QByteArray::number(silent.port()) +
+                  "\n_DBase=TAVOR_07\n");
+    constexpr int marginMs = 5000;
+    const int limitMs = tavor::OdbcConnection::DefaultLoginTimeout * 1000 + marginMs;
+    QElapsedTimer clock;
+    clock.start();
+    const RunResult run = runProgram(registry.path(), {}, limitMs * 3);
+    ASSERT_TRUE(run.finished) << "start-up hung on an unanswered server";
+    EXPECT_LT(clock.elapsed(), limitMs);
+    ASSERT_EQ(run.messages.size(), 1);
+    EXPECT_EQ(run.messages.front().value(QStringLiteral("icon")).toString(),
+              QStringLiteral("warning"));
+    EXPECT_FALSE(run.dump.value(QStringLiteral("visible")).toBool());
+}
+
+// Guards against Setting.ini being ignored when the program's folder has a name that
+// is not valid UTF-8: the folder must still be found byte for byte.
+TEST(ProgramRun, ProgramFolderWithANameThatIsNotUtf8ReadsItsSettings) {
+    QTemporaryDir branch;
+    const QString root = branch.path();
+    QDir().mkpath(root + QStringLiteral("/server"));
+    seedBranch(root, QStringLiteral("TAVOR_07"),
+               insertValue("Sys_BankName", QStringLiteral("مصرف الأمان")));
+    const std::filesystem::path folder = std::filesystem::path(root.toStdString()) / "prog\xff";
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(TAVOR_BINARY_DIR "/tavor-backup", folder / "tavor-backup");
+    std::ofstream(folder / "Setting.ini")
+        << "[Main]\nUseini=1\nDBName=TAVOR_07\nServer=embedded:" << root.toStdString()
+        << "/server\n";
+    // The shell names the folder in raw bytes; a QString cannot.
+    const RunResult run =
+        runProgram(root + QStringLiteral("/empty-registry"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("exec \"$0/$(printf 'prog\\377')/tavor-backup\""), root},
+                   20000, true, QStringLiteral("/bin/sh"));
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(run.messages.isEmpty()) << "the settings were not read";
+    EXPECT_TRUE(run.dump.value(QStringLiteral("visible")).toBool());
+    EXPECT_EQ(run.dump.value(QStringLiteral("state"))
+                  .toObject()
+                  .value(QStringLiteral("DatabaseName"))
+                  .toString(),
+              QStringLiteral("TAVOR_07"));
+    // QTemporaryDir cannot name the folder either.
+    std::filesystem::remove_all(folder);
 }

@@ -134,6 +134,21 @@ TEST_F(modCheckNewVerTest, NewerBuildWritesEntriesStartsUpdaterAndEnds) {
     EXPECT_TRUE(messages->shown.isEmpty());
 }
 
+// Guards against trimming more than blanks: an update folder whose name ends in a
+// no-break space is that folder, and surrounding blanks are still removed.
+TEST_F(modCheckNewVerTest, UpdateFolderLosesOnlyBlanks) {
+    installUpdater("windows/ORVUpdate");
+    ASSERT_TRUE(QDir().mkpath(root("share/Update\u00a0")));
+    ElfFiles::writeWithVersion(localExecutable(), "1.0.0.0");
+    ElfFiles::writeWithVersion(root("share/Update\u00a0/tavor-backup"), "2.0.0.0");
+    modCheckNewVer(&api, platform, [this] { ++ended; })
+        .CompareAndStartUpdate(QStringLiteral("  ") + root("share/Update\u00a0") +
+                                   QStringLiteral(" "),
+                               modCheckNewVer::Description);
+    EXPECT_EQ(entry("Source"), root("share/Update\u00a0/tavor-backup") + ",1.0.0.0,2.0.0.0");
+    EXPECT_EQ(ended, 1);
+}
+
 // The updater is also found in the System32 subfolder.
 TEST_F(modCheckNewVerTest, UpdaterInSystem32OnlyIsStarted) {
     ASSERT_TRUE(QDir().mkpath(root("windows/System32")));

@@ -57,11 +57,53 @@ TEST(BranchNames, FinaCandidatesInOrderWithBranchFourExtra) {
     EXPECT_EQ(one[0], QStringLiteral("/fina/F0012007/F0012007.mdb"));
 }
 
+// Guards against llround overflowing on a branch number beyond 64 bits ("1e30" came
+// out as "--9223372036854775808"): such numbers, and non-finite ones, stay as written.
+TEST(BranchNames, HugeAndNonFiniteBranchNumbersStayAsWritten) {
+    for (const char* text :
+         {"1e30", "-1e30", "9223372036854775808", "-9223372036854775808", "inf", "nan", "1e400"}) {
+        EXPECT_EQ(BranchNames::FormatBranchNumber(QString::fromLatin1(text)),
+                  QString::fromLatin1(text));
+    }
+    EXPECT_EQ(BranchNames::FormatBranchNumber(QStringLiteral("9223372036854774784")),
+              QStringLiteral("9223372036854774784"));
+    EXPECT_EQ(BranchNames::FormatBranchNumber(QStringLiteral("-2.5")), QStringLiteral("-003"));
+    EXPECT_EQ(BranchNames::LcsDatabase(QStringLiteral("1e30")), QStringLiteral("LCS_1e30"));
+    EXPECT_EQ(BranchNames::FinaName(QStringLiteral("1e30"), QStringLiteral("TAVOR_07")),
+              QStringLiteral("F1e302007"));
+}
+
+// Guards against the cut before "TAVOR" shifting when upper-casing changes the
+// path's length ("ß" becomes "SS").
+TEST(BranchNames, TavorCutIsFoundOnTheOriginalPath) {
+    const QStringList candidates = BranchNames::FinaFileCandidates(
+        QStringLiteral("/srv/straße/tavor/bak"), QStringLiteral("/fina"), QStringLiteral("1"),
+        QStringLiteral("TAVOR_07"));
+    EXPECT_EQ(candidates.value(0),
+              QStringLiteral("/srv/straße/Tavor/Varnel/F0012007/F0012007.mdb"));
+}
+
+// Guards against trimming more than blanks: tabs and no-break spaces are part of a
+// path or a number.
+TEST(BranchNames, TrimRemovesOnlyBlanks) {
+    EXPECT_EQ(BranchNames::FixPath(QStringLiteral("  /data\u00a0 ")),
+              QStringLiteral("/data\u00a0/"));
+    EXPECT_EQ(BranchNames::FixPath(QStringLiteral("\t/data ")), QStringLiteral("\t/data/"));
+    EXPECT_EQ(BranchNames::GetFile(QStringLiteral(" /a/b.bak\u00a0"), false),
+              QStringLiteral("b.bak\u00a0"));
+    EXPECT_EQ(BranchNames::GetFile(QStringLiteral("\tb.bak "), true), QStringLiteral("\tb"));
+    EXPECT_EQ(BranchNames::FormatBranchNumber(QStringLiteral(" 7 ")), QStringLiteral("007"));
+    EXPECT_EQ(BranchNames::FormatBranchNumber(QStringLiteral("\u00a07")),
+              QStringLiteral("\u00a07"));
+}
+
 // The marker must stand at the second character exactly; anywhere else the
 // normal two-day rule holds.
 TEST(BranchNames, HistoryIntervalFollowsMarkerAtSecondCharacter) {
     EXPECT_EQ(BranchNames::HistoryIntervalDays(QStringLiteral(" فرع")), -1);
     EXPECT_EQ(BranchNames::HistoryIntervalDays(QStringLiteral("فرع")), 2);
     EXPECT_EQ(BranchNames::HistoryIntervalDays(QStringLiteral("  فرع")), 2);
+    // A no-break space is a character like any other, not a blank that trimming removes.
+    EXPECT_EQ(BranchNames::HistoryIntervalDays(QStringLiteral("\u00a0فرع")), -1);
     EXPECT_EQ(BranchNames::HistoryIntervalDays(QString()), 2);
 }

@@ -37,7 +37,7 @@ void EmbeddedConnection::open(const QString& connectionString) {
     }
     session_.reset();
     session_ = std::make_unique<EmbeddedSession>(
-        folder, fields.valueOr(QStringLiteral("Initial Catalog")).trimmed());
+        folder, fields.valueOr(QStringLiteral("Initial Catalog")).trimmed(), timeoutSeconds_);
 }
 
 void EmbeddedConnection::close() {

@@ -131,7 +131,7 @@ struct EmbeddedSession::Query {
     ~Query() { sqlite3_finalize(statement); }
 };
 
-EmbeddedSession::EmbeddedSession(const QString& folder, const QString& database)
+EmbeddedSession::EmbeddedSession(const QString& folder, const QString& database, int timeoutSeconds)
     : catalog_(folder) {
     auto closeOnFailure = qScopeGuard([this] { sqlite3_close(db_); });
     if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
@@ -143,6 +143,7 @@ EmbeddedSession::EmbeddedSession(const QString& folder, const QString& database)
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_progress_handler(db_, kProgressInstructions, &EmbeddedSession::progress, this);
+    startClock(timeoutSeconds);
     if (!database.isEmpty() && !sameName(database, kMaster)) {
         const std::optional<QString> stored = catalog_.storedName(database);
         if (!stored) {

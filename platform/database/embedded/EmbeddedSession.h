@@ -18,8 +18,9 @@ namespace tavor {
 class EmbeddedSession {
 public:
     // Raises tavor::Error 4060 when the database does not exist; an empty name
-    // opens on master.
-    EmbeddedSession(const QString& folder, const QString& database);
+    // opens on master. A database file locked by another process is waited for up
+    // to timeoutSeconds (0 waits for ever), as any statement waits.
+    EmbeddedSession(const QString& folder, const QString& database, int timeoutSeconds);
     ~EmbeddedSession();
     EmbeddedSession(const EmbeddedSession&) = delete;
     EmbeddedSession& operator=(const EmbeddedSession&) = delete;

@@ -173,6 +173,42 @@ TEST(ORVLogWidget, MouseClicksRaiseEvents) {
     EXPECT_EQ(list.ListIndex(), 1);
 }
 
+// Guards against acting on the press: a click is a press and a release over the same
+// row, in either reading direction; a press dragged to another row selects nothing.
+TEST(ORVLogWidget, ClickActsOnReleaseOverThePressedRow) {
+    for (const bool rightToLeft : {false, true}) {
+        SCOPED_TRACE(rightToLeft ? "right to left" : "left to right");
+        ORVLog list;
+        list.ReadProperties(PropertyBag());
+        list.setRightToLeft(rightToLeft);
+        list.setGeometry(0, 0, 300, 100);
+        list.Add("a", 3);
+        list.Add("b", 210);
+        list.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+        QStringList events;
+        QObject::connect(&list, &ORVLog::Click, [&] { events << "Click"; });
+        QObject::connect(&list, &ORVLog::ImageClick,
+                         [&](int& index, int&) { events << QString("Image %1").arg(index); });
+
+        QTest::mousePress(&list, Qt::LeftButton, {}, textPixel(list, 0));
+        EXPECT_TRUE(events.isEmpty());
+        EXPECT_EQ(list.ListIndex(), -1);
+        QTest::mouseRelease(&list, Qt::LeftButton, {}, textPixel(list, 0));
+        EXPECT_EQ(events, QStringList{"Click"});
+        EXPECT_EQ(list.ListIndex(), 0);
+
+        events.clear();
+        QTest::mousePress(&list, Qt::LeftButton, {}, textPixel(list, 1));
+        QTest::mouseRelease(&list, Qt::LeftButton, {}, textPixel(list, 0));
+        QTest::mousePress(&list, Qt::LeftButton, {}, textPixel(list, 0));
+        QTest::mouseRelease(&list, Qt::LeftButton, {}, iconPixel(list, 1));
+        EXPECT_TRUE(events.isEmpty());
+        EXPECT_EQ(list.ListIndex(), 0);
+        EXPECT_EQ(list.GetCheck(1), 0);
+    }
+}
+
 // The scroll bar widget and the model agree, and a value set by the user scrolls the rows.
 TEST(ORVLogWidget, ScrollBarDrivesCanvas) {
     ORVLog list;

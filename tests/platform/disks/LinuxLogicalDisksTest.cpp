@@ -163,19 +163,20 @@ TEST_F(DiskFixture, EscapedAndArabicMountPointsAreDecoded) {
                  "8:19 / /media/a\\011b\\134c\\012d rw - vfat /dev/sdb3 rw"});
 
     const QList<LogicalDisk> expected = {
-        {"/media/My Backup", 2}, {arabic, 2}, {"/media/a\tb\\c\nd", 2}};
+        {"/", 3}, {"/media/My Backup", 2}, {arabic, 2}, {"/media/a\tb\\c\nd", 2}};
     EXPECT_EQ(query(), expected);
 }
 
 // Missing or odd input must never stop start-up: the affected rows are left out.
 TEST_F(DiskFixture, UnreadableTableOrMissingSysfsEntryLeavesRowsOut) {
-    EXPECT_TRUE(query().isEmpty()) << "no mount table at all";
+    const QList<LogicalDisk> rootOnly = {{"/", 3}};
+    EXPECT_EQ(query(), rootOnly) << "no mount table at all";
 
     addPartition(addDisk(Sata, "sda", "8:0"), "sda1", "8:1");
     writeMounts({"8:1 / /data rw - ext4 /dev/sda1 rw", "8:65 / /media/gone rw - ext4 /dev/sde1 rw",
                  "not a mount line", "30 1 x:y / /broken rw - ext4 /dev/sdz rw",
                  "0:60 / /media/btrfs-gone rw - btrfs /dev/sdq1 rw"});
-    const QList<LogicalDisk> expected = {{"/data", 3}};
+    const QList<LogicalDisk> expected = {{"/", 3}, {"/data", 3}};
     EXPECT_EQ(query(), expected);
 }
 
@@ -229,7 +230,7 @@ TEST_F(DiskFixture, RemovableFolderListedOnlyWhenMountedOrMarked) {
     writeFile(marked + "/.tavor-target", {});
     registry->extraDrives = {{stick, "2"}, {marked, "2"}, {empty, "2"}, {fixed, "3"}, {link, "2"}};
 
-    const QList<LogicalDisk> unmounted = {{marked, 2}, {fixed, 3}};
+    const QList<LogicalDisk> unmounted = {{"/", 3}, {marked, 2}, {fixed, 3}};
     EXPECT_EQ(query(), unmounted) << "nothing mounted";
 
     writeMounts({"0:50 / " + base.filePath("media").toUtf8() + " rw - tmpfs tmpfs rw",
@@ -237,8 +238,25 @@ TEST_F(DiskFixture, RemovableFolderListedOnlyWhenMountedOrMarked) {
     EXPECT_EQ(query(), unmounted) << "mounts above and below the folder do not count";
 
     writeMounts({"8:17 / " + stick.toUtf8() + " rw - vfat /dev/sdb1 rw"});
-    const QList<LogicalDisk> mounted = {{stick, 2}, {marked, 2}, {fixed, 3}, {link, 2}};
+    const QList<LogicalDisk> mounted = {{"/", 3}, {stick, 2}, {marked, 2}, {fixed, 3}, {link, 2}};
     EXPECT_EQ(query(), mounted) << "a stick mounted there, also named through a link";
+}
+
+// Guards against a chroot's root volume missing from the list (its mount table has no
+// line for "/"), and against an extra drive listing a mounted volume a second time.
+TEST_F(DiskFixture, RootIsListedOnceWithoutItsOwnLineAndExtraDrivesAreNotRepeated) {
+    addPartition(addDisk(Sata, "sda", "8:0"), "sda1", "8:1");
+    const QString data = temp.filePath("data");
+    const QString usb = temp.filePath("usb");
+    for (const QString& folder : {data, usb})
+        ASSERT_TRUE(QDir().mkpath(folder));
+    writeFile(usb + "/.tavor-target", {});
+    writeMounts(
+        {"8:1 / " + data.toUtf8() + " rw - ext4 /dev/sda1 rw", "0:30 / /tmp rw - tmpfs tmpfs rw"});
+    registry->extraDrives = {{"/", "3"}, {data + "/", "3"}, {usb, "2"}, {"//", "2"}};
+
+    const QList<LogicalDisk> expected = {{"/", 3}, {data, 3}, {usb, 2}};
+    EXPECT_EQ(query(), expected);
 }
 
 // The kernel's own table must parse: the root volume is always there.

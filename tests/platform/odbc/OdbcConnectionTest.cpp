@@ -199,6 +199,20 @@ TEST(OdbcConnectionTimeouts, SilentServerFailsAfterTheLoginTimeout) {
 }
 
 // Guards against a refused TCP connection reported as anything but a failed open.
+// Guards against start-up waiting twice for a server that did not answer: a login to
+// a server whose last login has just timed out fails at once.
+TEST(OdbcConnectionTimeouts, ServerThatJustTimedOutIsNotWaitedForAgain) {
+    ScriptedTdsPeer peer;
+    peer.ignoreHandshakes();
+    OdbcConnection first(2);
+    EXPECT_THROW(first.open(connectionString(peer)), Error);
+    OdbcConnection second(2);
+    const auto start = Clock::now();
+    EXPECT_THROW(second.open(connectionString(peer)), Error);
+    EXPECT_LT(secondsSince(start), 1.0);
+    EXPECT_FALSE(second.isOpen());
+}
+
 TEST(OdbcConnectionTimeouts, UnreachableServerFailsToOpen) {
     OdbcConnection connection(2);
     const auto start = Clock::now();

@@ -3,6 +3,8 @@
 #include "platform/database/embedded/SqlErrors.h"
 
 #include <QElapsedTimer>
+#include <chrono>
+#include <thread>
 
 namespace SqlError = tavor::SqlError;
 
@@ -138,5 +140,25 @@ TEST_F(EmbeddedConnectionTest, CommandTimeoutInterruptsALongStatement) {
     EXPECT_GE(clock.elapsed(), 900);
     EXPECT_EQ(
         db->readFirstValue(QStringLiteral("SELECT COUNT(*) FROM ORV_System_Values"))->toLongLong(),
+        2);
+}
+
+// Guards against a moment's lock by another process reading as "not linked": opening
+// must wait for the database file within the command time-out, as statements do.
+TEST_F(EmbeddedConnectionTest, OpeningWaitsForAShortLockWithinTheCommandTimeout) {
+    SqliteFile other(file(QStringLiteral("TAVOR_07")));
+    other.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        other.exec(QStringLiteral("COMMIT"));
+    });
+    tavor::EmbeddedConnection db;
+    db.setCommandTimeout(10);
+    const long opened = errorOf([&] { db.open(connectionString(QStringLiteral("TAVOR_07"))); });
+    release.join();
+    EXPECT_EQ(opened, 0);
+    ASSERT_TRUE(db.isOpen());
+    EXPECT_EQ(
+        db.readFirstValue(QStringLiteral("SELECT COUNT(*) FROM ORV_System_Values"))->toLongLong(),
         2);
 }
