@@ -4,8 +4,9 @@
 //   archive-run-bench run WORK PREVIOUS_DATE [--server-backup FILE]... FILE...
 //     One archive run over rows naming the files (those given with --server-backup
 //     are the rows whose server backup the run asks for), onto the drive folder
-//     WORK/drive. Prints "preparing S" (server backups and the busy panel's wait),
-//     "rows S" (from the progress bar appearing to the end) and "whole S".
+//     WORK/drive. Prints "row S FILE" as each row ends, then "preparing S" (server
+//     backups and the busy panel's wait), "rows S" (from the progress bar appearing
+//     to the end) and "whole S".
 //   archive-run-bench compress CABINET SOURCE
 //     ArchiveRun::CompressFile of one file. Prints "seconds S", "pumps N", the
 //     longest gap between window events with the progress at its two ends and its
@@ -43,8 +44,6 @@ double secondsBetween(Clock::time_point from, Clock::time_point to) {
 // The objects a window owns, put together on a work folder.
 struct Bench {
     explicit Bench(const QString& work) {
-        QDir().mkpath(work + QStringLiteral("/registry"));
-        QDir().mkpath(work + QStringLiteral("/drive"));
         const auto registry =
             std::make_shared<IniRegistryStore>(work + QStringLiteral("/registry"));
         platform.registry = registry;
@@ -93,6 +92,8 @@ void assignServerBackup(MainState& state, const QString& file) {
 int run(const QStringList& arguments) {
     if (arguments.size() < 3)
         return usage();
+    QDir().mkpath(arguments[0] + QStringLiteral("/registry"));
+    QDir().mkpath(arguments[0] + QStringLiteral("/drive"));
     Bench bench(arguments[0]);
     bench.state.PrevBusinessDate = arguments[1];
     for (int i = 2; i < arguments.size(); ++i) {
@@ -104,7 +105,10 @@ int run(const QStringList& arguments) {
         bench.window.addBackupRow(QFileInfo(file).fileName(), ArchiveRun::PendingImage, file);
     }
     const Clock::time_point start = Clock::now();
-    const QList<RowOutcome> outcomes = ArchiveRun(bench.context).cmdCopy_Click();
+    const QList<RowOutcome> outcomes =
+        ArchiveRun(bench.context, [](const RowOutcome& outcome) {
+            std::printf("row %.3f %s\n", outcome.seconds, qPrintable(outcome.source));
+        }).cmdCopy_Click();
     const Clock::time_point end = Clock::now();
     std::printf("preparing %.3f\nrows %.3f\nwhole %.3f\n",
                 secondsBetween(start, bench.window.progressShown),
