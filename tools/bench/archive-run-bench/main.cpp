@@ -1,0 +1,164 @@
+// archive-run-bench: times the archive run's own work with the real file services
+// and cabinet writer, a window held in memory and a server that accepts every
+// statement without doing anything.
+//   archive-run-bench run WORK PREVIOUS_DATE [--server-backup FILE]... FILE...
+//     One archive run over rows naming the files (those given with --server-backup
+//     are the rows whose server backup the run asks for), onto the drive folder
+//     WORK/drive. Prints "row S FILE" as each row ends, then "preparing S" (server
+//     backups and the busy panel's wait), "rows S" (from the progress bar appearing
+//     to the end) and "whole S".
+//   archive-run-bench compress CABINET SOURCE
+//     ArchiveRun::CompressFile of one file. Prints "seconds S", "pumps N", the
+//     longest gap between window events with the progress at its two ends and its
+//     phase, and the longest gap of each phase.
+// Exits 0 when every row or the cabinet succeeded, 1 otherwise, 2 on bad usage.
+
+#include "AcceptingConnection.h"
+#include "PumpGaps.h"
+#include "TimingWindow.h"
+
+#include "pipeline/ArchiveRun.h"
+#include "platform/api/ORVApi.h"
+#include "platform/bank/ORV_Bank.h"
+#include "platform/cabinet/LinuxCabinetCompressor.h"
+#include "platform/clock/SystemClock.h"
+#include "platform/files/LinuxFileServices.h"
+#include "platform/messages/MessageLog.h"
+#include "platform/process/LinuxProcessServices.h"
+#include "platform/registry/IniRegistryStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+
+using namespace tavor;
+
+namespace {
+
+using Clock = TimingWindow::Clock;
+
+double secondsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double>(to - from).count();
+}
+
+// The objects a window owns, put together on a work folder.
+struct Bench {
+    explicit Bench(const QString& work) {
+        const auto registry =
+            std::make_shared<IniRegistryStore>(work + QStringLiteral("/registry"));
+        platform.registry = registry;
+        platform.process = std::make_shared<LinuxProcessServices>(
+            QStringList(), QStringLiteral("/proc/self/exe"), QStringLiteral("archive-run-bench"));
+        platform.messages = std::make_shared<MessageLog>(work + QStringLiteral("/messages.jsonl"));
+        platform.files = files;
+        platform.cabinet = std::make_shared<LinuxCabinetCompressor>();
+        platform.clock = std::make_shared<SystemClock>();
+        api = std::make_unique<ORVApi>(registry);
+        window.driveTag = work + QStringLiteral("/drive");
+    }
+
+    std::shared_ptr<LinuxFileServices> files = std::make_shared<LinuxFileServices>();
+    Platform platform;
+    TimingWindow window;
+    MainState state;
+    std::unique_ptr<ORVApi> api;
+    std::unique_ptr<ORV_Bank> bank;
+    // The window's open connection to the branch server.
+    std::unique_ptr<DatabaseConnection> connection = std::make_unique<AcceptingConnection>();
+    QString mediaPassword;
+    FileListing fileList{files};
+    BackupContext context{platform, window, state, api, bank, connection, mediaPassword, fileList};
+};
+
+int usage() {
+    std::fputs("usage: archive-run-bench run WORK PREVIOUS_DATE [--server-backup FILE]... FILE...\n"
+               "       archive-run-bench compress CABINET SOURCE\n",
+               stderr);
+    return 2;
+}
+
+// The run asks the server for a backup of the rows whose file is one of the
+// state's three backup files.
+void assignServerBackup(MainState& state, const QString& file) {
+    QString* const slots[] = {&state.LcsBakFile, &state.HsBakFile, &state.SgBakFile};
+    for (QString* slot : slots) {
+        if (slot->isEmpty()) {
+            *slot = file;
+            return;
+        }
+    }
+}
+
+int run(const QStringList& arguments) {
+    if (arguments.size() < 3)
+        return usage();
+    QDir().mkpath(arguments[0] + QStringLiteral("/registry"));
+    QDir().mkpath(arguments[0] + QStringLiteral("/drive"));
+    Bench bench(arguments[0]);
+    bench.state.PrevBusinessDate = arguments[1];
+    for (int i = 2; i < arguments.size(); ++i) {
+        QString file = QFileInfo(arguments[i]).absoluteFilePath();
+        if (arguments[i] == QLatin1String("--server-backup") && i + 1 < arguments.size()) {
+            file = QFileInfo(arguments[++i]).absoluteFilePath();
+            assignServerBackup(bench.state, file);
+        }
+        bench.window.addBackupRow(QFileInfo(file).fileName(), ArchiveRun::PendingImage, file);
+    }
+    const Clock::time_point start = Clock::now();
+    const QList<RowOutcome> outcomes =
+        ArchiveRun(bench.context, [](const RowOutcome& outcome) {
+            std::printf("row %.3f %s\n", outcome.seconds, qPrintable(outcome.source));
+        }).cmdCopy_Click();
+    const Clock::time_point end = Clock::now();
+    std::printf("preparing %.3f\nrows %.3f\nwhole %.3f\n",
+                secondsBetween(start, bench.window.progressShown),
+                secondsBetween(bench.window.progressShown, end), secondsBetween(start, end));
+    bool allTicked = !outcomes.isEmpty();
+    for (const RowOutcome& outcome : outcomes) {
+        if (!outcome.succeeded) {
+            std::fprintf(stderr, "archive-run-bench: %s failed: %s\n", qPrintable(outcome.source),
+                         qPrintable(outcome.reason));
+            allTicked = false;
+        }
+    }
+    return allTicked ? 0 : 1;
+}
+
+void printGap(const char* label, const PumpGaps::Gap& gap) {
+    std::printf("%s %.1f ms (progress %d -> %d, %s)\n", label, gap.milliseconds, gap.fromPercent,
+                gap.toPercent, qPrintable(PumpGaps::phaseOf(gap)));
+}
+
+int compress(const QStringList& arguments) {
+    if (arguments.size() != 2)
+        return usage();
+    const QString cabinet = QFileInfo(arguments[0]).absoluteFilePath();
+    Bench bench(QFileInfo(cabinet).absolutePath());
+    ArchiveRun archiveRun(bench.context);
+    const Clock::time_point start = Clock::now();
+    const bool packed =
+        archiveRun.CompressFile(cabinet, QFileInfo(arguments[1]).absoluteFilePath());
+    const Clock::time_point end = Clock::now();
+    const PumpGaps gaps(start, bench.window.pumps, end);
+    std::printf("seconds %.3f\npumps %zu\n", secondsBetween(start, end), bench.window.pumps.size());
+    printGap("longest-gap", gaps.longest());
+    for (const char* phase : {"packing", "flush", "read-back", "commit"})
+        printGap(phase, gaps.longestIn(QString::fromLatin1(phase)));
+    if (!packed)
+        std::fputs("archive-run-bench: the cabinet was not made\n", stderr);
+    return packed ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 2; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const QString mode = argc > 1 ? QString::fromLatin1(argv[1]) : QString();
+    if (mode == QLatin1String("run"))
+        return run(arguments);
+    if (mode == QLatin1String("compress"))
+        return compress(arguments);
+    return usage();
+}
