@@ -3,7 +3,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo bench asan format clean
+.PHONY: all deps configure build test demo bench package asan format clean
 
 all: build
 
@@ -24,6 +24,10 @@ demo: build
 
 bench: build
 	@./tools/bench/run-bench $(BUILD)
+
+# The Debian package build/tavor-backup_<version>_<arch>.deb, from the normal build.
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan:
