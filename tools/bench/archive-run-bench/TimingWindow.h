@@ -57,6 +57,7 @@ public:
     void showFileList(const QString&, const QString&, const QStringList&) override {}
     void setOrderedNames(const QStringList&) override {}
     QStringList orderedNames() const override { return {}; }
+    void showTestStatement(const QString&) override {}
     void pumpEvents() override;
     // Sleeps as the real window does when no event comes.
     void pumpEventsFor(int milliseconds) override;
