@@ -11,6 +11,10 @@
 //     ArchiveRun::CompressFile of one file. Prints "seconds S", "pumps N", the
 //     longest gap between window events with the progress at its two ends and its
 //     phase, and the longest gap of each phase.
+//   archive-run-bench sortlist FOLDER COUNT
+//     Fills FOLDER with COUNT backup names of the main database (TAVOR_07, dated
+//     from newest to oldest so that the exchange sort has work to do) and times
+//     NewestBackup::SortList on it. Prints "sortlist S" and the file chosen.
 // Exits 0 when every row or the cabinet succeeded, 1 otherwise, 2 on bad usage.
 
 #include "AcceptingConnection.h"
@@ -18,6 +22,7 @@
 #include "TimingWindow.h"
 
 #include "pipeline/ArchiveRun.h"
+#include "pipeline/NewestBackup.h"
 #include "platform/api/ORVApi.h"
 #include "platform/bank/ORV_Bank.h"
 #include "platform/cabinet/LinuxCabinetCompressor.h"
@@ -27,6 +32,7 @@
 #include "platform/process/LinuxProcessServices.h"
 #include "platform/registry/IniRegistryStore.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <cstdio>
@@ -72,7 +78,8 @@ struct Bench {
 
 int usage() {
     std::fputs("usage: archive-run-bench run WORK PREVIOUS_DATE [--server-backup FILE]... FILE...\n"
-               "       archive-run-bench compress CABINET SOURCE\n",
+               "       archive-run-bench compress CABINET SOURCE\n"
+               "       archive-run-bench sortlist FOLDER COUNT\n",
                stderr);
     return 2;
 }
@@ -149,6 +156,31 @@ int compress(const QStringList& arguments) {
     return packed ? 0 : 1;
 }
 
+int sortList(const QStringList& arguments) {
+    bool isNumber = false;
+    const int count = arguments.size() == 2 ? arguments[1].toInt(&isNumber) : 0;
+    if (!isNumber || count < 1)
+        return usage();
+    const QString folder = QFileInfo(arguments[0]).absoluteFilePath();
+    QDir().mkpath(folder);
+    for (int i = 0; i < count; ++i) {
+        const QDateTime taken = QDateTime(QDate(2026, 12, 6), QTime(23, 0)).addSecs(-3600LL * i);
+        QFile file(folder + QStringLiteral("/TAVOR_07_backup_") +
+                   taken.toString(QStringLiteral("yyyy_MM_dd_HHmmss")) +
+                   QStringLiteral("_%1.bak").arg(count - i, 7, 10, QLatin1Char('0')));
+        if (!file.exists() && !file.open(QIODevice::WriteOnly))
+            return 1;
+    }
+    Bench bench(folder);
+    bench.state.DatabaseName = QStringLiteral("TAVOR_07");
+    bench.state.BackupPath = folder;
+    const Clock::time_point start = Clock::now();
+    const QString chosen = NewestBackup(bench.context).SortList();
+    std::printf("sortlist %.3f\nchosen %s\n", secondsBetween(start, Clock::now()),
+                qPrintable(QFileInfo(chosen).fileName()));
+    return chosen.endsWith(QStringLiteral(".bak")) ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -160,5 +192,7 @@ int main(int argc, char** argv) {
         return run(arguments);
     if (mode == QLatin1String("compress"))
         return compress(arguments);
+    if (mode == QLatin1String("sortlist"))
+        return sortList(arguments);
     return usage();
 }
