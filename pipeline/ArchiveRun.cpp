@@ -194,34 +194,29 @@ void ArchiveRun::recordSatelliteDate(const RowOutcome& outcome) {
     const MainState& state = context_.state;
     const QString source = outcome.source.toUpper();
     PendingError ignored;
+    const auto record = [&](const QString& name) {
+        ignored.attempt(
+            [&] { context_.bank->System().SystemValue_Set(name, context_.bank->Business_Date()); });
+    };
     if (state.HsIncluded != 0 && source.contains(QLatin1String("_HS")))
-        ignored.attempt([&] {
-            context_.bank->System().SystemValue_Set(QStringLiteral("Sys_Last_HS_Backup_Date"),
-                                                    context_.bank->Business_Date());
-        });
+        record(QStringLiteral("Sys_Last_HS_Backup_Date"));
     if (state.SgIncluded != 0 && source.contains(QLatin1String("_SG")))
-        ignored.attempt([&] {
-            context_.bank->System().SystemValue_Set(QStringLiteral("Sys_Last_SG_Backup_Date"),
-                                                    context_.bank->Business_Date());
-        });
+        record(QStringLiteral("Sys_Last_SG_Backup_Date"));
 }
 
 void ArchiveRun::showFinished() {
-    MessageBoxRequest request;
-    request.text = FinishedText;
-    request.title = context_.platform.process->programTitle();
-    request.icon = MessageIcon::Information;
-    request.buttons = MessageButtons::Ok;
-    request.rightAligned = true;
-    request.rtlReading = true;
-    pending_.attempt([&] { context_.platform.messages->show(request); });
+    showArabicMessage(FinishedText, MessageIcon::Information);
 }
 
 void ArchiveRun::refuseWithoutDrive() {
+    showArabicMessage(NoDriveText, MessageIcon::Warning);
+}
+
+void ArchiveRun::showArabicMessage(const QString& text, MessageIcon icon) {
     MessageBoxRequest request;
-    request.text = NoDriveText;
+    request.text = text;
     request.title = context_.platform.process->programTitle();
-    request.icon = MessageIcon::Warning;
+    request.icon = icon;
     request.buttons = MessageButtons::Ok;
     request.rightAligned = true;
     request.rtlReading = true;

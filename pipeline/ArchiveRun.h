@@ -56,6 +56,7 @@ private:
                                const QString& cabinetPath);
     void recordSatelliteDate(const RowOutcome& outcome);
     void showFinished();
+    void showArabicMessage(const QString& text, MessageIcon icon);
 
     BackupContext& context_;
     RowListener onRow_;
