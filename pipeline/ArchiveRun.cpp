@@ -152,9 +152,11 @@ bool ArchiveRun::CompressFile(const QString& cabinetPath, const QString& sourceP
     cabinet.setCabinetFile(cabinetPath);
     cabinet.fileList().add(sourcePath, QString());
     cabinet.setProgressHandler([this](int percent) { ecCompress1_Progress(percent); });
+    cabinet.setIdleHandler([&] { PendingError().attempt([&] { window.pumpEvents(); }); });
     pending_.clear();
     pending_.attempt([&] { cabinet.compress(); });
     cabinet.setProgressHandler({});
+    cabinet.setIdleHandler({});
     const PendingError compressError = pending_;
     pending_.attempt([&] { window.pumpEvents(); });
     pending_ = compressError;
