@@ -134,7 +134,10 @@ bool ArchiveRun::copyPlainly(const QString& source, const QString& copyPath) {
     panel.ShowAVI(true, CopyingCaption);
     // The older copy stays until the new one is complete: the copy replaces it.
     pending_.clear();
-    pending_.attempt([&] { context_.platform.files->copyFile(source, copyPath); });
+    FileServices& files = *context_.platform.files;
+    files.setIdleHandler([&] { PendingError().attempt([&] { context_.window.pumpEvents(); }); });
+    pending_.attempt([&] { files.copyFile(source, copyPath); });
+    files.setIdleHandler({});
     const PendingError copyError = pending_;
     panel.ShowAVI(false, QString());
     pending_ = copyError;
