@@ -134,7 +134,10 @@ bool ArchiveRun::copyPlainly(const QString& source, const QString& copyPath) {
     panel.ShowAVI(true, CopyingCaption);
     // The older copy stays until the new one is complete: the copy replaces it.
     pending_.clear();
-    pending_.attempt([&] { context_.platform.files->copyFile(source, copyPath); });
+    FileServices& files = *context_.platform.files;
+    files.setIdleHandler([&] { PendingError().attempt([&] { context_.window.pumpEvents(); }); });
+    pending_.attempt([&] { files.copyFile(source, copyPath); });
+    files.setIdleHandler({});
     const PendingError copyError = pending_;
     panel.ShowAVI(false, QString());
     pending_ = copyError;
@@ -152,9 +155,11 @@ bool ArchiveRun::CompressFile(const QString& cabinetPath, const QString& sourceP
     cabinet.setCabinetFile(cabinetPath);
     cabinet.fileList().add(sourcePath, QString());
     cabinet.setProgressHandler([this](int percent) { ecCompress1_Progress(percent); });
+    cabinet.setIdleHandler([&] { PendingError().attempt([&] { window.pumpEvents(); }); });
     pending_.clear();
     pending_.attempt([&] { cabinet.compress(); });
     cabinet.setProgressHandler({});
+    cabinet.setIdleHandler({});
     const PendingError compressError = pending_;
     pending_.attempt([&] { window.pumpEvents(); });
     pending_ = compressError;

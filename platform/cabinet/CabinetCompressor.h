@@ -12,10 +12,13 @@ namespace tavor {
 // complete, or raises tavor::Error(number, description); while it works it calls
 // the progress handler on the caller's thread with whole percentages 0 to 100,
 // each at most once and in order, 100 last. The handler may run pending window
-// events. A test double implements compress() alone.
+// events. Between percentages, and while the cabinet is flushed, it calls the idle
+// handler on the caller's thread every few tens of milliseconds, so that window
+// events need not wait for a whole percent. A test double implements compress() alone.
 class CabinetCompressor {
 public:
     using ProgressHandler = std::function<void(int percent)>;
+    using IdleHandler = std::function<void()>;
 
     virtual ~CabinetCompressor() = default;
 
@@ -26,6 +29,7 @@ public:
     const CabinetFileList& fileList() const { return fileList_; }
 
     void setProgressHandler(ProgressHandler handler) { progress_ = std::move(handler); }
+    void setIdleHandler(IdleHandler handler) { idle_ = std::move(handler); }
 
     // Packs the listed files into the cabinet file; the list is empty afterwards,
     // whether or not it succeeded.
@@ -33,11 +37,13 @@ public:
 
 protected:
     const ProgressHandler& progressHandler() const { return progress_; }
+    const IdleHandler& idleHandler() const { return idle_; }
 
 private:
     QString cabinetFile_;
     CabinetFileList fileList_;
     ProgressHandler progress_;
+    IdleHandler idle_;
 };
 
 } // namespace tavor

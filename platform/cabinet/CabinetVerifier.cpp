@@ -5,6 +5,7 @@
 #include "platform/files/ReadBackFile.h"
 
 #include <memory>
+#include <optional>
 
 namespace tavor {
 
@@ -81,8 +82,11 @@ void checkLayout(const mscabd_cabinet& cabinet, std::int64_t fileSize, const QSt
 void CabinetVerifier::verify(const QByteArray& path, const QString& target,
                              const QByteArray& entryName, const ContentChecksum& expected,
                              const Progress& progress) {
-    ReadBackFile file(path, target, calls_);
-    MspackReadBackSystem system(file, progress);
+    // Opening flushes the file and drops its cached pages, which can take a while.
+    std::optional<ReadBackFile> opened;
+    idle_.runAside([&] { opened.emplace(path, target, calls_); });
+    ReadBackFile& file = *opened;
+    MspackReadBackSystem system(file, progress, idle_);
     const std::unique_ptr<mscab_decompressor, DecompressorDeleter> reader(
         mspack_create_cab_decompressor(system.system()));
     if (!reader) {

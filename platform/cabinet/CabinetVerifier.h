@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/files/ContentChecksum.h"
+#include "platform/files/IdleTicker.h"
 #include "platform/files/SystemCalls.h"
 
 #include <QByteArray>
@@ -14,12 +15,13 @@ namespace tavor {
 // (libmspack, not our writer's code): every data block's checksum is checked, every
 // block inflated, and the length and CRC-32 of what comes out compared with those
 // taken of the source while it was packed. Nothing is written; memory stays bounded.
+// The idle ticker is ticked throughout, and flushing the file runs aside.
 class CabinetVerifier {
 public:
     // Called with the bytes unpacked so far.
     using Progress = std::function<void(std::int64_t unpacked)>;
 
-    explicit CabinetVerifier(SystemCalls& calls) : calls_(calls) {}
+    CabinetVerifier(SystemCalls& calls, IdleTicker& idle) : calls_(calls), idle_(idle) {}
 
     // Checks the cabinet at path (to take the name target) holds exactly one file
     // named entryName whose contents match expected. Raises tavor::Error naming
@@ -29,6 +31,7 @@ public:
 
 private:
     SystemCalls& calls_;
+    IdleTicker& idle_;
 };
 
 } // namespace tavor

@@ -18,6 +18,9 @@ namespace {
 
 // Blocks are gathered into writes of about this size.
 constexpr std::size_t OutputBufferBytes = std::size_t(1) << 20;
+// Writing to the medium starts every this many bytes, so that the flush before
+// reading back, which the window waits for, has little left.
+constexpr std::int64_t WritebackBytes = std::int64_t(8) << 20;
 // Packing takes the progress up to here; reading back takes it on to 99, and 100
 // is kept for the cabinet in place.
 constexpr int PackedPercent = 80;
@@ -61,8 +64,9 @@ private:
 // Writes the blocks after the header, then the cabinet's total size into the header;
 // returns the checksum of the source bytes the blocks hold.
 ContentChecksum writeBlocks(ParallelBlockEncoder& blocks, ReplacementFile& output,
-                            std::int64_t headerSize, PercentReporter& percent) {
+                            std::int64_t headerSize, PercentReporter& percent, IdleTicker& idle) {
     ContentChecksum packed;
+    std::int64_t writebackFrom = 0;
     std::vector<std::uint8_t> buffer;
     buffer.reserve(OutputBufferBytes + 2 * cabinet::BlockSize);
     std::int64_t total = headerSize;
@@ -76,8 +80,13 @@ ContentChecksum writeBlocks(ParallelBlockEncoder& blocks, ReplacementFile& outpu
             output.append(buffer.data(), buffer.size());
             total += std::int64_t(buffer.size());
             buffer.clear();
+            if (total - writebackFrom >= WritebackBytes) {
+                output.startWriteback();
+                writebackFrom = total;
+            }
         }
         percent.reach(int(std::int64_t(block + 1) * PackedPercent / count));
+        idle.tick();
     }
     output.append(buffer.data(), buffer.size());
     total += std::int64_t(buffer.size());
@@ -91,12 +100,13 @@ ContentChecksum writeBlocks(ParallelBlockEncoder& blocks, ReplacementFile& outpu
 
 // Reads the flushed cabinet back from the disk before it takes its name.
 void verify(SystemCalls& calls, const ReplacementFile& output, const QByteArray& entryName,
-            const ContentChecksum& packed, PercentReporter& percent) {
+            const ContentChecksum& packed, PercentReporter& percent, IdleTicker& idle) {
     const std::int64_t total = std::max<std::int64_t>(1, packed.length());
-    CabinetVerifier(calls).verify(
-        output.temporaryPath(), output.target(), entryName, packed, [&](std::int64_t unpacked) {
-            percent.reach(PackedPercent + int(unpacked * (99 - PackedPercent) / total));
-        });
+    CabinetVerifier(calls, idle)
+        .verify(output.temporaryPath(), output.target(), entryName, packed,
+                [&](std::int64_t unpacked) {
+                    percent.reach(PackedPercent + int(unpacked * (99 - PackedPercent) / total));
+                });
 }
 
 } // namespace
@@ -105,24 +115,25 @@ CabinetWriter::CabinetWriter(SystemCalls& calls, CabinetWriterOptions options)
     : calls_(calls), options_(options) {}
 
 void CabinetWriter::write(const QString& cabinet, const QString& source, const QString& entryName,
-                          const Progress& progress) {
+                          const Progress& progress, const IdleTicker::Handler& idle) {
     const SourceFile input(source, calls_);
     refuseOversized(input);
     PercentReporter percent(progress);
     percent.reach(0);
+    IdleTicker ticker(idle, options_.idleInterval);
 
     ReplacementFile output(cabinet, calls_);
     ParallelBlockEncoder blocks(input, calls_, threadCount(), options_.level);
     const cabinet::Entry entry = entryFor(input, entryName);
     const QByteArray header = cabinet::headerBytes(entry, std::uint16_t(blocks.blockCount()));
     output.append(header.constData(), std::size_t(header.size()));
-    const ContentChecksum packed = writeBlocks(blocks, output, header.size(), percent);
+    const ContentChecksum packed = writeBlocks(blocks, output, header.size(), percent, ticker);
     input.checkUnchanged();
-    output.flush();
+    ticker.runAside([&] { output.flush(); });
     if (options_.verify) {
-        verify(calls_, output, entry.name, packed, percent);
+        verify(calls_, output, entry.name, packed, percent, ticker);
     }
-    output.commit();
+    ticker.runAside([&] { output.commit(); });
     percent.reach(100);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/files/IdleTicker.h"
 #include "platform/files/SystemCalls.h"
 
 #include <QString>
@@ -15,6 +16,8 @@ struct CabinetWriterOptions {
     // Reading the cabinet back before it takes its name; off only to measure
     // what reading back costs.
     bool verify = true;
+    // The longest the idle handler waits while work goes on.
+    IdleTicker::Clock::duration idleInterval = IdleTicker::DefaultInterval;
 };
 
 // Writes a cabinet holding one file, MSZIP-compressed, with each 32 KiB block
@@ -32,9 +35,12 @@ public:
     // Packs source into cabinet under the entry name entryName (UTF-8 when not
     // ASCII). progress is called on this thread with whole percentages from 0 to
     // 100, each at most once and in order; 100 comes once the cabinet is in place.
-    // A source the format cannot hold is refused before anything is written.
+    // idle is called on this thread whenever the interval of the options has passed
+    // without it, from the first block to the cabinet in place; flushes run on a
+    // worker thread meanwhile. A source the format cannot hold is refused before
+    // anything is written.
     void write(const QString& cabinet, const QString& source, const QString& entryName,
-               const Progress& progress);
+               const Progress& progress, const IdleTicker::Handler& idle = {});
 
 private:
     int threadCount() const;

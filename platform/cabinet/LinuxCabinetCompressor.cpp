@@ -22,7 +22,7 @@ void LinuxCabinetCompressor::compress() {
     }
     const CabinetFileEntry& entry = entries.front();
     const QString name = entry.name.isEmpty() ? QFileInfo(entry.sourcePath).fileName() : entry.name;
-    writer_.write(cabinetFile(), entry.sourcePath, name, progressHandler());
+    writer_.write(cabinetFile(), entry.sourcePath, name, progressHandler(), idleHandler());
 }
 
 } // namespace tavor

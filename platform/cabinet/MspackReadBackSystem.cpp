@@ -12,9 +12,10 @@ struct MspackReadBackSystem::Handle {
     std::int64_t position = 0;
 };
 
-MspackReadBackSystem::MspackReadBackSystem(ReadBackFile& cabinet, const Progress& progress)
+MspackReadBackSystem::MspackReadBackSystem(ReadBackFile& cabinet, const Progress& progress,
+                                           IdleTicker& idle)
     : bridge_{{open, close, read, write, seek, tell, message, alloc, free, copy, nullptr}, this},
-      cabinet_(cabinet), progress_(progress) {}
+      cabinet_(cabinet), progress_(progress), idle_(idle) {}
 
 void MspackReadBackSystem::rethrowKept() const {
     if (kept_) {
@@ -49,6 +50,7 @@ int MspackReadBackSystem::read(mspack_file* file, void* buffer, int bytes) {
         return -1;
     }
     try {
+        handle->owner->idle_.tick();
         const std::size_t got =
             handle->owner->cabinet_.read(buffer, std::size_t(bytes), handle->position);
         handle->position += std::int64_t(got);
@@ -70,6 +72,7 @@ int MspackReadBackSystem::write(mspack_file* file, void* buffer, int bytes) {
         if (owner.progress_) {
             owner.progress_(owner.unpacked_.length());
         }
+        owner.idle_.tick();
     } catch (...) {
         owner.kept_ = std::current_exception();
         return -1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/files/ContentChecksum.h"
+#include "platform/files/IdleTicker.h"
 #include "platform/files/ReadBackFile.h"
 
 #include <cstdint>
@@ -13,12 +14,13 @@ namespace tavor {
 // The file access libmspack is given to read a cabinet back: every file it opens
 // for reading is the one cabinet under test, and every file it opens for writing
 // only feeds a checksum. Errors of ours cannot cross libmspack's C code; they are
-// kept here and raised again once it returns.
+// kept here and raised again once it returns. Every read and write ticks the idle
+// ticker.
 class MspackReadBackSystem {
 public:
     using Progress = std::function<void(std::int64_t unpacked)>;
 
-    MspackReadBackSystem(ReadBackFile& cabinet, const Progress& progress);
+    MspackReadBackSystem(ReadBackFile& cabinet, const Progress& progress, IdleTicker& idle);
 
     MspackReadBackSystem(const MspackReadBackSystem&) = delete;
     MspackReadBackSystem& operator=(const MspackReadBackSystem&) = delete;
@@ -53,6 +55,7 @@ private:
     Bridge bridge_;
     ReadBackFile& cabinet_;
     const Progress& progress_;
+    IdleTicker& idle_;
     ContentChecksum unpacked_;
     std::exception_ptr kept_;
 };

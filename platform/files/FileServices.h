@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <functional>
 #include <optional>
 
 namespace tavor {
@@ -12,7 +13,13 @@ namespace tavor {
 // exists, plain copies, folders and listings.
 class FileServices {
 public:
+    using IdleHandler = std::function<void()>;
+
     virtual ~FileServices() = default;
+
+    // Called on the caller's thread every few tens of milliseconds while a copy
+    // works, so that window events need not wait for the whole copy.
+    void setIdleHandler(IdleHandler handler) { idle_ = std::move(handler); }
 
     // The size of a file in bytes; empty when it cannot be read (missing file, no
     // access to its folder, not a regular file).
@@ -46,6 +53,12 @@ public:
     virtual void removeFile(const QString& path) = 0;
     // Replaces the file at path with data, completely or not at all.
     virtual void writeFile(const QString& path, const QByteArray& data) = 0;
+
+protected:
+    const IdleHandler& idleHandler() const { return idle_; }
+
+private:
+    IdleHandler idle_;
 };
 
 } // namespace tavor

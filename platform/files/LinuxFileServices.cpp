@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <linux/magic.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -63,16 +64,17 @@ void LinuxFileServices::copyFile(const QString& source, const QString& target) {
     const SourceFile input(source, calls_);
     refuseWhatCannotFit(input, target);
     ReplacementFile copy(target, calls_, input.permissions() & 0777);
-    const ContentChecksum expected = copyContents(input, copy);
+    IdleTicker idle(idleHandler());
+    const ContentChecksum expected = copyContents(input, copy, idle);
     input.checkUnchanged();
     checkCopiedSize(input, copy);
     const timespec times[2] = {{0, UTIME_OMIT}, input.modified()};
     if (calls_.futimens(copy.fd(), times) != 0) {
         throw systemError(errno, QStringLiteral("Cannot set the date of"), target);
     }
-    copy.flush();
-    verifyCopy(copy, expected);
-    copy.commit();
+    idle.runAside([&] { copy.flush(); });
+    verifyCopy(copy, expected, idle);
+    idle.runAside([&] { copy.commit(); });
 }
 
 // An older file of the target's name stays until the copy is complete, so the
@@ -100,7 +102,8 @@ void LinuxFileServices::refuseWhatCannotFit(const SourceFile& source, const QStr
     }
 }
 
-ContentChecksum LinuxFileServices::copyContents(const SourceFile& source, ReplacementFile& copy) {
+ContentChecksum LinuxFileServices::copyContents(const SourceFile& source, ReplacementFile& copy,
+                                                IdleTicker& idle) {
     std::vector<char> buffer(CopyBufferBytes);
     ContentChecksum sum;
     std::int64_t offset = 0;
@@ -125,6 +128,7 @@ ContentChecksum LinuxFileServices::copyContents(const SourceFile& source, Replac
             calls_.startWriteback(copy.fd(), flushedUpTo, offset - flushedUpTo);
             flushedUpTo = offset;
         }
+        idle.tick();
     }
     return sum;
 }
@@ -196,9 +200,12 @@ void LinuxFileServices::writeFile(const QString& path, const QByteArray& data) {
     file.commit();
 }
 
-void LinuxFileServices::verifyCopy(const ReplacementFile& copy, const ContentChecksum& expected) {
-    const ContentChecksum found =
-        ReadBackFile(copy.temporaryPath(), copy.target(), calls_).checksum();
+void LinuxFileServices::verifyCopy(const ReplacementFile& copy, const ContentChecksum& expected,
+                                   IdleTicker& idle) {
+    // Opening flushes the copy and drops its cached pages, which can take a while.
+    std::optional<ReadBackFile> file;
+    idle.runAside([&] { file.emplace(copy.temporaryPath(), copy.target(), calls_); });
+    const ContentChecksum found = file->checksum(idle);
     if (found != expected) {
         throw Error(ErrorNumber::DeviceIOError,
                     QStringLiteral("The copy '%1' read back from the disk differs from its source: "

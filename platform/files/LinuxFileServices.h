@@ -2,6 +2,7 @@
 
 #include "platform/files/ContentChecksum.h"
 #include "platform/files/FileServices.h"
+#include "platform/files/IdleTicker.h"
 #include "platform/files/SystemCalls.h"
 
 namespace tavor {
@@ -31,9 +32,9 @@ public:
 
 private:
     void refuseWhatCannotFit(const SourceFile& source, const QString& target);
-    ContentChecksum copyContents(const SourceFile& source, ReplacementFile& copy);
+    ContentChecksum copyContents(const SourceFile& source, ReplacementFile& copy, IdleTicker& idle);
     void checkCopiedSize(const SourceFile& source, ReplacementFile& copy);
-    void verifyCopy(const ReplacementFile& copy, const ContentChecksum& expected);
+    void verifyCopy(const ReplacementFile& copy, const ContentChecksum& expected, IdleTicker& idle);
 
     SystemCalls& calls_;
 };

@@ -63,13 +63,14 @@ std::size_t ReadBackFile::read(void* buffer, std::size_t size, std::int64_t offs
     return done;
 }
 
-ContentChecksum ReadBackFile::checksum() {
+ContentChecksum ReadBackFile::checksum(IdleTicker& idle) {
     std::vector<char> buffer(ChecksumBufferBytes);
     ContentChecksum sum;
     std::int64_t offset = 0;
     while (const std::size_t got = read(buffer.data(), buffer.size(), offset)) {
         sum.add(buffer.data(), got);
         offset += std::int64_t(got);
+        idle.tick();
     }
     return sum;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/files/ContentChecksum.h"
+#include "platform/files/IdleTicker.h"
 #include "platform/files/SystemCalls.h"
 
 #include <QByteArray>
@@ -27,8 +28,8 @@ public:
     // Reads up to size bytes at offset; fewer only at the end of the file.
     std::size_t read(void* buffer, std::size_t size, std::int64_t offset);
 
-    // The checksum of the whole file, read in bounded pieces.
-    ContentChecksum checksum();
+    // The checksum of the whole file, read in bounded pieces, ticking idle after each.
+    ContentChecksum checksum(IdleTicker& idle);
 
 private:
     QString target_;

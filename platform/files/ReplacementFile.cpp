@@ -79,6 +79,15 @@ void ReplacementFile::append(const void* data, std::size_t size) {
         }
         bytes += written;
         size -= static_cast<std::size_t>(written);
+        appended_ += written;
+    }
+}
+
+// Advisory: a failure here shows again, and is raised, when the file is flushed.
+void ReplacementFile::startWriteback() {
+    if (appended_ > writebackStarted_) {
+        calls_.startWriteback(fd_, writebackStarted_, appended_ - writebackStarted_);
+        writebackStarted_ = appended_;
     }
 }
 

@@ -27,6 +27,9 @@ public:
 
     // Appends all bytes at the file's current offset.
     void append(const void* data, std::size_t size);
+    // Starts writing to the medium, without waiting, what was appended since the
+    // last call, so that flush() finds little left to do.
+    void startWriteback();
     // Overwrites bytes already written (a header patched at the end).
     void overwrite(const void* data, std::size_t size, off_t offset);
     // Flushes the file to the medium, so that it can be read back before commit().
@@ -45,6 +48,8 @@ private:
     QByteArray temporaryName_;
     SystemCalls& calls_;
     int fd_ = -1;
+    off_t appended_ = 0;
+    off_t writebackStarted_ = 0;
     bool flushed_ = false;
     bool committed_ = false;
 };

@@ -2,6 +2,7 @@
 #include "PipelineFixture.h"
 
 #include "pipeline/BackupItemList.h"
+#include "platform/Error.h"
 #include "platform/cabinet/LinuxCabinetCompressor.h"
 #include "support/TestFiles.h"
 
@@ -162,4 +163,41 @@ TEST_F(ArchiveRunTest, FailingRowShowsFiveLinesOnlyInMaintenanceMode) {
     ASSERT_EQ(lines.size(), 5);
     EXPECT_EQ(lines[1], QStringLiteral("sFile= ") + state.FinaFile);
     EXPECT_EQ(lines[3], QStringLiteral("cabFile= ") + dated(QStringLiteral("F0012007.cab")));
+}
+
+namespace {
+
+// Calls the idle handler a few times, then makes the cabinet.
+class IdlingCompressor : public CabinetCompressor {
+public:
+    static constexpr int IdleCalls = 3;
+
+    bool hasIdleHandler() const { return bool(idleHandler()); }
+
+    void compress() override {
+        fileList().clear();
+        for (int i = 0; i < IdleCalls; ++i)
+            idleHandler()();
+        test::writeFile(cabinetFile(), "cabinet");
+    }
+};
+
+} // namespace
+
+// Guards against idle calls of the compressor that do not reach the window, an
+// error of one pump that fails the cabinet, and a handler left behind on the
+// compressor after the run.
+TEST_F(ArchiveRunTest, CompressorIdleCallsPumpWindowEvents) {
+    const auto compressor = std::make_shared<IdlingCompressor>();
+    platform.cabinet = compressor;
+    const int pumpsBefore = window.pumps;
+    window.onPump = [&] {
+        if (window.pumps == pumpsBefore + 2)
+            throw Error(ErrorNumber::AutomationError, QStringLiteral("event failed"));
+    };
+    EXPECT_TRUE(
+        ArchiveRun(context).CompressFile(path(QStringLiteral("usb/a.cab")), state.FinaFile));
+    // One pump before packing and one after it, besides the idle calls.
+    EXPECT_EQ(window.pumps - pumpsBefore, IdlingCompressor::IdleCalls + 2);
+    EXPECT_FALSE(compressor->hasIdleHandler());
 }

@@ -7,8 +7,10 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <condition_variable>
 #include <gtest/gtest.h>
 #include <linux/magic.h>
+#include <mutex>
 
 using namespace tavor;
 using namespace tavor::test;
@@ -215,4 +217,53 @@ TEST_F(LinuxFileServicesTest, CopyOntoAFullTmpfsIsRefusedAndKeepsTheOlderCopy) {
     }
     EXPECT_EQ(readFile(onTmpfs), QByteArray("yesterday"));
     EXPECT_EQ(folderEntries(tmpfs.path()), QStringList{"BR_TAVOR.bak"});
+}
+
+namespace {
+
+// Holds every fsync until the idle handler has run once meanwhile; an fsync made
+// on the copying thread would wait for an idle call that cannot come.
+class FsyncAwaitingIdle : public SystemCalls {
+public:
+    void idle() {
+        {
+            std::lock_guard lock(mutex_);
+            ++idleCalls_;
+        }
+        idled_.notify_all();
+    }
+    int fsyncs() const { return fsyncs_; }
+    int fsyncsWithoutIdle() const { return fsyncsWithoutIdle_; }
+
+    int fsync(int fd) override {
+        std::unique_lock lock(mutex_);
+        ++fsyncs_;
+        const int wanted = idleCalls_ + 1;
+        // The limit only keeps a broken copy from hanging the test.
+        if (!idled_.wait_for(lock, std::chrono::seconds(30), [&] { return idleCalls_ >= wanted; }))
+            ++fsyncsWithoutIdle_;
+        lock.unlock();
+        return SystemCalls::fsync(fd);
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable idled_;
+    int idleCalls_ = 0;
+    int fsyncs_ = 0;
+    int fsyncsWithoutIdle_ = 0;
+};
+
+} // namespace
+
+// Guards against a copy whose flushes block the window's thread for their whole
+// length: they run aside while the idle handler goes on running.
+TEST_F(LinuxFileServicesTest, CopyFlushesAsideWhileTheIdleHandlerRuns) {
+    FsyncAwaitingIdle calls;
+    LinuxFileServices files(calls);
+    files.setIdleHandler([&] { calls.idle(); });
+    files.copyFile(source(), target());
+    EXPECT_GE(calls.fsyncs(), 2);
+    EXPECT_EQ(calls.fsyncsWithoutIdle(), 0);
+    EXPECT_TRUE(readFile(target()) == sourceBytes_);
 }

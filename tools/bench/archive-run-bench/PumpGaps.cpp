@@ -42,7 +42,8 @@ PumpGaps::Gap PumpGaps::longestIn(const QString& phase) const {
 QString PumpGaps::phaseOf(const Gap& gap) {
     if (gap.toPercent <= PackedPercent && gap.fromPercent < PackedPercent)
         return QStringLiteral("packing");
-    if (gap.fromPercent == PackedPercent && gap.toPercent > PackedPercent)
+    // Idle pumps while the cabinet is flushed leave the progress at 80 %.
+    if (gap.fromPercent == PackedPercent)
         return QStringLiteral("flush");
     if (gap.toPercent < 100)
         return QStringLiteral("read-back");

@@ -30,18 +30,20 @@ TEST(PumpGapsTest, CountsTheStretchesBeforeTheFirstAndAfterTheLastPump) {
 }
 
 // Guards against a long gap blamed on the wrong phase of the writer: packing ends
-// at 80 %, the flush lies between 80 % and the first read-back step, reading back
-// ends at 99 %, and 100 % is the cabinet put in place.
+// at 80 %, the flush lies between 80 % and the first read-back step (idle pumps
+// meanwhile stay at 80 %), reading back ends at 99 %, and 100 % is the cabinet put
+// in place.
 TEST(PumpGapsTest, PutsEachGapInTheWritersPhase) {
     const TimingWindow::Clock::time_point start{};
     const PumpGaps gaps(start,
                         {pumpAt(start, 0ms, 0), pumpAt(start, 20ms, 79), pumpAt(start, 60ms, 80),
-                         pumpAt(start, 90ms, 81), pumpAt(start, 150ms, 95),
-                         pumpAt(start, 160ms, 99), pumpAt(start, 165ms, 100)},
+                         pumpAt(start, 95ms, 80), pumpAt(start, 100ms, 81),
+                         pumpAt(start, 150ms, 95), pumpAt(start, 160ms, 99),
+                         pumpAt(start, 165ms, 100)},
                         start + 166ms);
     EXPECT_DOUBLE_EQ(gaps.longestIn(QStringLiteral("packing")).milliseconds, 40.0);
-    EXPECT_DOUBLE_EQ(gaps.longestIn(QStringLiteral("flush")).milliseconds, 30.0);
-    EXPECT_DOUBLE_EQ(gaps.longestIn(QStringLiteral("read-back")).milliseconds, 60.0);
+    EXPECT_DOUBLE_EQ(gaps.longestIn(QStringLiteral("flush")).milliseconds, 35.0);
+    EXPECT_DOUBLE_EQ(gaps.longestIn(QStringLiteral("read-back")).milliseconds, 50.0);
     EXPECT_DOUBLE_EQ(gaps.longestIn(QStringLiteral("commit")).milliseconds, 5.0);
     EXPECT_EQ(PumpGaps::phaseOf(gaps.longest()), QStringLiteral("read-back"));
     EXPECT_EQ(gaps.longest().fromPercent, 81);
