@@ -2,6 +2,7 @@
 // reader (libmspack).
 
 #include "FuzzCheck.h"
+#include "platform/Error.h"
 #include "platform/cabinet/CabinetReadBack.h"
 #include "platform/cabinet/CabinetWriter.h"
 
@@ -32,8 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     tavor::CabinetWriterOptions options;
     options.threads = 1;
-    tavor::CabinetWriter(tavor::SystemCalls::host(), options)
-        .write(cabinet, source, QStringLiteral("source.bin"), [](int) {});
+    try {
+        tavor::CabinetWriter(tavor::SystemCalls::host(), options)
+            .write(cabinet, source, QStringLiteral("source.bin"), [](int) {});
+    } catch (const tavor::Error& error) {
+        std::fprintf(stderr, "%s\n", qPrintable(error.report()));
+        TAVOR_FUZZ_CHECK(!"a cabinet of these bytes was refused");
+    }
     const tavor::test::MspackContents contents = tavor::test::readWithMspack(cabinet, extracted);
     TAVOR_FUZZ_CHECK(contents.error.isEmpty());
     TAVOR_FUZZ_CHECK(contents.fileCount == 1 && contents.length == bytes.size());
