@@ -3,7 +3,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo bench package asan format clean
+.PHONY: all deps configure build test demo bench package asan fuzz fuzz-configure fuzz-build fuzz-check format clean
 
 all: build
 
@@ -31,10 +31,30 @@ package: build
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan:
-	@$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DTAVOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
+	@$(MAKE) test BUILD=build-asan CMAKE_FLAGS="$(CMAKE_FLAGS) -DTAVOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
+
+# Every fuzz target (tests/fuzz) built with clang and libFuzzer, fuzzed for
+# FUZZ_SECONDS each from its seed corpus; findings land in build-fuzz/findings/.
+FUZZ_SECONDS ?= 60
+
+fuzz-configure: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DTAVOR_FUZZ=ON $(CMAKE_FLAGS) > /dev/null
+
+# The whole project built with clang and the fuzzing instrumentation.
+fuzz-build: fuzz-configure
+	@cmake --build build-fuzz
+
+fuzz: fuzz-build
+	@./tests/fuzz/run-fuzz build-fuzz $(FUZZ_SECONDS)
+
+# Each fuzz target once over its committed corpus and regression inputs.
+fuzz-check: fuzz-configure
+	@cmake --build build-fuzz --target tavor_fuzz_targets
+	@./tests/fuzz/run-fuzz build-fuzz 0
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-fuzz

@@ -4,6 +4,8 @@
 #include "app/frmBackup.h"
 #include "controls/orvlog/ORVLog.h"
 #include "controls/progress/ORVProgressXP.h"
+#include "platform/Error.h"
+#include "platform/files/ReplacementFile.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -12,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QSaveFile>
 
 namespace tavor {
 
@@ -122,11 +123,12 @@ QJsonObject StateDump::snapshot(const frmBackup& window) {
 }
 
 void StateDump::write(const frmBackup& window, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(QJsonDocument(snapshot(window)).toJson(QJsonDocument::Indented));
-    file.commit();
+    try {
+        ReplacementFile::write(path,
+                               QJsonDocument(snapshot(window)).toJson(QJsonDocument::Indented));
+    } catch (const Error&) {
+        // The dump is diagnostic; the run goes on without it.
+    }
 }
 
 } // namespace tavor

@@ -170,10 +170,12 @@ QString quotedField(const QString& key, const QString& value) {
     return key + QStringLiteral("=\"") + quoted + QLatin1Char('"');
 }
 
+// A ';' ends the field, a leading quote opens a quoted value, and a leading '='
+// would be read as "==", an '=' inside the key.
 bool breaksField(const QString& value) {
     const QString trimmed = value.trimmed();
     return value.contains(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('"')) ||
-           trimmed.startsWith(QLatin1Char('\''));
+           trimmed.startsWith(QLatin1Char('\'')) || value.startsWith(QLatin1Char('='));
 }
 
 } // namespace

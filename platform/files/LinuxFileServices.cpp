@@ -195,9 +195,7 @@ void LinuxFileServices::removeFile(const QString& path) {
 }
 
 void LinuxFileServices::writeFile(const QString& path, const QByteArray& data) {
-    ReplacementFile file(path, calls_);
-    file.append(data.constData(), std::size_t(data.size()));
-    file.commit();
+    ReplacementFile::write(path, data, calls_);
 }
 
 void LinuxFileServices::verifyCopy(const ReplacementFile& copy, const ContentChecksum& expected,

@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 namespace tavor {
 
@@ -32,7 +33,23 @@ QByteArray temporaryNameBeside(const QByteArray& target) {
     return folder + '.' + name + '.' + tag + ".tmp";
 }
 
+// The permissions of a file already at target, else mode.
+mode_t modeFor(const QByteArray& target, mode_t mode) {
+    struct stat status {};
+    if (::stat(target.constData(), &status) == 0 && S_ISREG(status.st_mode)) {
+        return status.st_mode & 07777;
+    }
+    return mode;
+}
+
 } // namespace
+
+void ReplacementFile::write(const QString& target, const QByteArray& bytes, SystemCalls& calls,
+                            mode_t mode) {
+    ReplacementFile file(target, calls, modeFor(QFile::encodeName(target), mode));
+    file.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    file.commit();
+}
 
 ReplacementFile::ReplacementFile(const QString& target, SystemCalls& calls, mode_t mode)
     : target_(target), targetName_(QFile::encodeName(target)), calls_(calls) {

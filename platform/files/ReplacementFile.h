@@ -8,13 +8,19 @@
 
 namespace tavor {
 
-// A new file written under a temporary name beside its target and put in place
-// only when it is complete and flushed. Until commit() the target, and any older
-// file under its name, is untouched; a replacement that is never committed removes
-// its temporary file. Failures raise tavor::Error.
+// The one way this program replaces a file: a new file written under a temporary
+// name beside its target and put in place only when it is complete and flushed.
+// Until commit() the target, and any older file under its name, is untouched; a
+// replacement that is never committed removes its temporary file. Failures raise
+// tavor::Error.
 class ReplacementFile {
 public:
     ReplacementFile(const QString& target, SystemCalls& calls, mode_t mode = 0666);
+
+    // Replaces the file at target with bytes. A file already there keeps its
+    // permissions; a new one gets mode (less the umask).
+    static void write(const QString& target, const QByteArray& bytes,
+                      SystemCalls& calls = SystemCalls::host(), mode_t mode = 0666);
     ~ReplacementFile();
 
     ReplacementFile(const ReplacementFile&) = delete;

@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 
 #include <QSet>
+#include <QStringDecoder>
 
 namespace tavor {
 
@@ -13,6 +14,13 @@ const QByteArray Bom("\xEF\xBB\xBF");
 bool hasLineBreakOrNul(const QString& text) {
     return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) ||
            text.contains(QChar(0));
+}
+
+// Text of a line's name or value. A leading U+FEFF is kept: decoding that dropped it
+// would make a name stored with one never match itself when read back.
+QString decodeUtf8(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
 }
 
 [[noreturn]] void refuse(const QString& what) {
@@ -32,11 +40,11 @@ IniDocument::Line IniDocument::classify(QByteArray text) {
         line.kind = Kind::Other;
     } else if (trimmed.startsWith('[') && trimmed.endsWith(']') && trimmed.size() >= 2) {
         line.kind = Kind::Section;
-        line.name = fold(QString::fromUtf8(trimmed.mid(1, trimmed.size() - 2)));
+        line.name = fold(decodeUtf8(trimmed.mid(1, trimmed.size() - 2)));
     } else if (const qsizetype equals = text.indexOf('='); equals >= 0) {
         line.kind = Kind::Entry;
         line.equals = equals;
-        line.name = fold(QString::fromUtf8(text.left(equals)));
+        line.name = fold(decodeUtf8(text.left(equals)));
     }
     line.text = std::move(text);
     return line;
@@ -104,7 +112,7 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
     if (!entry)
         return std::nullopt;
     const Line& line = lines_[*entry];
-    return QString::fromUtf8(line.text.mid(line.equals + 1));
+    return decodeUtf8(line.text.mid(line.equals + 1));
 }
 
 QList<std::pair<QString, QString>> IniDocument::entries(const QString& section) const {
@@ -119,8 +127,8 @@ QList<std::pair<QString, QString>> IniDocument::entries(const QString& section) 
         if (line.kind != Kind::Entry || seen.contains(line.name))
             continue;
         seen.insert(line.name);
-        result.append({QString::fromUtf8(line.text.left(line.equals)).trimmed(),
-                       QString::fromUtf8(line.text.mid(line.equals + 1))});
+        result.append({decodeUtf8(line.text.left(line.equals)).trimmed(),
+                       decodeUtf8(line.text.mid(line.equals + 1))});
     }
     return result;
 }

@@ -85,3 +85,18 @@ TEST(IniDocument, RefusesWhatALineCannotHold) {
     EXPECT_THROW(doc.setValue("Ma\nin", "A", "1"), Error);
     EXPECT_EQ(doc.toBytes(), QByteArray("[Main]\nA=1\n"));
 }
+
+// Names and values that start with U+FEFF lost it when their line was read back
+// (found by fuzzing), so the entry never matched itself and every write added a
+// duplicate section.
+TEST(IniDocument, LeadingByteOrderMarkInNamesAndValuesIsKept) {
+    const QString bom(QChar(0xFEFF));
+    IniDocument document = IniDocument::parse("[Main]\nA=1\n");
+    for (int write = 0; write < 2; ++write) {
+        document.setValue(bom + "Branch", bom + "Key", bom + "value");
+        document = IniDocument::parse(document.toBytes());
+    }
+    EXPECT_EQ(document.value(bom + "Branch", bom + "Key"), bom + "value");
+    EXPECT_EQ(document.toBytes().count("Branch]"), 1);
+    EXPECT_FALSE(document.value("Branch", "Key"));
+}

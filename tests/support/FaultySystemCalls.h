@@ -38,6 +38,10 @@ public:
         corruptAt_ = offset;
     }
 
+    // Every write stores at most this many bytes and reports the short count, as a
+    // write interrupted by a signal does.
+    void limitWritesTo(size_t bytes) { writeLimit_ = bytes; }
+
     // statfs reports this file system type and free space.
     void reportFileSystem(long type, std::int64_t freeBytes) {
         std::lock_guard lock(mutex_);
@@ -91,7 +95,10 @@ public:
         return result;
     }
     ssize_t write(int fd, const void* buffer, size_t count) override {
-        return shouldFail(Call::Write) ? -1 : SystemCalls::write(fd, buffer, count);
+        if (shouldFail(Call::Write))
+            return -1;
+        const size_t limit = writeLimit_;
+        return SystemCalls::write(fd, buffer, limit > 0 && count > limit ? limit : count);
     }
     ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) override {
         return shouldFail(Call::Pwrite) ? -1 : SystemCalls::pwrite(fd, buffer, count, offset);
@@ -137,6 +144,7 @@ private:
     std::optional<FileSystem> fileSystem_;
     std::atomic<int> failed_ = 0;
     std::atomic<int> readBackCacheDrops_ = 0;
+    std::atomic<size_t> writeLimit_ = 0;
 };
 
 } // namespace tavor::test

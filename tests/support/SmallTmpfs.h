@@ -35,6 +35,12 @@ public:
     SmallTmpfs& operator=(const SmallTmpfs&) = delete;
 
     bool mounted() const { return mounted_; }
+    // Remounts the file system read-only, so that nothing in it can be created,
+    // renamed or removed, even by root.
+    bool makeReadOnly() {
+        return mounted_ && ::mount("tmpfs", QFile::encodeName(folder_.path()).constData(), "tmpfs",
+                                   MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
     const std::string& whyNot() const { return whyNot_; }
     QString path() const { return folder_.path(); }
 

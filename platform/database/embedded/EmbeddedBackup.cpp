@@ -1,18 +1,17 @@
 #include "platform/database/embedded/EmbeddedBackup.h"
 
 #include "platform/database/embedded/SqlErrors.h"
+#include "platform/files/ReplacementFile.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QTemporaryFile>
-#include <filesystem>
 #include <memory>
 #include <sqlite3.h>
-#include <system_error>
 
 namespace tavor {
 
@@ -156,11 +155,13 @@ void recordMedia(sqlite3* target, const EmbeddedBackup::Request& request) {
     }
 }
 
-void replaceTarget(const QString& from, const QString& to) {
-    std::error_code error;
-    std::filesystem::rename(from.toStdString(), to.toStdString(), error);
-    if (error) {
-        cannotOpenDevice(to, QString::fromStdString(error.message()));
+// Runs a step of putting the copy in place; a file system failure is reported as
+// the server reports a backup device it cannot use.
+template <typename Step> void asDeviceError(const QString& file, Step step) {
+    try {
+        step();
+    } catch (const Error& error) {
+        cannotOpenDevice(file, error.description());
     }
 }
 
@@ -173,23 +174,21 @@ const char* EmbeddedBackup::mediaTable() {
 void EmbeddedBackup::write(const Request& request, const std::function<bool()>& expired) {
     const QString path = serverPath(request.targetFile);
     checkTarget(request, path);
-    // The copy is built beside the target and renamed over it only when complete,
-    // so a failed backup never spoils an earlier one.
-    QTemporaryFile part(path + QStringLiteral(".XXXXXX.part"));
-    if (!part.open()) {
-        cannotOpenDevice(request.targetFile, part.errorString());
-    }
-    part.close();
+    // The copy is built beside the target and put in its place only when complete and
+    // flushed, so a failed backup never spoils an earlier one. Only its owner may read it.
+    std::unique_ptr<ReplacementFile> part;
+    asDeviceError(request.targetFile, [&] {
+        part = std::make_unique<ReplacementFile>(path, SystemCalls::host(), 0600);
+    });
     {
-        DatabaseHandle target = openTarget(part.fileName());
+        DatabaseHandle target = openTarget(QFile::decodeName(part->temporaryPath()));
         copyPages(request, target.get(), expired);
         recordMedia(target.get(), request);
         if (sqlite3_close(target.release()) != SQLITE_OK) {
             cannotOpenDevice(request.targetFile, QStringLiteral("the copy cannot be closed"));
         }
     }
-    replaceTarget(part.fileName(), path);
-    part.setAutoRemove(false);
+    asDeviceError(request.targetFile, [&] { part->commit(); });
 }
 
 bool EmbeddedBackup::matchesMediaPassword(const QString& backupFile, const QString& password) {

@@ -39,6 +39,17 @@ TEST(ConnectionString, QuotesValuesThatNeedIt) {
     EXPECT_EQ(ConnectionString::parseStrictly(cs).valueOr("Password"), QStringLiteral("a;b\"c"));
 }
 
+// A value starting with '=' once merged into the key as "==" (found by fuzzing): the
+// password "=pw" became part of a key named "Password=pw".
+TEST(ConnectionString, ValueStartingWithEqualsKeepsItsKey) {
+    for (const QString& written : {ConnectionString::field("Password", "=pw"),
+                                   ConnectionString::typedField("Password", "=pw")}) {
+        const auto parsed = ConnectionString::parseStrictly(written + ";User ID=sa");
+        EXPECT_EQ(parsed.keys(), (QStringList{"Password", "User ID"})) << written.toStdString();
+        EXPECT_EQ(parsed.valueOr("Password"), QStringLiteral("=pw"));
+    }
+}
+
 // Guards against values misread by the OLE DB rules: case-insensitive keys, quoted values with
 // doubled quotes and the separator inside, blanks around unquoted values, last key wins.
 TEST(ConnectionString, ParsesOleDbQuotingRules) {
