@@ -1,7 +1,9 @@
 #include "platform/cabinet/MszipBlockEncoder.h"
 
 #include "platform/cabinet/CabinetFormat.h"
+#include "platform/cabinet/DeflateStreamScanner.h"
 
+#include <cstring>
 #include <libdeflate.h>
 #include <new>
 
@@ -10,6 +12,17 @@ namespace tavor {
 namespace {
 
 constexpr std::uint8_t Signature[] = {'C', 'K'};
+
+// One final stored deflate block: the bytes as they are, which every reader takes.
+std::size_t storeBlock(const std::uint8_t* data, std::size_t size, std::uint8_t* out) {
+    out[0] = 0x01;
+    out[1] = std::uint8_t(size);
+    out[2] = std::uint8_t(size >> 8);
+    out[3] = std::uint8_t(~size);
+    out[4] = std::uint8_t(~size >> 8);
+    std::memcpy(out + 5, data, size);
+    return 5 + size;
+}
 
 } // namespace
 
@@ -32,8 +45,13 @@ std::size_t MszipBlockEncoder::encode(const std::uint8_t* data, std::size_t size
     payload[1] = Signature[1];
     const std::size_t room = maxEncodedSize_ - cabinet::DataHeaderSize - sizeof Signature;
     // The room is the compressor's own worst case, so the stream always fits.
-    const std::size_t deflated =
-        libdeflate_deflate_compress(compressor_, data, size, payload + sizeof Signature, room);
+    std::uint8_t* stream = payload + sizeof Signature;
+    std::size_t deflated = libdeflate_deflate_compress(compressor_, data, size, stream, room);
+    // libdeflate leaves out the distance code of a block without matches, which
+    // libmspack and cabextract refuse; such a block goes in stored.
+    if (!DeflateStreamScanner::everyCodeComplete(stream, deflated)) {
+        deflated = storeBlock(data, size, stream);
+    }
     const std::size_t payloadSize = sizeof Signature + deflated;
     cabinet::sealDataBlock(out, std::uint16_t(payloadSize), std::uint16_t(size));
     return cabinet::DataHeaderSize + payloadSize;
