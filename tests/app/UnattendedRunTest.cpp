@@ -32,6 +32,9 @@ protected:
         env.remove(QStringLiteral("ORV_MESSAGE_LOG"));
         env.insert(QStringLiteral("ORV_REGISTRY_DIR"), path(QStringLiteral("registry")));
         env.insert(QStringLiteral("ORV_STATE_DUMP"), path(QStringLiteral("state.json")));
+        // The busy clip is written to the temporary folder: keep it out of the machine's
+        // shared /tmp, where another user's copy cannot be replaced.
+        env.insert(QStringLiteral("TMPDIR"), branch.path());
         program.setProcessEnvironment(env);
         program.start(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"), {QStringLiteral("/run")});
         if (!program.waitForFinished(120000)) {
