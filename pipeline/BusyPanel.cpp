@@ -31,8 +31,10 @@ void BusyPanel::startAnimation() {
         clip = source.readAll();
     });
     const QString path = clipPath();
-    pending_.attempt([&] { context_.platform.files->writeFile(path, clip); });
-    pending_.attempt([&] { window.openAnimation(path); });
+    // A clip that could not be written is not opened: what lies under that name in
+    // a shared folder may be anybody's.
+    if (pending_.attempt([&] { context_.platform.files->writeFile(path, clip); }))
+        pending_.attempt([&] { window.openAnimation(path); });
     pending_.attempt([&] { window.setAnimationVisible(true); });
 }
 

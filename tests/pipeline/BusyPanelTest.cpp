@@ -37,10 +37,12 @@ TEST_F(BusyPanelTest, SwitchOnWritesTheClipAgainAndPlaysIt) {
     EXPECT_EQ(window.busyCaption, QString());
 }
 
-// A temporary folder that cannot be written loses only the animation.
+// A temporary folder that cannot be written loses only the animation, and no
+// file left there by someone else is played instead.
 TEST_F(BusyPanelTest, UnwritableTemporaryFolderStillShowsThePanel) {
     process->variables.insert(QStringLiteral("temp"), path(QStringLiteral("no/such/folder")));
     BusyPanel(context, clipSource).ShowAVI(true, QStringLiteral("caption"));
+    EXPECT_TRUE(window.openedClips.isEmpty());
     EXPECT_TRUE(window.busyVisible);
     EXPECT_EQ(window.busyCaption, QStringLiteral("caption"));
 }
