@@ -323,24 +323,14 @@ void frmBackup::centreOnScreen() {
 }
 
 void frmBackup::ShowNotLinkedMessage() {
-    MessageBoxRequest request;
-    request.text = QStringLiteral("هذ الجهاز غير مربوط مع منظومة التافور") +
-                   QStringLiteral("\r\n") + QStringLiteral("لا يمكن نسخ البيانات من هذا الجهاز");
-    request.title = platform_.process->programTitle();
-    request.icon = MessageIcon::Warning;
-    request.buttons = MessageButtons::Ok;
-    request.rightAligned = true;
-    request.rtlReading = true;
-    platform_.messages->show(request);
+    context_.showMessage(QStringLiteral("هذ الجهاز غير مربوط مع منظومة التافور") +
+                             QStringLiteral("\r\n") +
+                             QStringLiteral("لا يمكن نسخ البيانات من هذا الجهاز"),
+                         MessageIcon::Warning, true);
 }
 
 void frmBackup::showErrorReport(const Error& error) {
-    MessageBoxRequest request;
-    request.text = error.report();
-    request.title = platform_.process->programTitle();
-    request.icon = MessageIcon::Critical;
-    request.buttons = MessageButtons::Ok;
-    platform_.messages->show(request);
+    context_.showMessage(error.report(), MessageIcon::Critical);
 }
 
 void frmBackup::reportFatal(const Error& error) {

@@ -135,12 +135,10 @@ bool ArchiveRun::copyPlainly(const QString& source, const QString& copyPath) {
     // The older copy stays until the new one is complete: the copy replaces it.
     pending_.clear();
     FileServices& files = *context_.platform.files;
-    files.setIdleHandler([&] { PendingError().attempt([&] { context_.window.pumpEvents(); }); });
+    files.setIdleHandler([this] { pumpEvents(); });
     pending_.attempt([&] { files.copyFile(source, copyPath); });
     files.setIdleHandler({});
-    const PendingError copyError = pending_;
     panel.ShowAVI(false, QString());
-    pending_ = copyError;
     return !pending_.isSet() && context_.platform.files->fileExists(copyPath);
 }
 
@@ -155,21 +153,18 @@ bool ArchiveRun::CompressFile(const QString& cabinetPath, const QString& sourceP
     cabinet.setCabinetFile(cabinetPath);
     cabinet.fileList().add(sourcePath, QString());
     cabinet.setProgressHandler([this](int percent) { ecCompress1_Progress(percent); });
-    cabinet.setIdleHandler([&] { PendingError().attempt([&] { window.pumpEvents(); }); });
+    cabinet.setIdleHandler([this] { pumpEvents(); });
     pending_.clear();
     pending_.attempt([&] { cabinet.compress(); });
     cabinet.setProgressHandler({});
     cabinet.setIdleHandler({});
-    const PendingError compressError = pending_;
-    pending_.attempt([&] { window.pumpEvents(); });
-    pending_ = compressError;
+    pumpEvents();
     return !pending_.isSet() && context_.platform.files->fileExists(cabinet.cabinetFile());
 }
 
 void ArchiveRun::ecCompress1_Progress(int percent) {
-    PendingError ignored;
-    ignored.attempt([&] { context_.window.setProgressValue(percent); });
-    ignored.attempt([&] { context_.window.pumpEvents(); });
+    PendingError().attempt([&] { context_.window.setProgressValue(percent); });
+    pumpEvents();
 }
 
 std::optional<qint64> ArchiveRun::GetFileSize(const QString& path) {
@@ -181,16 +176,11 @@ std::optional<qint64> ArchiveRun::GetFileSize(const QString& path) {
 void ArchiveRun::showMaintenanceReport(const RowOutcome& outcome, const QString& copyPath,
                                        const QString& cabinetPath) {
     const QString lineBreak = QStringLiteral("\r\n");
-    MessageBoxRequest request;
-    request.text = outcome.text + lineBreak + QStringLiteral("sFile= ") + outcome.source +
-                   lineBreak + QStringLiteral("dFile= ") + copyPath + lineBreak +
-                   QStringLiteral("cabFile= ") + cabinetPath + lineBreak +
-                   QString::number(pending_.number()) + QStringLiteral("   ") +
-                   pending_.description();
-    request.title = context_.platform.process->programTitle();
-    request.buttons = MessageButtons::Ok;
-    PendingError ignored;
-    ignored.attempt([&] { context_.platform.messages->show(request); });
+    const QString text = outcome.text + lineBreak + QStringLiteral("sFile= ") + outcome.source +
+                         lineBreak + QStringLiteral("dFile= ") + copyPath + lineBreak +
+                         QStringLiteral("cabFile= ") + cabinetPath + lineBreak +
+                         Error(pending_.number(), pending_.description()).report();
+    PendingError().attempt([&] { context_.showMessage(text); });
 }
 
 void ArchiveRun::recordSatelliteDate(const RowOutcome& outcome) {
@@ -210,22 +200,15 @@ void ArchiveRun::recordSatelliteDate(const RowOutcome& outcome) {
 }
 
 void ArchiveRun::showFinished() {
-    showArabicMessage(FinishedText, MessageIcon::Information);
+    pending_.attempt([&] { context_.showMessage(FinishedText, MessageIcon::Information, true); });
 }
 
 void ArchiveRun::refuseWithoutDrive() {
-    showArabicMessage(NoDriveText, MessageIcon::Warning);
+    pending_.attempt([&] { context_.showMessage(NoDriveText, MessageIcon::Warning, true); });
 }
 
-void ArchiveRun::showArabicMessage(const QString& text, MessageIcon icon) {
-    MessageBoxRequest request;
-    request.text = text;
-    request.title = context_.platform.process->programTitle();
-    request.icon = icon;
-    request.buttons = MessageButtons::Ok;
-    request.rightAligned = true;
-    request.rtlReading = true;
-    pending_.attempt([&] { context_.platform.messages->show(request); });
+void ArchiveRun::pumpEvents() {
+    PendingError().attempt([&] { context_.window.pumpEvents(); });
 }
 
 QString ArchiveRun::targetFolder(const QString& mountPoint, const QString& previousBusinessDate) {

@@ -56,7 +56,8 @@ private:
                                const QString& cabinetPath);
     void recordSatelliteDate(const RowOutcome& outcome);
     void showFinished();
-    void showArabicMessage(const QString& text, MessageIcon icon);
+    // Lets window events run; a failure there never fails the row.
+    void pumpEvents();
 
     BackupContext& context_;
     RowListener onRow_;

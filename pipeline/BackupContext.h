@@ -27,6 +27,20 @@ struct BackupContext {
     FileListing& fileList;
 
     bool maintenanceMode() const { return state.CommandLine == QLatin1String("/M"); }
+
+    // A box with an OK button and the program's title; the Arabic texts read right
+    // to left. Raises when the box cannot be shown.
+    void showMessage(const QString& text, MessageIcon icon = MessageIcon::None,
+                     bool rightToLeft = false) const {
+        MessageBoxRequest request;
+        request.text = text;
+        request.title = platform.process->programTitle();
+        request.icon = icon;
+        request.buttons = MessageButtons::Ok;
+        request.rightAligned = rightToLeft;
+        request.rtlReading = rightToLeft;
+        platform.messages->show(request);
+    }
 };
 
 } // namespace tavor

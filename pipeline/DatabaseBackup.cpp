@@ -54,16 +54,13 @@ bool DatabaseBackup::backup(const QString& database, const QString& file) {
     pending_.attempt([&] { connection().execute(statement); });
     const bool accepted = !pending_.isSet();
     if (!accepted && context_.maintenanceMode()) {
-        MessageBoxRequest request;
         // The password stays out of the box even where a server repeats the statement.
         QString description = pending_.description();
         if (!context_.mediaPassword.isEmpty())
             description.replace(context_.mediaPassword, QStringLiteral("****"));
-        request.text = QString::number(pending_.number()) + QStringLiteral("   ") + description +
-                       QStringLiteral("\r\n") + head;
-        request.title = context_.platform.process->programTitle();
-        request.buttons = MessageButtons::Ok;
-        pending_.attempt([&] { context_.platform.messages->show(request); });
+        const QString text =
+            Error(pending_.number(), description).report() + QStringLiteral("\r\n") + head;
+        pending_.attempt([&] { context_.showMessage(text); });
     }
     return accepted;
 }

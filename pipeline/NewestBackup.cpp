@@ -104,7 +104,8 @@ void NewestBackup::exchangeSort(QStringList& names) {
 }
 
 QString NewestBackup::sortKey(const QString& name, qsizetype p) {
-    return name.left(p) + name.mid(p + 7);
+    const KeyView key(name, p);
+    return key.head.toString() + key.tail.toString();
 }
 
 } // namespace tavor

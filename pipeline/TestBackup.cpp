@@ -18,7 +18,7 @@ void TestBackup::cmdTest_Click() {
     try {
         run();
     } catch (const Error& error) {
-        showMessage(error.report(), MessageIcon::Critical);
+        context_.showMessage(error.report(), MessageIcon::Critical);
     }
 }
 
@@ -30,16 +30,7 @@ void TestBackup::run() {
     if (!context_.connection)
         context_.connection = context_.platform.database->createConnection();
     context_.connection->execute(sql);
-    showMessage(QStringLiteral("OK"), MessageIcon::None);
-}
-
-void TestBackup::showMessage(const QString& text, MessageIcon icon) {
-    MessageBoxRequest request;
-    request.text = text;
-    request.title = context_.platform.process->programTitle();
-    request.icon = icon;
-    request.buttons = MessageButtons::Ok;
-    context_.platform.messages->show(request);
+    context_.showMessage(QStringLiteral("OK"));
 }
 
 } // namespace tavor

@@ -23,7 +23,6 @@ public:
 
 private:
     void run();
-    void showMessage(const QString& text, MessageIcon icon);
 
     BackupContext& context_;
 };
