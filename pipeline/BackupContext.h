@@ -26,6 +26,13 @@ struct BackupContext {
     // The maintenance panel's file list.
     FileListing& fileList;
 
+    // The window's connection, its object created first when there is none.
+    DatabaseConnection& databaseConnection() const {
+        if (!connection)
+            connection = platform.database->createConnection();
+        return *connection;
+    }
+
     bool maintenanceMode() const { return state.CommandLine == QLatin1String("/M"); }
 
     // A box with an OK button and the program's title; the Arabic texts read right

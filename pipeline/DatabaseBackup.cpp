@@ -15,7 +15,8 @@ QSet<QString> DatabaseBackup::PreparingDatabase() {
 
     panel.ShowAVI(true, PreparingCaption);
     pending_.attempt([&] { window.pumpEvents(); });
-    pending_.attempt([&] { connection().setCommandTimeout(CommandTimeoutSeconds); });
+    pending_.attempt(
+        [&] { context_.databaseConnection().setCommandTimeout(CommandTimeoutSeconds); });
 
     int rows = 0;
     pending_.attempt([&] { rows = window.backupRowCount(); });
@@ -51,7 +52,7 @@ bool DatabaseBackup::backup(const QString& database, const QString& file) {
     const QString head = BackupStatement::head(database, file);
     const QString statement = BackupStatement::statement(database, file, context_.mediaPassword);
     pending_.clear();
-    pending_.attempt([&] { connection().execute(statement); });
+    pending_.attempt([&] { context_.databaseConnection().execute(statement); });
     const bool accepted = !pending_.isSet();
     if (!accepted && context_.maintenanceMode()) {
         // The password stays out of the box even where a server repeats the statement.
@@ -63,12 +64,6 @@ bool DatabaseBackup::backup(const QString& database, const QString& file) {
         pending_.attempt([&] { context_.showMessage(text); });
     }
     return accepted;
-}
-
-DatabaseConnection& DatabaseBackup::connection() {
-    if (!context_.connection)
-        context_.connection = context_.platform.database->createConnection();
-    return *context_.connection;
 }
 
 } // namespace tavor

@@ -28,7 +28,6 @@ public:
 
 private:
     bool backup(const QString& database, const QString& file);
-    DatabaseConnection& connection();
 
     BackupContext& context_;
     PendingError pending_;

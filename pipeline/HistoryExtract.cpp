@@ -26,7 +26,8 @@ const QString kJournalColumns =
 } // namespace
 
 bool HistoryExtract::Backup_HS_Express() {
-    pending_.attempt([&] { connection().setCommandTimeout(CommandTimeoutSeconds); });
+    pending_.attempt(
+        [&] { context_.databaseConnection().setCommandTimeout(CommandTimeoutSeconds); });
     BusyPanel busy(context_);
     busy.ShowAVI(true, kBusyCaption);
 
@@ -54,14 +55,8 @@ bool HistoryExtract::Backup_HS_Express() {
     return !pending_.isSet();
 }
 
-DatabaseConnection& HistoryExtract::connection() {
-    if (!context_.connection)
-        context_.connection = context_.platform.database->createConnection();
-    return *context_.connection;
-}
-
 void HistoryExtract::execute(const QString& sql) {
-    pending_.attempt([&] { connection().execute(sql); });
+    pending_.attempt([&] { context_.databaseConnection().execute(sql); });
 }
 
 void HistoryExtract::executeAndPump(const QString& sql) {

@@ -22,7 +22,6 @@ public:
     bool Backup_HS_Express();
 
 private:
-    DatabaseConnection& connection();
     void execute(const QString& sql);
     void executeAndPump(const QString& sql);
 

@@ -27,9 +27,7 @@ void TestBackup::run() {
     const QString sql = statement(context_.state.ServerName, context_.state.DatabaseName);
     context_.window.showTestStatement(sql);
     context_.window.pumpEvents();
-    if (!context_.connection)
-        context_.connection = context_.platform.database->createConnection();
-    context_.connection->execute(sql);
+    context_.databaseConnection().execute(sql);
     context_.showMessage(QStringLiteral("OK"));
 }
 
