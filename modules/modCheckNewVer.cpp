@@ -94,20 +94,27 @@ void modCheckNewVer::CompareAndStartUpdate(const QString& updateFolder,
         return;
 
     const QString key = name.toUpper();
-    pending.attempt([&] {
+    bool entriesWritten = pending.attempt([&] {
         WriteUpdateEntry(QStringLiteral("Source"), key,
                          serverExecutable + QLatin1Char(',') + localVersion + QLatin1Char(',') +
                              serverVersion);
     });
-    pending.attempt([&] { WriteUpdateEntry(QStringLiteral("Destination"), key, localExecutable); });
-    pending.attempt([&] { WriteUpdateEntry(QStringLiteral("Description"), key, description); });
-    pending.attempt([&] { WriteUpdateEntry(QStringLiteral("Run"), key, localExecutable); });
+    entriesWritten &= pending.attempt(
+        [&] { WriteUpdateEntry(QStringLiteral("Destination"), key, localExecutable); });
+    entriesWritten &=
+        pending.attempt([&] { WriteUpdateEntry(QStringLiteral("Description"), key, description); });
+    entriesWritten &=
+        pending.attempt([&] { WriteUpdateEntry(QStringLiteral("Run"), key, localExecutable); });
+    bool replaceable = false;
+    pending.attempt([&] { replaceable = files().isWritableFolder(programFolder); });
 
     QString updater;
     pending.attempt([&] { updater = findUpdater(); });
-    // An updater that cannot be started is treated like a missing one: ending
-    // anyway would end every start of the program without a word.
-    if (!updater.isEmpty() && pending.attempt([&] { process().startDetached(updater); })) {
+    // A handover that cannot work is treated like a missing updater: without its
+    // control file, or with a program the operator cannot replace, the updater
+    // would do nothing, and ending anyway would end every start without a word.
+    if (entriesWritten && replaceable && !updater.isEmpty() &&
+        pending.attempt([&] { process().startDetached(updater); })) {
         endProgram();
         return;
     }

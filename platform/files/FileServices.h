@@ -47,6 +47,9 @@ public:
     // by ';'), in name order regardless of case. Raises when the folder cannot be read.
     virtual QStringList listFolder(const QString& folder, const QString& pattern) const = 0;
 
+    // Whether the running user may create and replace files in folder.
+    virtual bool isWritableFolder(const QString& path) const = 0;
+
     // Creates one folder; a folder that exists already is not an error.
     virtual void makeFolder(const QString& path) = 0;
     // Removes a file; a missing file is not an error.

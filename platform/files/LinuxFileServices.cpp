@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <linux/magic.h>
 #include <optional>
 #include <sys/stat.h>
@@ -176,6 +177,13 @@ QStringList LinuxFileServices::listFolder(const QString& folder, const QString& 
         return order != 0 ? order < 0 : a < b;
     });
     return names;
+}
+
+// Judged with the effective user's rights, as the files would be created.
+bool LinuxFileServices::isWritableFolder(const QString& path) const {
+    const QByteArray name = QFile::encodeName(path);
+    return folderExists(path) &&
+           ::faccessat(AT_FDCWD, name.constData(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 void LinuxFileServices::makeFolder(const QString& path) {

@@ -26,6 +26,7 @@ public:
     void copyFile(const QString& source, const QString& target) override;
     bool isOrdinaryFile(const QString& path) const override;
     QStringList listFolder(const QString& folder, const QString& pattern) const override;
+    bool isWritableFolder(const QString& path) const override;
     void makeFolder(const QString& path) override;
     void removeFile(const QString& path) override;
     void writeFile(const QString& path, const QByteArray& data) override;

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace tavor;
@@ -18,6 +19,19 @@ using namespace tavor::test;
 namespace {
 
 const QString ServerKey = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Tavor");
+
+// The host's files, but one folder the running user may not write (an installed
+// program's folder, owned by root).
+class ReadOnlyFolder : public LinuxFileServices {
+public:
+    explicit ReadOnlyFolder(QString folder) : folder_(std::move(folder)) {}
+    bool isWritableFolder(const QString& path) const override {
+        return QDir::cleanPath(path) != folder_ && LinuxFileServices::isWritableFolder(path);
+    }
+
+private:
+    QString folder_;
+};
 
 // A workstation with a program folder, a Windows folder and an update share, all
 // on disk; builds are small ELF files carrying a version.
@@ -184,29 +198,44 @@ TEST_F(modCheckNewVerTest, MissingUpdaterWarnsAndEndsOnlyForNine) {
     EXPECT_EQ(ended, 1);
 }
 
-// Failing steps are skipped: an updater that cannot start is handled as a missing
-// one (ending silently would leave the operator with neither build); a control file
-// that cannot be written, or no API object, still lets the updater start; without
-// file services nothing is compared.
-TEST_F(modCheckNewVerTest, FailingStepsAreSkipped) {
+// Failing steps are skipped, but a handover that cannot work is handled as a
+// missing updater: ending anyway ended every start while a newer build sat on the
+// share. An updater that cannot start, a control file that cannot be written, no
+// API object to write it, and a program folder the operator cannot write each warn
+// and keep the program running; without file services nothing is compared.
+TEST_F(modCheckNewVerTest, HandoverThatCannotWorkWarnsLikeAMissingUpdater) {
     installUpdater("windows/ORVUpdate");
     builds("1.0.0.0", "1.0.0.2");
-    process->failStarts = true;
-    check();
-    EXPECT_EQ(messages->shown.size(), 1);
-    EXPECT_EQ(ended, 0);
-
-    process->failStarts = false;
-    QFile::remove(root("windows/Update.orv"));
-    ASSERT_TRUE(QDir().mkpath(root("windows/Update.orv")));
-    check();
-    modCheckNewVer(nullptr, platform, [this] {
-        ++ended;
-    }).CompareAndStartUpdate(root("share/Update"), modCheckNewVer::Description);
-    EXPECT_EQ(process->started, QStringList(2, root("windows/ORVUpdate")));
-    EXPECT_EQ(ended, 2);
+    struct Fault {
+        const char* what;
+        std::function<void()> apply;
+        bool withApi;
+    };
+    const Fault faults[] = {
+        {"updater cannot start", [&] { process->failStarts = true; }, true},
+        {"control file cannot be written",
+         [&] { ASSERT_TRUE(QDir().mkpath(root("windows/Update.orv"))); }, true},
+        {"no API object", [] {}, false},
+        {"program folder not writable",
+         [&] { platform.files = std::make_shared<ReadOnlyFolder>(root("program")); }, true},
+    };
+    for (const Fault& fault : faults) {
+        process->failStarts = false;
+        QDir(root("windows/Update.orv")).removeRecursively();
+        QFile::remove(root("windows/Update.orv"));
+        platform.files = std::make_shared<LinuxFileServices>();
+        messages->shown.clear();
+        fault.apply();
+        modCheckNewVer(fault.withApi ? &api : nullptr, platform, [this] {
+            ++ended;
+        }).CompareAndStartUpdate(root("share/Update"), modCheckNewVer::Description);
+        EXPECT_EQ(messages->shown.size(), 1) << fault.what;
+        EXPECT_TRUE(process->started.isEmpty()) << fault.what;
+        EXPECT_EQ(ended, 0) << fault.what;
+    }
 
     platform.files.reset();
     check();
-    EXPECT_EQ(process->started.size(), 2);
+    EXPECT_TRUE(process->started.isEmpty());
+    EXPECT_EQ(messages->shown.size(), 1);
 }
