@@ -396,7 +396,7 @@ void frmBackup::runUnattended() {
                                            say(RunReport::rowLine(outcome, ++index, count));
                                        }).cmdCopy_Click();
     unattendedRunDone_ = !outcomes.isEmpty();
-    say(RunReport::summaryLine(outcomes, timer.elapsed() / 1000.0));
+    say(RunReport::summaryLine(outcomes, timer.elapsed() / 1000.0, state_.UnreadValues));
     endProgram(RunReport::exitStatus(outcomes));
 }
 

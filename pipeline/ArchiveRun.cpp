@@ -45,11 +45,11 @@ QList<RowOutcome> ArchiveRun::cmdCopy_Click() {
         return {};
     }
     const RunFlag running(context_.state.RunInProgress);
-    run();
+    run(drive);
     return outcomes_;
 }
 
-void ArchiveRun::run() {
+void ArchiveRun::run(const QString& drive) {
     BackupWindow& window = context_.window;
     pending_.attempt([&] { window.setRunButtonsEnabled(false); });
     pending_.attempt([&] { window.pumpEvents(); });
@@ -57,8 +57,6 @@ void ArchiveRun::run() {
     pending_.attempt([&] { window.showProgress(); });
     pending_.attempt([&] { window.pumpEvents(); });
 
-    QString drive;
-    pending_.attempt([&] { drive = window.selectedDriveTag(); });
     pending_.attempt([&] {
         if (!context_.api)
             throw Error(ErrorNumber::ObjectRequired, QStringLiteral("The API object is missing"));
@@ -107,6 +105,9 @@ RowOutcome ArchiveRun::archiveRow(int row, const QString& target) {
         pending_.record(
             ErrorNumber::ProviderError,
             QStringLiteral("The server did not write a fresh backup to %1").arg(outcome.source));
+    } else if (const QString problem = context_.state.UnusableSources.value(outcome.source);
+               !problem.isEmpty()) {
+        pending_.record(ErrorNumber::PathNotFound, problem);
     } else if (size.value_or(0) < CopyThreshold) {
         cabinetPath = target + BranchNames::GetFile(outcome.source, true) + QStringLiteral(".cab");
         outcome.target = cabinetPath;

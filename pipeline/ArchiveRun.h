@@ -48,7 +48,9 @@ public:
     static QString targetFolder(const QString& mountPoint, const QString& previousBusinessDate);
 
 private:
-    void run();
+    // The drive is the one chosen when the run started: events run during it, and a
+    // click on another drive then must not move the rest of the run.
+    void run(const QString& drive);
     void refuseWithoutDrive();
     RowOutcome archiveRow(int row, const QString& targetFolder);
     bool copyPlainly(const QString& source, const QString& copyPath);

@@ -35,6 +35,8 @@ void BackupItemList::FillBackupList() {
     pending_.attempt([&] { window.setBackupListVisible(false); });
     pending_.attempt([&] { window.pumpEvents(); });
     pending_.attempt([&] { window.clearBackupList(); });
+    state.UnreadValues.clear();
+    state.UnusableSources.clear();
     pending_.attempt(
         [&] { window.appendDebugLine(QStringLiteral("Tavor Path=") + state.BackupPath); });
 
@@ -66,7 +68,9 @@ void BackupItemList::FillBackupList() {
 void BackupItemList::Label1_MouseDown(int button, int shift) {
     constexpr int RightButton = 2;
     constexpr int ShiftCtrlAlt = 7;
-    if (button != RightButton || shift != ShiftCtrlAlt)
+    // Events run while a run packs; rebuilding the list under it would skip rows
+    // or take them twice.
+    if (button != RightButton || shift != ShiftCtrlAlt || context_.state.RunInProgress)
         return;
     if (!context_.bank)
         throw Error(ErrorNumber::ObjectRequired, QStringLiteral("The bank library is not loaded"));
@@ -77,13 +81,19 @@ void BackupItemList::Label1_MouseDown(int button, int shift) {
 
 QString BackupItemList::systemValue(const QString& name) {
     QString value;
-    pending_.attempt([&] {
+    const bool read = pending_.attempt([&] {
         if (!context_.bank)
             throw Error(ErrorNumber::ObjectRequired,
                         QStringLiteral("The bank library is not loaded"));
         value = context_.bank->System().SystemValue_Get(name).toString();
     });
+    if (!read)
+        noteUnread(name);
     return value;
+}
+
+void BackupItemList::noteUnread(const QString& what) {
+    context_.state.UnreadValues << what + QStringLiteral(": ") + pending_.description();
 }
 
 void BackupItemList::addRow(const QString& text, const QString& tag) {
@@ -92,7 +102,7 @@ void BackupItemList::addRow(const QString& text, const QString& tag) {
 
 bool BackupItemList::lettersOfCreditDatabaseExists() {
     bool exists = false;
-    pending_.attempt([&] {
+    const bool read = pending_.attempt([&] {
         if (!context_.connection)
             throw Error(ErrorNumber::ObjectRequired, QStringLiteral("The connection is not open"));
         const std::optional<QVariant> count = context_.connection->readFirstValue(
@@ -101,6 +111,8 @@ bool BackupItemList::lettersOfCreditDatabaseExists() {
         bool isNumber = false;
         exists = count && count->toLongLong(&isNumber) == 1 && isNumber;
     });
+    if (!read)
+        noteUnread(QStringLiteral("master.dbo.sysdatabases"));
     return exists;
 }
 
@@ -113,22 +125,24 @@ void BackupItemList::addSatelliteRows() {
     if (!BankDate::isDate(hsText))
         hsText = kLongAgo;
     QDate businessDate;
-    pending_.attempt([&] {
+    const bool read = pending_.attempt([&] {
         if (!context_.bank)
             throw Error(ErrorNumber::ObjectRequired,
                         QStringLiteral("The bank library is not loaded"));
         businessDate = context_.bank->Business_Date().toDate();
     });
-    // Without a business date nothing is due.
-    if (!businessDate.isValid())
-        return;
+    // Without a business date nothing can be judged, so both are due: one backup
+    // too many is harmless, a skipped one is not.
+    if (!read)
+        noteUnread(QStringLiteral("Sys_BusinessDate"));
+    const bool known = businessDate.isValid();
 
-    if (BankDate::parse(hsText).daysTo(businessDate) > state.HistoryIntervalDays) {
+    if (!known || BankDate::parse(hsText).daysTo(businessDate) > state.HistoryIntervalDays) {
         addRow(HistoryText, state.HsBakFile);
         state.HsIncluded = 1;
     }
     const qint64 sgDays = BankDate::parse(sgText).daysTo(businessDate);
-    if (sgDays > 30 && (state.HsIncluded == 0 || sgDays > 45)) {
+    if (!known || (sgDays > 30 && (state.HsIncluded == 0 || sgDays > 45))) {
         addRow(SignaturesText, state.SgBakFile);
         state.SgIncluded = 1;
     }

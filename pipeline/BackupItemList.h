@@ -20,7 +20,8 @@ public:
 
     // The hidden reset gesture: the right button with Shift, Ctrl and Alt held
     // forgets both satellite dates and rebuilds the list; any other press does
-    // nothing. A date that cannot be forgotten raises, and the list stays.
+    // nothing, as does any press while a run is in progress. A date that cannot be
+    // forgotten raises, and the list stays.
     void Label1_MouseDown(int button, int shift);
 
     // Row texts, as the operator reads them.
@@ -32,6 +33,8 @@ public:
 
 private:
     QString systemValue(const QString& name);
+    // Keeps what could not be read, with the pending error's reason.
+    void noteUnread(const QString& what);
     void addRow(const QString& text, const QString& tag);
     bool lettersOfCreditDatabaseExists();
     void addSatelliteRows();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 namespace tavor {
 
@@ -27,6 +29,13 @@ struct MainState {
     // Set while an archive run lasts: window events run during it, and nothing
     // may start a second run or end the program then.
     bool RunInProgress = false;
+
+    // What the data-set list could not read, as "name: reason"; an unattended
+    // run's summary names them.
+    QStringList UnreadValues;
+    // Sources of the data-set list that cannot be taken, with the reason: the run
+    // fails their rows with it instead of looking elsewhere.
+    QHash<QString, QString> UnusableSources;
 
     // Start-up values that the window keeps only to form the names above.
     QString BankName;

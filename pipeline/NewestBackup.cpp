@@ -12,7 +12,14 @@ QString NewestBackup::SortList() {
     FileListing& listing = context_.fileList;
     const QString& database = context_.state.DatabaseName;
 
-    pending_.attempt([&] { listing.setFolder(context_.state.BackupPath); });
+    const QString& backupFolder = context_.state.BackupPath;
+    const bool folderRead = pending_.attempt([&] {
+        if (BlankTrim::trim(backupFolder).isEmpty())
+            throw Error(ErrorNumber::PathNotFound,
+                        QStringLiteral("The backup folder (Sys_Backup_Path) is not set"));
+        listing.setFolder(backupFolder);
+    });
+    const QString folderProblem = pending_.description();
     showListing();
     pending_.attempt([&] {
         window.appendPatternChoices({database + QStringLiteral("*b?.*"),
@@ -33,12 +40,18 @@ QString NewestBackup::SortList() {
         });
     }
 
-    QStringList names = listing.names();
+    // The main backup comes from the backup folder only: the listing of the folder
+    // shown before (the program's own) must not supply it.
+    QStringList names = folderRead ? listing.names() : QStringList();
     exchangeSort(names);
     for (QString& name : names)
         name = BlankTrim::trim(name);
     pending_.attempt([&] { window.setOrderedNames(names); });
-    return BranchNames::FixPath(listing.folder()) + (names.isEmpty() ? QString() : names.last());
+    const QString chosen =
+        BranchNames::FixPath(backupFolder) + (names.isEmpty() ? QString() : names.last());
+    if (!folderRead)
+        context_.state.UnusableSources.insert(chosen, folderProblem);
+    return chosen;
 }
 
 void NewestBackup::Text2_Change() {

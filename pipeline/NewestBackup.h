@@ -13,8 +13,9 @@ class NewestBackup {
 public:
     explicit NewestBackup(BackupContext& context) : context_(context) {}
 
-    // The full path of the chosen file, or the folder alone (ending in the
-    // separator) when no file matches.
+    // The full path of the chosen file, or the backup folder alone (ending in the
+    // separator) when no file matches. When the backup folder cannot be read the
+    // result is that folder, kept among the state's unusable sources with the reason.
     QString SortList();
 
     // The pattern box changed or one of its entries was chosen: list with its text.

@@ -16,14 +16,18 @@ QString RunReport::rowLine(const RowOutcome& outcome, int index, int count) {
     return line + QStringLiteral(" %1 s").arg(outcome.seconds, 0, 'f', 2);
 }
 
-QString RunReport::summaryLine(const QList<RowOutcome>& outcomes, double seconds) {
+QString RunReport::summaryLine(const QList<RowOutcome>& outcomes, double seconds,
+                               const QStringList& unread) {
     const auto ticked = std::count_if(outcomes.cbegin(), outcomes.cend(),
                                       [](const RowOutcome& o) { return o.succeeded; });
-    return QStringLiteral("run ended: %1 rows, %2 ticked, %3 failed, %4 s")
-        .arg(outcomes.size())
-        .arg(ticked)
-        .arg(outcomes.size() - ticked)
-        .arg(seconds, 0, 'f', 2);
+    QString line = QStringLiteral("run ended: %1 rows, %2 ticked, %3 failed, %4 s")
+                       .arg(outcomes.size())
+                       .arg(ticked)
+                       .arg(outcomes.size() - ticked)
+                       .arg(seconds, 0, 'f', 2);
+    if (!unread.isEmpty())
+        line += QStringLiteral("; could not read: ") + unread.join(QStringLiteral("; "));
+    return line;
 }
 
 int RunReport::exitStatus(const QList<RowOutcome>& outcomes) {

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace tavor {
 
@@ -12,7 +13,9 @@ namespace tavor {
 class RunReport {
 public:
     static QString rowLine(const RowOutcome& outcome, int index, int count);
-    static QString summaryLine(const QList<RowOutcome>& outcomes, double seconds);
+    // The summary names what the data-set list could not read, when anything.
+    static QString summaryLine(const QList<RowOutcome>& outcomes, double seconds,
+                               const QStringList& unread = {});
     // 0 when every row got a tick, 1 when any failed; 2 when no row ran.
     static int exitStatus(const QList<RowOutcome>& outcomes);
 };

@@ -133,3 +133,19 @@ TEST_F(UnattendedRun, RememberedDriveMissingRunsNothingAndExitsTwo) {
     EXPECT_FALSE(QDir(path(QStringLiteral("usb/Tavor_Backup"))).exists());
     EXPECT_FALSE(QDir(QStringLiteral("/Tavor_Backup")).exists());
 }
+
+// A business date that cannot be read dropped the history and signatures rows and
+// the night ended "3 rows, 3 ticked": both are taken, and the summary says why.
+TEST_F(UnattendedRun, UnreadableBusinessDateTakesBothSatellitesAndTheSummarySaysSo) {
+    SqliteFile database(path(QStringLiteral("server/TAVOR_07.db")));
+    database.exec(QStringLiteral("UPDATE ORV_System_Values SET SV_Value = 'locked' "
+                                 "WHERE SV_Name = 'Sys_BusinessDate'"));
+    database.exec(QStringLiteral("UPDATE ORV_System_Values SET SV_Value = '2026-12-06' "
+                                 "WHERE SV_Name LIKE 'Sys_Last_%_Backup_Date'"));
+    EXPECT_EQ(run(), 0) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("run ended: 5 rows, 5 ticked, 0 failed")))
+        << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("; could not read: Sys_BusinessDate: ")));
+    EXPECT_TRUE(QFile::exists(dated(QStringLiteral("TAVOR_HS.cab"))));
+    EXPECT_TRUE(QFile::exists(dated(QStringLiteral("TAVOR_SG.cab"))));
+}

@@ -151,6 +151,39 @@ TEST_F(ArchiveRunTest, ClickDuringARunStartsNoSecondRun) {
     EXPECT_FALSE(state.RunInProgress);
 }
 
+// Events run while a row is packed: the reset gesture then rebuilt the list under
+// the running loop and cleared the history date just recorded, and a click on
+// another drive moved the rest of the run there.
+TEST_F(ArchiveRunTest, ResetGestureAndDriveClickDuringARunChangeNothing) {
+    QDir(root.path()).mkpath(QStringLiteral("other"));
+    window.onPump = [&] {
+        BackupItemList(context).Label1_MouseDown(2, 7);
+        window.driveTag = path(QStringLiteral("other"));
+    };
+    EXPECT_EQ(ArchiveRun(context).cmdCopy_Click().size(), 5);
+    EXPECT_EQ(images(), (QList<int>{1, 1, 1, 1, 1}));
+    EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_HS_Backup_Date")), QStringLiteral("2026-12-07"));
+    EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_SG_Backup_Date")), QStringLiteral("2026-12-07"));
+    EXPECT_TRUE(QFileInfo(dated(QStringLiteral("TAVOR_SG.cab"))).isFile());
+    EXPECT_TRUE(test::folderEntries(path(QStringLiteral("other"))).isEmpty());
+    EXPECT_EQ(registry->value(kDriveKey, QStringLiteral("Drive")), path(QStringLiteral("usb")));
+}
+
+// A stale backup in the program's folder was packed and ticked when the backup
+// folder could not be listed; the main row now fails with the folder and the reason.
+TEST_F(ArchiveRunTest, MainRowFailsWithTheReasonWhenTheBackupFolderCannotBeRead) {
+    test::writeFile(path(QStringLiteral("program/TAVOR_07_backup_2020_01_01.bak")), "stale");
+    fileList.setFolder(path(QStringLiteral("program")));
+    state.BackupPath = path(QStringLiteral("gone"));
+    BackupItemList(context).FillBackupList();
+    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+    ASSERT_EQ(outcomes.size(), 5);
+    EXPECT_FALSE(outcomes[0].succeeded);
+    EXPECT_TRUE(outcomes[0].reason.contains(path(QStringLiteral("gone"))))
+        << outcomes[0].reason.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dated(QStringLiteral("TAVOR_07_backup_2020_01_01.cab"))));
+}
+
 // In maintenance mode a failing row shows its five lines; outside it, nothing.
 TEST_F(ArchiveRunTest, FailingRowShowsFiveLinesOnlyInMaintenanceMode) {
     QFile::remove(state.FinaFile);

@@ -65,6 +65,26 @@ TEST_F(BackupItemListTest, NoStoredDatesListsBothSatellitesAfterTheFixedRows) {
     EXPECT_TRUE(window.listVisible);
 }
 
+// A business date that cannot be read (a locked database, a value that is no date)
+// dropped both satellites without a word; now both are listed and the reason kept.
+TEST_F(BackupItemListTest, UnreadableBusinessDateListsBothSatellitesAndSaysWhy) {
+    setSystemValue(QStringLiteral("Sys_Last_HS_Backup_Date"), QStringLiteral("2026-12-07"));
+    setSystemValue(QStringLiteral("Sys_Last_SG_Backup_Date"), QStringLiteral("2026-12-07"));
+    setSystemValue(QStringLiteral("Sys_BusinessDate"), QStringLiteral("locked"));
+    BackupItemList(context).FillBackupList();
+    EXPECT_TRUE(listed(BackupItemList::HistoryText));
+    EXPECT_TRUE(listed(BackupItemList::SignaturesText));
+    EXPECT_EQ(state.HsIncluded + state.SgIncluded, 2);
+    ASSERT_EQ(state.UnreadValues.size(), 1);
+    EXPECT_TRUE(state.UnreadValues[0].startsWith(QStringLiteral("Sys_BusinessDate: ")));
+
+    // A bank library that cannot reach the database reads nothing at all.
+    bank = std::make_unique<ORV_Bank>(platform.database, registry);
+    BackupItemList(context).FillBackupList();
+    EXPECT_EQ(state.SgIncluded, 1);
+    EXPECT_EQ(state.UnreadValues.size(), 4) << state.UnreadValues.join('|').toStdString();
+}
+
 // The letters-of-credit row follows the server's catalogue, not a guess.
 TEST_F(BackupItemListTest, LettersOfCreditRowOnlyWhenItsDatabaseExists) {
     BackupItemList(context).FillBackupList();

@@ -3,8 +3,6 @@
 
 #include "support/TestFiles.h"
 
-#include <sys/stat.h>
-
 using namespace tavor;
 
 namespace {
@@ -74,16 +72,26 @@ TEST_F(NewestBackupTest, EmptyFolderGivesTheFolderAndChoicesAccumulate) {
     EXPECT_EQ(window.shownPattern, QStringLiteral("TAVOR_07*b?.*"));
 }
 
-// A folder that cannot be read leaves the listing on the folder it had.
-TEST_F(NewestBackupTest, UnreadableFolderKeepsThePreviousListing) {
-    if (::geteuid() == 0)
-        state.BackupPath = path(QStringLiteral("missing"));
-    else
-        ::chmod(path(QStringLiteral("backup")).toUtf8().constData(), 0);
+// A backup folder that is missing, names a file or is not set never lets the
+// listing shown before (the program's own folder, with a stale backup) supply the
+// main backup: the result is the backup folder, kept as unusable with the reason.
+TEST_F(NewestBackupTest, UnreadableBackupFolderIsTheResultWithItsReason) {
     test::writeFile(path(QStringLiteral("program/TAVOR_07_backup_1.bak")), "x");
-    fileList.setFolder(path(QStringLiteral("program")));
-    EXPECT_EQ(NewestBackup(context).SortList(),
-              path(QStringLiteral("program/TAVOR_07_backup_1.bak")));
-    EXPECT_EQ(window.shownFolder, path(QStringLiteral("program")));
-    ::chmod(path(QStringLiteral("backup")).toUtf8().constData(), 0755);
+    test::writeFile(path(QStringLiteral("afile")), "x");
+    struct Case {
+        QString folder;
+        QString reason;
+    };
+    for (const Case& c : {Case{path(QStringLiteral("missing")), QStringLiteral("missing")},
+                          Case{path(QStringLiteral("afile")), QStringLiteral("afile")},
+                          Case{QString(), QStringLiteral("Sys_Backup_Path")}}) {
+        state.BackupPath = c.folder;
+        state.UnusableSources.clear();
+        fileList.setFolder(path(QStringLiteral("program")));
+        const QString chosen = NewestBackup(context).SortList();
+        EXPECT_EQ(chosen, c.folder + QLatin1Char('/')) << c.folder.toStdString();
+        EXPECT_TRUE(state.UnusableSources.value(chosen).contains(c.reason))
+            << state.UnusableSources.value(chosen).toStdString();
+        EXPECT_TRUE(window.ordered.isEmpty());
+    }
 }
