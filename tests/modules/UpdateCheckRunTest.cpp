@@ -117,3 +117,18 @@ TEST_F(UpdateCheckRun, NineWithoutUpdaterWarnsAndEnds) {
     EXPECT_EQ(boxes.front().value(QStringLiteral("title")).toString(), QStringLiteral("تحذير"));
     EXPECT_EQ(boxes.front().value(QStringLiteral("icon")).toString(), QStringLiteral("warning"));
 }
+
+// A control file that cannot be written left the updater with nothing to do, yet
+// the program ended on every start: now it warns as without an updater, and start-up
+// goes on (to the not-linked message of this workstation without a database).
+TEST_F(UpdateCheckRun, UnwritableControlFileWarnsAndStartUpGoesOn) {
+    installUpdater();
+    ASSERT_TRUE(QDir().mkpath(path("windows/Update.orv")));
+    shareNewerBuild(".0.0.0");
+    EXPECT_EQ(run(), 0);
+    const QList<QJsonObject> boxes = messages();
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes.front().value(QStringLiteral("title")).toString(), QStringLiteral("تحذير"));
+    EXPECT_NE(boxes.back().value(QStringLiteral("title")).toString(), QStringLiteral("تحذير"));
+    EXPECT_FALSE(QFile::exists(path("windows/updater-ran")));
+}
