@@ -372,7 +372,8 @@ bool frmBackup::isUnattended() const {
 
 void frmBackup::runUnattended() {
     const auto say = [](const QString& line) {
-        std::fprintf(stderr, "tavor-backup: %s\n", line.toLocal8Bit().constData());
+        std::fprintf(stderr, "tavor-backup: %s\n",
+                     RunReport::printable(line).toLocal8Bit().constData());
         std::fflush(stderr);
     };
     // Only the remembered drive will do: never another, least of all the system disk.

@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -25,7 +26,10 @@ protected:
 
     // Runs /RUN; returns the exit status and leaves standard error in `errors`.
     int run() {
-        QProcess program;
+        start();
+        return finish();
+    }
+    void start() {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         env.remove(QStringLiteral("DISPLAY"));
@@ -35,8 +39,14 @@ protected:
         // The busy clip is written to the temporary folder: keep it out of the machine's
         // shared /tmp, where another user's copy cannot be replaced.
         env.insert(QStringLiteral("TMPDIR"), branch.path());
+        // As a systemd user unit has it; without one the toolkit warns at start-up.
+        QDir().mkdir(path(QStringLiteral("runtime")),
+                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
         program.setProcessEnvironment(env);
         program.start(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"), {QStringLiteral("/run")});
+    }
+    int finish() {
         if (!program.waitForFinished(120000)) {
             program.kill();
             program.waitForFinished();
@@ -86,6 +96,7 @@ protected:
     }
 
     QTemporaryDir branch;
+    QProcess program;
     QString errors;
 };
 
@@ -132,4 +143,49 @@ TEST_F(UnattendedRun, RememberedDriveMissingRunsNothingAndExitsTwo) {
     EXPECT_TRUE(errors.contains(QStringLiteral("no run took place")));
     EXPECT_FALSE(QDir(path(QStringLiteral("usb/Tavor_Backup"))).exists());
     EXPECT_FALSE(QDir(QStringLiteral("/Tavor_Backup")).exists());
+}
+
+// Standard error once split a row whose path held a line break over two lines, and
+// carried the toolkit's complaint about the empty message-log path: it holds the
+// program's own lines only, one per row, printable text kept as it is.
+TEST_F(UnattendedRun, StandardErrorHoldsOneLinePerRowAndNothingElse) {
+    const QString mainText = QStringLiteral("نسخ بيانات التافور - السلف - القروض - الصرف الاجنبي");
+    const QString seeded = QStringLiteral("TAVOR_07_backup_2026_12_06_230000_0000042");
+    const struct {
+        QString name;
+        QString shown;
+    } sources[] = {
+        {seeded, seeded},
+        {QStringLiteral("TAVOR_07\nlate\t\x1b\u2028run"),
+         QStringLiteral("TAVOR_07\\nlate\\t\\x1b\\u2028run")},
+    };
+    QString previous = seeded;
+    for (const auto& [name, shown] : sources) {
+        const QString folder = path(QStringLiteral("Tavor/Backup/"));
+        ASSERT_TRUE(previous == name ||
+                    QFile::rename(folder + previous + ".bak", folder + name + ".bak"));
+        previous = name;
+        // The satellites are offered again, the main backup named by its new name.
+        SqliteFile(path(QStringLiteral("server/TAVOR_07.db")))
+            .exec(QStringLiteral("UPDATE ORV_System_Values SET SV_Value = CASE SV_Name WHEN "
+                                 "'Sys_Last_Backup_Tavor' THEN '%1' ELSE '2000-01-01' END WHERE "
+                                 "SV_Name IN ('Sys_Last_Backup_Tavor', 'Sys_Last_HS_Backup_Date', "
+                                 "'Sys_Last_SG_Backup_Date')")
+                      .arg(folder + name + ".bak"));
+        ASSERT_EQ(run(), 0) << errors.toStdString();
+        const QStringList lines = errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 7) << errors.toStdString();
+        EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^tavor-backup: row [1-5]/5 \"")))
+                      .size(),
+                  5);
+        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("tavor-backup: row 1/5 \"") + mainText +
+                                        QStringLiteral("\" source=") + folder + shown +
+                                        QStringLiteral(".bak target=")))
+            << lines[0].toStdString();
+        EXPECT_EQ(lines[5],
+                  QStringLiteral("{\"buttons\":\"ok\",\"icon\":\"information\",\"rtl\":"
+                                 "true,\"text\":\"انتهت العملية\",\"title\":\"TavorBackup\"}"));
+        EXPECT_TRUE(
+            lines[6].startsWith(QStringLiteral("tavor-backup: run ended: 5 rows, 5 ticked")));
+    }
 }
