@@ -3,9 +3,15 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -95,6 +101,41 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
+    // Makes the main backup large enough that its cabinet takes a while to write.
+    void enlargeMainBackup() {
+        QFile file(
+            path(QStringLiteral("Tavor/Backup/TAVOR_07_backup_2026_12_06_230000_0000042.bak")));
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        QRandomGenerator random(6);
+        QByteArray chunk(1 << 20, Qt::Uninitialized);
+        for (int i = 0; i < 160; ++i) {
+            random.fillRange(reinterpret_cast<quint32*>(chunk.data()), chunk.size() / 4);
+            file.write(chunk);
+        }
+    }
+    // Starts a run and sends it a signal as soon as a temporary file shows in folder;
+    // false when none showed.
+    bool signalMidWrite(int signal, const char* folder) {
+        start();
+        while (program.state() != QProcess::NotRunning) {
+            if (!temporaryFiles({folder}).isEmpty())
+                return ::kill(pid_t(program.processId()), signal) == 0;
+            program.waitForFinished(5);
+        }
+        return false;
+    }
+    // The hidden files named as temporary files, in the drive and the backup folder.
+    QStringList temporaryFiles(const QList<const char*>& folders = {"usb", "Tavor/Backup"}) const {
+        QStringList found;
+        for (const char* folder : folders) {
+            QDirIterator it(path(QString::fromLatin1(folder)), {QStringLiteral(".*.tmp")},
+                            QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            while (it.hasNext())
+                found << it.next();
+        }
+        return found;
+    }
+
     QTemporaryDir branch;
     QProcess program;
     QString errors;
@@ -143,6 +184,60 @@ TEST_F(UnattendedRun, RememberedDriveMissingRunsNothingAndExitsTwo) {
     EXPECT_TRUE(errors.contains(QStringLiteral("no run took place")));
     EXPECT_FALSE(QDir(path(QStringLiteral("usb/Tavor_Backup"))).exists());
     EXPECT_FALSE(QDir(QStringLiteral("/Tavor_Backup")).exists());
+}
+
+// A stop signal in the middle of a write once ended the program on the spot and left
+// the partial cabinet on the drive for good, unreported. The write is abandoned and
+// its file removed, the rows so far and the summary reported, the state dumped.
+TEST_F(UnattendedRun, StopSignalMidWriteRemovesThePartialFileAndReportsTheRowsSoFar) {
+    enlargeMainBackup();
+    ASSERT_TRUE(signalMidWrite(SIGTERM, "usb"));
+    ASSERT_EQ(finish(), 1) << errors.toStdString();
+    EXPECT_EQ(temporaryFiles().join(QLatin1Char(' ')).toStdString(), "");
+    const QStringList lines = errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << errors.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("tavor-backup: row 1/5 ")));
+    EXPECT_TRUE(lines[0].contains(QStringLiteral(" FAILED: interrupted by signal SIGTERM ")));
+    EXPECT_EQ(lines[1],
+              QStringLiteral("tavor-backup: interrupted by signal SIGTERM: 4 of 5 rows not taken"));
+    EXPECT_TRUE(lines[2].startsWith(
+        QStringLiteral("tavor-backup: run ended: 1 rows, 0 ticked, 1 failed, ")));
+    QFile dump(path(QStringLiteral("state.json")));
+    ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
+    QList<int> images;
+    const QJsonArray rows =
+        QJsonDocument::fromJson(dump.readAll())
+            .object()[QStringLiteral("lists")][QStringLiteral("ORVLog2")][QStringLiteral("rows")]
+            .toArray();
+    for (const QJsonValue& row : rows)
+        images << row[QStringLiteral("image")].toInt();
+    EXPECT_EQ(images, (QList<int>{2, 3, 3, 3, 3}));
+}
+
+// A killed run's partial file once stayed on the drive for good: the next run
+// removes what a write of its own left, and only that.
+TEST_F(UnattendedRun, NextRunRemovesTheKilledRunsPartialFilesAndNothingElse) {
+    enlargeMainBackup();
+    // Killed while the server writes its backups, then while the first cabinet is written.
+    for (const char* folder : {"Tavor/Backup", "usb"}) {
+        ASSERT_TRUE(signalMidWrite(SIGKILL, folder));
+        finish();
+    }
+    ASSERT_FALSE(temporaryFiles().isEmpty());
+    const QStringList others = {dated(QStringLiteral(".foo.tmp")),
+                                dated(QStringLiteral(".TAVOR_HS.cab.tmp")),
+                                dated(QStringLiteral(".TAVOR_HS.cab.0A1B2C3D4E5F6.tmp")),
+                                dated(QStringLiteral("TAVOR_HS.cab.0a1b2c3d4e5f6.tmp"))};
+    for (const QString& name : others) {
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+    }
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    for (const QString& name : others)
+        EXPECT_TRUE(QFile::exists(name)) << name.toStdString();
+    const QStringList left = temporaryFiles();
+    EXPECT_EQ(QSet<QString>(left.cbegin(), left.cend()),
+              QSet<QString>(others.cbegin(), others.cbegin() + 3));
 }
 
 // Standard error once split a row whose path held a line break over two lines, and
