@@ -362,7 +362,13 @@ void frmBackup::dumpState() const {
 void frmBackup::cmdCopy_Click() {
     if (state_.RunInProgress)
         return;
-    ArchiveRun(context_).cmdCopy_Click();
+    ArchiveRun run(context_);
+    run.cmdCopy_Click();
+    // A stop signal cut the run short: the program ends as it was asked to.
+    if (!run.interruption().isEmpty()) {
+        endProgram(1);
+        return;
+    }
     dumpState();
 }
 
@@ -372,7 +378,8 @@ bool frmBackup::isUnattended() const {
 
 void frmBackup::runUnattended() {
     const auto say = [](const QString& line) {
-        std::fprintf(stderr, "tavor-backup: %s\n", line.toLocal8Bit().constData());
+        std::fprintf(stderr, "tavor-backup: %s\n",
+                     RunReport::printable(line).toLocal8Bit().constData());
         std::fflush(stderr);
     };
     // Only the remembered drive will do: never another, least of all the system disk.
@@ -392,12 +399,19 @@ void frmBackup::runUnattended() {
     timer.start();
     int index = 0;
     int count = ORVLog2()->ListCount();
-    const QList<RowOutcome> outcomes = ArchiveRun(context_, [&](const RowOutcome& outcome) {
-                                           say(RunReport::rowLine(outcome, ++index, count));
-                                       }).cmdCopy_Click();
-    unattendedRunDone_ = !outcomes.isEmpty();
+    ArchiveRun run(context_, [&](const RowOutcome& outcome) {
+        say(RunReport::rowLine(outcome, ++index, count));
+    });
+    const QList<RowOutcome> outcomes = run.cmdCopy_Click();
+    const QString interruption = run.interruption();
+    unattendedRunDone_ = !outcomes.isEmpty() || !interruption.isEmpty();
+    if (!interruption.isEmpty())
+        say(QStringLiteral("interrupted by signal %1: %2 of %3 rows not taken")
+                .arg(interruption)
+                .arg(count - outcomes.size())
+                .arg(count));
     say(RunReport::summaryLine(outcomes, timer.elapsed() / 1000.0, state_.UnreadValues));
-    endProgram(RunReport::exitStatus(outcomes));
+    endProgram(interruption.isEmpty() ? RunReport::exitStatus(outcomes) : 1);
 }
 
 void frmBackup::closeEvent(QCloseEvent* event) {

@@ -12,6 +12,7 @@
 #include "platform/odbc/OdbcConnection.h"
 #include "platform/process/ExecutablePath.h"
 #include "platform/process/LinuxProcessServices.h"
+#include "platform/process/LinuxStopSignals.h"
 #include "platform/registry/IniRegistryStore.h"
 
 #include <QApplication>
@@ -47,6 +48,7 @@ Platform makePlatform(const QStringList& arguments, bool unattended) {
     platform.files = std::make_shared<LinuxFileServices>();
     platform.cabinet = std::make_shared<LinuxCabinetCompressor>();
     platform.clock = std::make_shared<SystemClock>();
+    platform.stopSignals = std::make_shared<LinuxStopSignals>();
     const QString messageLog = qEnvironmentVariable("ORV_MESSAGE_LOG");
     if (!messageLog.isEmpty())
         platform.messages = std::make_shared<MessageLog>(messageLog);

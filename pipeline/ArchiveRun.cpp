@@ -27,6 +27,31 @@ private:
     bool& flag_;
 };
 
+// Holds the stop signals while the run writes, and gives them back however it ends.
+class SignalHold {
+public:
+    explicit SignalHold(StopSignals* stop) : stop_(stop) {
+        if (stop_)
+            stop_->hold();
+    }
+    ~SignalHold() { release(); }
+    SignalHold(const SignalHold&) = delete;
+    SignalHold& operator=(const SignalHold&) = delete;
+
+    void release() {
+        if (stop_)
+            stop_->release();
+        stop_ = nullptr;
+    }
+
+private:
+    StopSignals* stop_;
+};
+
+QString interruptedText(const QString& signal) {
+    return QStringLiteral("interrupted by signal ") + signal;
+}
+
 } // namespace
 
 const QString ArchiveRun::CopyingCaption = QStringLiteral("جارس النسخ");
@@ -51,6 +76,7 @@ QList<RowOutcome> ArchiveRun::cmdCopy_Click() {
 
 void ArchiveRun::run(const QString& drive) {
     BackupWindow& window = context_.window;
+    SignalHold held(context_.platform.stopSignals.get());
     pending_.attempt([&] { window.setRunButtonsEnabled(false); });
     pending_.attempt([&] { window.pumpEvents(); });
     refusedBackups_ = DatabaseBackup(context_).PreparingDatabase();
@@ -69,6 +95,10 @@ void ArchiveRun::run(const QString& drive) {
         [&] { files.makeFolder(BranchNames::FixPath(drive) + QStringLiteral("Tavor_Backup")); });
     if (!target.isEmpty())
         pending_.attempt([&] { files.makeFolder(target); });
+    // What a kill or a power cut left of earlier writes.
+    if (!target.isEmpty())
+        pending_.attempt([&] { files.removeAbandonedTemporaries(target); });
+    pending_.attempt([&] { files.removeAbandonedTemporaries(context_.state.BackupPath); });
 
     int rows = 0;
     pending_.attempt([&] { rows = window.backupRowCount(); });
@@ -77,8 +107,14 @@ void ArchiveRun::run(const QString& drive) {
         outcomes_.append(outcome);
         if (onRow_)
             onRow_(outcome);
+        if (!stopSignal().isEmpty())
+            break;
     }
-    showFinished();
+    // Read once the signals end the program again, so that none goes unnoticed.
+    held.release();
+    interruption_ = stopSignal();
+    if (interruption_.isEmpty())
+        showFinished();
     pending_.attempt([&] { window.setRunButtonsEnabled(true); });
 }
 
@@ -97,7 +133,9 @@ RowOutcome ArchiveRun::archiveRow(int row, const QString& target) {
     QString cabinetPath;
     QString copyPath;
     pending_.clear();
-    if (target.isEmpty()) {
+    if (const QString signal = stopSignal(); !signal.isEmpty()) {
+        pending_.record(ErrorNumber::UserInterrupt, interruptedText(signal));
+    } else if (target.isEmpty()) {
         pending_.record(ErrorNumber::InvalidProcedureCall,
                         QStringLiteral("The previous business date '%1' is not a date")
                             .arg(context_.state.PrevBusinessDate));
@@ -136,7 +174,7 @@ bool ArchiveRun::copyPlainly(const QString& source, const QString& copyPath) {
     // The older copy stays until the new one is complete: the copy replaces it.
     pending_.clear();
     FileServices& files = *context_.platform.files;
-    files.setIdleHandler([this] { pumpEvents(); });
+    files.setIdleHandler([this] { idle(); });
     pending_.attempt([&] { files.copyFile(source, copyPath); });
     files.setIdleHandler({});
     panel.ShowAVI(false, QString());
@@ -154,7 +192,7 @@ bool ArchiveRun::CompressFile(const QString& cabinetPath, const QString& sourceP
     cabinet.setCabinetFile(cabinetPath);
     cabinet.fileList().add(sourcePath, QString());
     cabinet.setProgressHandler([this](int percent) { ecCompress1_Progress(percent); });
-    cabinet.setIdleHandler([this] { pumpEvents(); });
+    cabinet.setIdleHandler([this] { idle(); });
     pending_.clear();
     pending_.attempt([&] { cabinet.compress(); });
     cabinet.setProgressHandler({});
@@ -210,6 +248,17 @@ void ArchiveRun::refuseWithoutDrive() {
 
 void ArchiveRun::pumpEvents() {
     PendingError().attempt([&] { context_.window.pumpEvents(); });
+}
+
+void ArchiveRun::idle() {
+    pumpEvents();
+    if (const QString signal = stopSignal(); !signal.isEmpty())
+        throw Error(ErrorNumber::UserInterrupt, interruptedText(signal));
+}
+
+QString ArchiveRun::stopSignal() const {
+    const StopSignals* stop = context_.platform.stopSignals.get();
+    return stop ? stop->received() : QString();
 }
 
 QString ArchiveRun::targetFolder(const QString& mountPoint, const QString& previousBusinessDate) {

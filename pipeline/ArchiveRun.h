@@ -31,6 +31,8 @@ public:
     // Runs once; a second call while a run lasts (window events run during it)
     // returns at once. Returns the rows' outcomes, empty when no run took place.
     QList<RowOutcome> cmdCopy_Click();
+    // The stop signal that cut the run short ("SIGTERM"); empty when none came.
+    const QString& interruption() const { return interruption_; }
 
     // Packs one source into a cabinet; true when nothing failed and the cabinet
     // is there.
@@ -60,12 +62,17 @@ private:
     void showFinished();
     // Lets window events run; a failure there never fails the row.
     void pumpEvents();
+    // The idle call of the cabinet writer and the plain copy: window events, then
+    // an error that abandons the write when a stop signal came.
+    void idle();
+    QString stopSignal() const;
 
     BackupContext& context_;
     RowListener onRow_;
     PendingError pending_;
     QSet<QString> refusedBackups_;
     QList<RowOutcome> outcomes_;
+    QString interruption_;
 };
 
 } // namespace tavor

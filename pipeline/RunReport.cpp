@@ -30,6 +30,29 @@ QString RunReport::summaryLine(const QList<RowOutcome>& outcomes, double seconds
     return line;
 }
 
+QString RunReport::printable(const QString& text) {
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        const QChar::Category category = c.category();
+        if (category != QChar::Other_Control && category != QChar::Separator_Line &&
+            category != QChar::Separator_Paragraph) {
+            result += c;
+        } else if (c == QLatin1Char('\n')) {
+            result += QLatin1String("\\n");
+        } else if (c == QLatin1Char('\r')) {
+            result += QLatin1String("\\r");
+        } else if (c == QLatin1Char('\t')) {
+            result += QLatin1String("\\t");
+        } else if (c.unicode() < 0x80) {
+            result += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        } else {
+            result += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        }
+    }
+    return result;
+}
+
 int RunReport::exitStatus(const QList<RowOutcome>& outcomes) {
     if (outcomes.isEmpty())
         return 2;

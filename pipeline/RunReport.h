@@ -18,6 +18,10 @@ public:
                                const QStringList& unread = {});
     // 0 when every row got a tick, 1 when any failed; 2 when no row ran.
     static int exitStatus(const QList<RowOutcome>& outcomes);
+    // The text with its control characters and line breaks written as escapes
+    // (\n, \t, \x1b, \u2028), so that a line of the log stays one line; every
+    // other character stays as it is.
+    static QString printable(const QString& text);
 };
 
 } // namespace tavor

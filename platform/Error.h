@@ -25,6 +25,7 @@ private:
 // Numbers used by this program's own adapters where no outside component gives one.
 namespace ErrorNumber {
 constexpr long InvalidProcedureCall = 5;
+constexpr long UserInterrupt = 18;
 constexpr long FileNotFound = 53;
 constexpr long PermissionDenied = 70;
 constexpr long PathNotFound = 76;

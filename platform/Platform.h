@@ -7,6 +7,7 @@
 #include "platform/files/FileServices.h"
 #include "platform/messages/MessageBoxes.h"
 #include "platform/process/ProcessServices.h"
+#include "platform/process/StopSignals.h"
 #include "platform/registry/RegistryStore.h"
 
 #include <memory>
@@ -25,6 +26,8 @@ struct Platform {
     // The window's one cabinet compressor, kept for the whole run.
     std::shared_ptr<CabinetCompressor> cabinet;
     std::shared_ptr<Clock> clock;
+    // Held while a copy run writes; none: the signals end the program as usual.
+    std::shared_ptr<StopSignals> stopSignals;
 };
 
 } // namespace tavor

@@ -54,6 +54,11 @@ public:
     virtual void makeFolder(const QString& path) = 0;
     // Removes a file; a missing file is not an error.
     virtual void removeFile(const QString& path) = 0;
+    // Removes from folder what writes of this program left behind when a kill or a
+    // power cut ended them: hidden temporary files of the program's own naming that
+    // no write holds any longer. Every other file stays. Raises when the folder
+    // cannot be read.
+    virtual void removeAbandonedTemporaries(const QString& folder) = 0;
     // Replaces the file at path with data, completely or not at all.
     virtual void writeFile(const QString& path, const QByteArray& data) = 0;
 

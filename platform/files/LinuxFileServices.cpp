@@ -202,6 +202,10 @@ void LinuxFileServices::removeFile(const QString& path) {
         throw systemError(errno, QStringLiteral("Cannot delete"), path);
 }
 
+void LinuxFileServices::removeAbandonedTemporaries(const QString& folder) {
+    ReplacementFile::removeAbandoned(folder, calls_);
+}
+
 void LinuxFileServices::writeFile(const QString& path, const QByteArray& data) {
     ReplacementFile::write(path, data, calls_);
 }

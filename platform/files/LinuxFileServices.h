@@ -29,6 +29,7 @@ public:
     bool isWritableFolder(const QString& path) const override;
     void makeFolder(const QString& path) override;
     void removeFile(const QString& path) override;
+    void removeAbandonedTemporaries(const QString& folder) override;
     void writeFile(const QString& path, const QByteArray& data) override;
 
 private:

@@ -13,6 +13,10 @@ namespace tavor {
 // Until commit() the target, and any older file under its name, is untouched; a
 // replacement that is never committed removes its temporary file. Failures raise
 // tavor::Error.
+//
+// The temporary file is hidden, named "." + the target's name + "." + 13 random
+// letters or digits + ".tmp", and locked while it is written, so that the remains
+// of a write that a kill or a power cut ended can be told from a write under way.
 class ReplacementFile {
 public:
     ReplacementFile(const QString& target, SystemCalls& calls, mode_t mode = 0666);
@@ -22,6 +26,10 @@ public:
     static void write(const QString& target, const QByteArray& bytes,
                       SystemCalls& calls = SystemCalls::host(), mode_t mode = 0666);
     ~ReplacementFile();
+
+    // Removes from folder the temporary files that no write holds any longer.
+    // Raises when the folder cannot be read.
+    static void removeAbandoned(const QString& folder, SystemCalls& calls = SystemCalls::host());
 
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
@@ -46,6 +54,7 @@ public:
 
 private:
     void createTemporary(mode_t mode);
+    bool lockTemporary();
     void flushFolder();
     void discard();
 

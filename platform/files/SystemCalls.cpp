@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace tavor {
@@ -56,6 +57,10 @@ int SystemCalls::rename(const char* from, const char* to) {
 
 int SystemCalls::unlink(const char* path) {
     return ::unlink(path);
+}
+
+int SystemCalls::flock(int fd, int operation) {
+    return ::flock(fd, operation);
 }
 
 SystemCalls& SystemCalls::host() {

@@ -30,6 +30,7 @@ public:
     virtual int statfs(const char* path, struct statfs* info);
     virtual int rename(const char* from, const char* to);
     virtual int unlink(const char* path);
+    virtual int flock(int fd, int operation);
 
     // The calls as the host makes them.
     static SystemCalls& host();

@@ -79,7 +79,7 @@ QByteArray MessageLog::toJsonLine(const MessageBoxRequest& request) {
 MessageAnswer MessageLog::show(const MessageBoxRequest& request) {
     const QByteArray line = toJsonLine(request);
     QFile file(path_);
-    const bool logged = file.open(QIODevice::WriteOnly | QIODevice::Append) &&
+    const bool logged = !path_.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Append) &&
                         file.write(line) == line.size() && file.flush();
     if (!logged) {
         std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);

@@ -3,8 +3,15 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,7 +32,10 @@ protected:
 
     // Runs /RUN; returns the exit status and leaves standard error in `errors`.
     int run() {
-        QProcess program;
+        start();
+        return finish();
+    }
+    void start() {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         env.remove(QStringLiteral("DISPLAY"));
@@ -35,8 +45,14 @@ protected:
         // The busy clip is written to the temporary folder: keep it out of the machine's
         // shared /tmp, where another user's copy cannot be replaced.
         env.insert(QStringLiteral("TMPDIR"), branch.path());
+        // As a systemd user unit has it; without one the toolkit warns at start-up.
+        QDir().mkdir(path(QStringLiteral("runtime")),
+                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
         program.setProcessEnvironment(env);
         program.start(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"), {QStringLiteral("/run")});
+    }
+    int finish() {
         if (!program.waitForFinished(120000)) {
             program.kill();
             program.waitForFinished();
@@ -85,7 +101,43 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
+    // Makes the main backup large enough that its cabinet takes a while to write.
+    void enlargeMainBackup() {
+        QFile file(
+            path(QStringLiteral("Tavor/Backup/TAVOR_07_backup_2026_12_06_230000_0000042.bak")));
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        QRandomGenerator random(6);
+        QByteArray chunk(1 << 20, Qt::Uninitialized);
+        for (int i = 0; i < 160; ++i) {
+            random.fillRange(reinterpret_cast<quint32*>(chunk.data()), chunk.size() / 4);
+            file.write(chunk);
+        }
+    }
+    // Starts a run and sends it a signal as soon as a temporary file shows in folder;
+    // false when none showed.
+    bool signalMidWrite(int signal, const char* folder) {
+        start();
+        while (program.state() != QProcess::NotRunning) {
+            if (!temporaryFiles({folder}).isEmpty())
+                return ::kill(pid_t(program.processId()), signal) == 0;
+            program.waitForFinished(5);
+        }
+        return false;
+    }
+    // The hidden files named as temporary files, in the drive and the backup folder.
+    QStringList temporaryFiles(const QList<const char*>& folders = {"usb", "Tavor/Backup"}) const {
+        QStringList found;
+        for (const char* folder : folders) {
+            QDirIterator it(path(QString::fromLatin1(folder)), {QStringLiteral(".*.tmp")},
+                            QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            while (it.hasNext())
+                found << it.next();
+        }
+        return found;
+    }
+
     QTemporaryDir branch;
+    QProcess program;
     QString errors;
 };
 
@@ -148,4 +200,103 @@ TEST_F(UnattendedRun, UnreadableBusinessDateTakesBothSatellitesAndTheSummarySays
     EXPECT_TRUE(errors.contains(QStringLiteral("; could not read: Sys_BusinessDate: ")));
     EXPECT_TRUE(QFile::exists(dated(QStringLiteral("TAVOR_HS.cab"))));
     EXPECT_TRUE(QFile::exists(dated(QStringLiteral("TAVOR_SG.cab"))));
+}
+
+// A stop signal in the middle of a write once ended the program on the spot and left
+// the partial cabinet on the drive for good, unreported. The write is abandoned and
+// its file removed, the rows so far and the summary reported, the state dumped.
+TEST_F(UnattendedRun, StopSignalMidWriteRemovesThePartialFileAndReportsTheRowsSoFar) {
+    enlargeMainBackup();
+    ASSERT_TRUE(signalMidWrite(SIGTERM, "usb"));
+    ASSERT_EQ(finish(), 1) << errors.toStdString();
+    EXPECT_EQ(temporaryFiles().join(QLatin1Char(' ')).toStdString(), "");
+    const QStringList lines = errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << errors.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("tavor-backup: row 1/5 ")));
+    EXPECT_TRUE(lines[0].contains(QStringLiteral(" FAILED: interrupted by signal SIGTERM ")));
+    EXPECT_EQ(lines[1],
+              QStringLiteral("tavor-backup: interrupted by signal SIGTERM: 4 of 5 rows not taken"));
+    EXPECT_TRUE(lines[2].startsWith(
+        QStringLiteral("tavor-backup: run ended: 1 rows, 0 ticked, 1 failed, ")));
+    QFile dump(path(QStringLiteral("state.json")));
+    ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
+    QList<int> images;
+    const QJsonArray rows =
+        QJsonDocument::fromJson(dump.readAll())
+            .object()[QStringLiteral("lists")][QStringLiteral("ORVLog2")][QStringLiteral("rows")]
+            .toArray();
+    for (const QJsonValue& row : rows)
+        images << row[QStringLiteral("image")].toInt();
+    EXPECT_EQ(images, (QList<int>{2, 3, 3, 3, 3}));
+}
+
+// A killed run's partial file once stayed on the drive for good: the next run
+// removes what a write of its own left, and only that.
+TEST_F(UnattendedRun, NextRunRemovesTheKilledRunsPartialFilesAndNothingElse) {
+    enlargeMainBackup();
+    // Killed while the server writes its backups, then while the first cabinet is written.
+    for (const char* folder : {"Tavor/Backup", "usb"}) {
+        ASSERT_TRUE(signalMidWrite(SIGKILL, folder));
+        finish();
+    }
+    ASSERT_FALSE(temporaryFiles().isEmpty());
+    const QStringList others = {dated(QStringLiteral(".foo.tmp")),
+                                dated(QStringLiteral(".TAVOR_HS.cab.tmp")),
+                                dated(QStringLiteral(".TAVOR_HS.cab.0A1B2C3D4E5F6.tmp")),
+                                dated(QStringLiteral("TAVOR_HS.cab.0a1b2c3d4e5f6.tmp"))};
+    for (const QString& name : others) {
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+    }
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    for (const QString& name : others)
+        EXPECT_TRUE(QFile::exists(name)) << name.toStdString();
+    const QStringList left = temporaryFiles();
+    EXPECT_EQ(QSet<QString>(left.cbegin(), left.cend()),
+              QSet<QString>(others.cbegin(), others.cbegin() + 3));
+}
+
+// Standard error once split a row whose path held a line break over two lines, and
+// carried the toolkit's complaint about the empty message-log path: it holds the
+// program's own lines only, one per row, printable text kept as it is.
+TEST_F(UnattendedRun, StandardErrorHoldsOneLinePerRowAndNothingElse) {
+    const QString mainText = QStringLiteral("نسخ بيانات التافور - السلف - القروض - الصرف الاجنبي");
+    const QString seeded = QStringLiteral("TAVOR_07_backup_2026_12_06_230000_0000042");
+    const struct {
+        QString name;
+        QString shown;
+    } sources[] = {
+        {seeded, seeded},
+        {QStringLiteral("TAVOR_07\nlate\t\x1b\u2028run"),
+         QStringLiteral("TAVOR_07\\nlate\\t\\x1b\\u2028run")},
+    };
+    QString previous = seeded;
+    for (const auto& [name, shown] : sources) {
+        const QString folder = path(QStringLiteral("Tavor/Backup/"));
+        ASSERT_TRUE(previous == name ||
+                    QFile::rename(folder + previous + ".bak", folder + name + ".bak"));
+        previous = name;
+        // The satellites are offered again, the main backup named by its new name.
+        SqliteFile(path(QStringLiteral("server/TAVOR_07.db")))
+            .exec(QStringLiteral("UPDATE ORV_System_Values SET SV_Value = CASE SV_Name WHEN "
+                                 "'Sys_Last_Backup_Tavor' THEN '%1' ELSE '2000-01-01' END WHERE "
+                                 "SV_Name IN ('Sys_Last_Backup_Tavor', 'Sys_Last_HS_Backup_Date', "
+                                 "'Sys_Last_SG_Backup_Date')")
+                      .arg(folder + name + ".bak"));
+        ASSERT_EQ(run(), 0) << errors.toStdString();
+        const QStringList lines = errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 7) << errors.toStdString();
+        EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^tavor-backup: row [1-5]/5 \"")))
+                      .size(),
+                  5);
+        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("tavor-backup: row 1/5 \"") + mainText +
+                                        QStringLiteral("\" source=") + folder + shown +
+                                        QStringLiteral(".bak target=")))
+            << lines[0].toStdString();
+        EXPECT_EQ(lines[5],
+                  QStringLiteral("{\"buttons\":\"ok\",\"icon\":\"information\",\"rtl\":"
+                                 "true,\"text\":\"انتهت العملية\",\"title\":\"TavorBackup\"}"));
+        EXPECT_TRUE(
+            lines[6].startsWith(QStringLiteral("tavor-backup: run ended: 5 rows, 5 ticked")));
+    }
 }

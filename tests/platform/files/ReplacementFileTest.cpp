@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -129,4 +130,35 @@ TEST(ReplacementFile, ReadOnlyFolderKeepsTheOldFile) {
     ASSERT_TRUE(disk.makeReadOnly());
     EXPECT_THROW(ReplacementFile::write(target, "new"), Error);
     EXPECT_EQ(contentsOf(target), OldText);
+}
+
+// The clean-up after a killed run must take the remains of dead writes only: never
+// the file of a write under way (another run on the same drive), nor links, pipes
+// (which would block it) or files that merely look alike.
+TEST(ReplacementFile, RemoveAbandonedTakesOnlyTemporariesThatNoWriteHolds) {
+    QTemporaryDir folder;
+    const QString target = folder.filePath(QStringLiteral("BR_SG.cab"));
+    ReplacementFile underWay(target, tavor::SystemCalls::host());
+    const QString live = QFile::decodeName(underWay.temporaryPath());
+    const QString tag = QStringLiteral("0a1b2c3d4e5f6");
+    const QString abandoned = folder.filePath(QStringLiteral(".BR_HS.cab.") + tag + ".tmp");
+    writePlainly(abandoned, "partial");
+    const QStringList kept = {".BR_SG.cab.tmp", ".foo.tmp", ".BR_SG.cab." + tag.toUpper() + ".tmp",
+                              "BR_SG.cab." + tag + ".tmp", ".BR_SG.cab." + tag + "0.tmp"};
+    for (const QString& name : kept)
+        writePlainly(folder.filePath(name), "user's");
+    const QString link = folder.filePath(QStringLiteral(".link.") + tag + ".tmp");
+    const QString pipe = folder.filePath(QStringLiteral(".pipe.") + tag + ".tmp");
+    ASSERT_TRUE(QFile::link(abandoned, link));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+
+    ReplacementFile::removeAbandoned(folder.path());
+
+    QStringList expected = kept;
+    expected << QFileInfo(live).fileName() << QFileInfo(link).fileName()
+             << QFileInfo(pipe).fileName();
+    expected.sort();
+    QStringList left = filesIn(folder.path());
+    left.sort();
+    EXPECT_EQ(left.join(' ').toStdString(), expected.join(' ').toStdString());
 }
