@@ -2,10 +2,13 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -23,8 +26,10 @@ protected:
         ASSERT_EQ(seeder.exitCode(), 0) << seeder.readAllStandardError().toStdString();
     }
 
-    // Runs /RUN; returns the exit status and leaves standard error in `errors`.
-    int run() {
+    // Runs /RUN; returns the exit status (-1 when it did not end within the time
+    // allowed) and leaves standard error in `errors`. afterStartUp runs as soon as
+    // the state dump of the end of start-up appears, during the run's preparation.
+    int run(const std::function<void()>& afterStartUp = {}, int milliseconds = 120000) {
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
@@ -36,8 +41,16 @@ protected:
         // shared /tmp, where another user's copy cannot be replaced.
         env.insert(QStringLiteral("TMPDIR"), branch.path());
         program.setProcessEnvironment(env);
+        QFile::remove(path(QStringLiteral("state.json")));
         program.start(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"), {QStringLiteral("/run")});
-        if (!program.waitForFinished(120000)) {
+        QElapsedTimer started;
+        started.start();
+        while (afterStartUp && !QFile::exists(path(QStringLiteral("state.json"))) &&
+               !program.waitForFinished(5))
+            ;
+        if (afterStartUp)
+            afterStartUp();
+        if (!program.waitForFinished(int(std::max<qint64>(0, milliseconds - started.elapsed())))) {
             program.kill();
             program.waitForFinished();
             return -1;
@@ -132,4 +145,25 @@ TEST_F(UnattendedRun, RememberedDriveMissingRunsNothingAndExitsTwo) {
     EXPECT_TRUE(errors.contains(QStringLiteral("no run took place")));
     EXPECT_FALSE(QDir(path(QStringLiteral("usb/Tavor_Backup"))).exists());
     EXPECT_FALSE(QDir(QStringLiteral("/Tavor_Backup")).exists());
+}
+
+// A source that is a FIFO blocks whoever opens it for reading until a writer comes:
+// its row fails at once and the others go on. Listed as the general-accounts file
+// (no better candidate), or put in place of the main backup after start-up.
+TEST_F(UnattendedRun, FifoSourceFailsItsRowWithoutBlocking) {
+    const auto makeFifo = [](const QString& file) {
+        QFile::remove(file);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    };
+    ASSERT_TRUE(QDir(path(QStringLiteral("Tavor/Varnel/F0072007"))).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("Tavor/Varnel/F0012007"))));
+    makeFifo(path(QStringLiteral("Tavor/Varnel/F0012007/F0012007.mdb")));
+    EXPECT_EQ(run({}, 60000), 1) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("4 ticked, 1 failed"))) << errors.toStdString();
+
+    // Three rows are left: the dates of the other two were recorded.
+    const QString main =
+        path(QStringLiteral("Tavor/Backup/TAVOR_07_backup_2026_12_06_230000_0000042.bak"));
+    EXPECT_EQ(run([&] { makeFifo(main); }, 60000), 1) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("1 ticked, 2 failed"))) << errors.toStdString();
 }
