@@ -2,6 +2,7 @@
 
 #include "pipeline/BackupContext.h"
 #include "pipeline/RowOutcome.h"
+#include "pipeline/TargetDrive.h"
 #include "platform/PendingError.h"
 
 #include <QList>
@@ -42,6 +43,7 @@ public:
     static const QString CopyingCaption;
     static const QString FinishedText;
     static const QString NoDriveText;
+    static const QString DriveGoneText;
 
     // The dated folder on a drive: FixPath(mount point) + "Tavor_Backup/Tavor_" +
     // the date + "/"; empty when the date is not a date.
@@ -49,12 +51,14 @@ public:
 
 private:
     void run();
+    void makeFolders(const QString& backupFolder, const QString& target);
     void refuseWithoutDrive();
     RowOutcome archiveRow(int row, const QString& targetFolder);
     bool copyPlainly(const QString& source, const QString& copyPath);
     void showMaintenanceReport(const RowOutcome& outcome, const QString& copyPath,
                                const QString& cabinetPath);
     void recordSatelliteDate(const RowOutcome& outcome);
+    void showDriveGone();
     void showFinished();
     // Lets window events run; a failure there never fails the row.
     void pumpEvents();
@@ -64,6 +68,9 @@ private:
     PendingError pending_;
     QSet<QString> refusedBackups_;
     QList<RowOutcome> outcomes_;
+    std::optional<TargetDrive> drive_;
+    // A row failed because the drive was gone.
+    bool driveGone_ = false;
 };
 
 } // namespace tavor

@@ -47,8 +47,12 @@ public:
     // by ';'), in name order regardless of case. Raises when the folder cannot be read.
     virtual QStringList listFolder(const QString& folder, const QString& pattern) const = 0;
 
-    // Creates one folder; a folder that exists already is not an error.
+    // Creates one folder. A folder already there is not an error; a link there is,
+    // even one that leads to a folder.
     virtual void makeFolder(const QString& path) = 0;
+    // The device number of the volume that holds the folder or regular file at
+    // path itself, a link not followed; empty when path names anything else.
+    virtual std::optional<quint64> deviceOf(const QString& path) const = 0;
     // Removes a file; a missing file is not an error.
     virtual void removeFile(const QString& path) = 0;
     // Replaces the file at path with data, completely or not at all.

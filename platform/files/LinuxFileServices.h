@@ -27,6 +27,7 @@ public:
     bool isOrdinaryFile(const QString& path) const override;
     QStringList listFolder(const QString& folder, const QString& pattern) const override;
     void makeFolder(const QString& path) override;
+    std::optional<quint64> deviceOf(const QString& path) const override;
     void removeFile(const QString& path) override;
     void writeFile(const QString& path, const QByteArray& data) override;
 

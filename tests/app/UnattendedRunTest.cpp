@@ -147,6 +147,50 @@ TEST_F(UnattendedRun, RememberedDriveMissingRunsNothingAndExitsTwo) {
     EXPECT_FALSE(QDir(QStringLiteral("/Tavor_Backup")).exists());
 }
 
+// The stick is unplugged after start-up: its empty mount folder lies on the system
+// disk. Nothing may be written there and no date recorded; no row was tried, so
+// the run counts as not having taken place. Removing the marker, or a folder put in
+// place of the marked one, stands in for it.
+TEST_F(UnattendedRun, DriveGoneAfterStartUpWritesNothingAndExitsTwo) {
+    const QString usb = path(QStringLiteral("usb"));
+    const QString marker = usb + QStringLiteral("/.tavor-target");
+    const std::function<void()> unplugged[] = {
+        [&] { QFile::remove(marker); },
+        [&] {
+            QDir().rename(usb, path(QStringLiteral("usb-before")));
+            QDir().mkdir(usb);
+            QFile(marker).open(QIODevice::WriteOnly);
+        },
+    };
+    for (const auto& unplug : unplugged) {
+        EXPECT_EQ(run(unplug), 2) << errors.toStdString();
+        EXPECT_EQ(errors.count(QStringLiteral("FAILED: ")), 5) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(QStringLiteral("وحدة التخزين المختارة لم تعد موجودة")));
+        EXPECT_FALSE(QDir(usb + QStringLiteral("/Tavor_Backup")).exists());
+        EXPECT_FALSE(QDir(path(QStringLiteral("usb-before/Tavor_Backup"))).exists());
+        EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_HS_Backup_Date")),
+                  QStringLiteral("2026-12-01"));
+        QFile(marker).open(QIODevice::WriteOnly);
+    }
+}
+
+// A link in place of the backup folder or the dated folder leads elsewhere: the
+// rows fail and nothing lands where the link points.
+TEST_F(UnattendedRun, LinkedBackupFoldersFailEveryRowAndWriteNothingElsewhere) {
+    const QString elsewhere = path(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QDir().mkdir(elsewhere));
+    const QString backup = path(QStringLiteral("usb/Tavor_Backup"));
+    for (const QString& linked : {backup, backup + QStringLiteral("/Tavor_2026-12-06")}) {
+        QFile::remove(backup); // the link of the case before
+        QDir().mkpath(QFileInfo(linked).path());
+        ASSERT_TRUE(QFile::link(elsewhere, linked));
+        EXPECT_EQ(run(), 1) << linked.toStdString();
+        EXPECT_TRUE(errors.contains(QStringLiteral("0 ticked, 5 failed"))) << errors.toStdString();
+        EXPECT_TRUE(QDir(elsewhere).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            << linked.toStdString();
+    }
+}
+
 // A source that is a FIFO blocks whoever opens it for reading until a writer comes:
 // its row fails at once and the others go on. Listed as the general-accounts file
 // (no better candidate), or put in place of the main backup after start-up.
