@@ -311,7 +311,12 @@ void frmBackup::FormBranchNames() {
 }
 
 void frmBackup::ListTargetDrives() {
-    const DriveList drives(platform_.disks->query(), state_.RememberedDrive);
+    const QList<LogicalDisk> disks = platform_.disks->query();
+    for (const LogicalDisk& disk : disks) {
+        if (const auto volume = platform_.disks->volumeAt(disk.DeviceID))
+            state_.DriveVolumes.insert(disk.DeviceID, *volume);
+    }
+    const DriveList drives(disks, state_.RememberedDrive);
     for (const DriveRow& row : drives.rows())
         pending_.attempt([&] { ORVLog1()->Add(row.text, row.image, row.tag); });
     pending_.attempt([&] { ORVLog1()->setListIndex(drives.selectedPosition()); });

@@ -59,6 +59,9 @@ const QString ArchiveRun::FinishedText = QStringLiteral("انتهت العملي
 const QString ArchiveRun::NoDriveText =
     QStringLiteral("لم يتم اختيار وحدة التخزين") + QStringLiteral("\r\n") +
     QStringLiteral("الرجاء اختيار وحدة التخزين التي سيتم النسخ عليها");
+const QString ArchiveRun::DriveGoneText =
+    QStringLiteral("وحدة التخزين المختارة لم تعد موجودة") + QStringLiteral("\r\n") +
+    QStringLiteral("الرجاء إعادة توصيل وحدة التخزين والبدء بعملية النسخ من جديد");
 
 QList<RowOutcome> ArchiveRun::cmdCopy_Click() {
     if (context_.state.RunInProgress)
@@ -90,13 +93,15 @@ void ArchiveRun::run(const QString& drive) {
     });
 
     const QString target = targetFolder(drive, context_.state.PrevBusinessDate);
-    FileServices& files = *context_.platform.files;
-    pending_.attempt(
-        [&] { files.makeFolder(BranchNames::FixPath(drive) + QStringLiteral("Tavor_Backup")); });
-    if (!target.isEmpty())
-        pending_.attempt([&] { files.makeFolder(target); });
+    const QString backupFolder = BranchNames::FixPath(drive) + QStringLiteral("Tavor_Backup");
+    drive_.emplace(context_, drive,
+                   target.isEmpty() ? QStringList{backupFolder}
+                                    : QStringList{backupFolder, target});
+    if (drive_->isThere())
+        makeFolders(backupFolder, target);
     // What a kill or a power cut left of earlier writes.
-    if (!target.isEmpty())
+    FileServices& files = *context_.platform.files;
+    if (!target.isEmpty() && drive_->holds(target))
         pending_.attempt([&] { files.removeAbandonedTemporaries(target); });
     pending_.attempt([&] { files.removeAbandonedTemporaries(context_.state.BackupPath); });
 
@@ -113,9 +118,20 @@ void ArchiveRun::run(const QString& drive) {
     // Read once the signals end the program again, so that none goes unnoticed.
     held.release();
     interruption_ = stopSignal();
+    if (driveGone_)
+        showDriveGone();
     if (interruption_.isEmpty())
         showFinished();
     pending_.attempt([&] { window.setRunButtonsEnabled(true); });
+}
+
+// The dated folder is made only in a backup folder of the drive's own: through a
+// link there, or on a volume mounted there, it would land elsewhere.
+void ArchiveRun::makeFolders(const QString& backupFolder, const QString& target) {
+    FileServices& files = *context_.platform.files;
+    if (pending_.attempt([&] { files.makeFolder(backupFolder); }) && !target.isEmpty() &&
+        drive_->holds(backupFolder))
+        pending_.attempt([&] { files.makeFolder(target); });
 }
 
 RowOutcome ArchiveRun::archiveRow(int row, const QString& target) {
@@ -139,6 +155,10 @@ RowOutcome ArchiveRun::archiveRow(int row, const QString& target) {
         pending_.record(ErrorNumber::InvalidProcedureCall,
                         QStringLiteral("The previous business date '%1' is not a date")
                             .arg(context_.state.PrevBusinessDate));
+    } else if (const QString off = drive_->offDriveReason(); !off.isEmpty()) {
+        outcome.driveMissing = !drive_->isThere();
+        driveGone_ = driveGone_ || outcome.driveMissing;
+        pending_.record(ErrorNumber::PathNotFound, off);
     } else if (refusedBackups_.contains(outcome.source)) {
         pending_.record(
             ErrorNumber::ProviderError,
@@ -154,6 +174,12 @@ RowOutcome ArchiveRun::archiveRow(int row, const QString& target) {
         copyPath = target + BranchNames::GetFile(outcome.source, false);
         outcome.target = copyPath;
         outcome.succeeded = copyPlainly(outcome.source, copyPath);
+    }
+    if (outcome.succeeded) {
+        if (const QString off = drive_->offDriveReason(outcome.target); !off.isEmpty()) {
+            driveGone_ = driveGone_ || !drive_->isThere();
+            pending_.record(ErrorNumber::PathNotFound, off);
+        }
     }
     if (pending_.isSet()) {
         outcome.succeeded = false;
@@ -236,6 +262,10 @@ void ArchiveRun::recordSatelliteDate(const RowOutcome& outcome) {
         record(QStringLiteral("Sys_Last_HS_Backup_Date"));
     if (state.SgIncluded != 0 && source.contains(QLatin1String("_SG")))
         record(QStringLiteral("Sys_Last_SG_Backup_Date"));
+}
+
+void ArchiveRun::showDriveGone() {
+    pending_.attempt([&] { context_.showMessage(DriveGoneText, MessageIcon::Warning, true); });
 }
 
 void ArchiveRun::showFinished() {

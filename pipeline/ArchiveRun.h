@@ -2,6 +2,7 @@
 
 #include "pipeline/BackupContext.h"
 #include "pipeline/RowOutcome.h"
+#include "pipeline/TargetDrive.h"
 #include "platform/PendingError.h"
 
 #include <QList>
@@ -44,6 +45,7 @@ public:
     static const QString CopyingCaption;
     static const QString FinishedText;
     static const QString NoDriveText;
+    static const QString DriveGoneText;
 
     // The dated folder on a drive: FixPath(mount point) + "Tavor_Backup/Tavor_" +
     // the date + "/"; empty when the date is not a date.
@@ -53,12 +55,14 @@ private:
     // The drive is the one chosen when the run started: events run during it, and a
     // click on another drive then must not move the rest of the run.
     void run(const QString& drive);
+    void makeFolders(const QString& backupFolder, const QString& target);
     void refuseWithoutDrive();
     RowOutcome archiveRow(int row, const QString& targetFolder);
     bool copyPlainly(const QString& source, const QString& copyPath);
     void showMaintenanceReport(const RowOutcome& outcome, const QString& copyPath,
                                const QString& cabinetPath);
     void recordSatelliteDate(const RowOutcome& outcome);
+    void showDriveGone();
     void showFinished();
     // Lets window events run; a failure there never fails the row.
     void pumpEvents();
@@ -73,6 +77,9 @@ private:
     QSet<QString> refusedBackups_;
     QList<RowOutcome> outcomes_;
     QString interruption_;
+    std::optional<TargetDrive> drive_;
+    // A row failed because the drive was gone.
+    bool driveGone_ = false;
 };
 
 } // namespace tavor

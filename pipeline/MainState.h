@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/disks/LogicalDisks.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -44,6 +46,9 @@ struct MainState {
     QString BranchNum;
     QString FinaPath;
     QString RememberedDrive;
+    // The volume each drive of the drive list was when the list was built, by its
+    // tag; a run writes only onto a drive that is still that volume.
+    QHash<QString, VolumeIdentity> DriveVolumes;
 };
 
 } // namespace tavor

@@ -13,6 +13,8 @@ struct RowOutcome {
     // Empty size: the source could not be measured (missing file, no access).
     qint64 size = -1;
     bool succeeded = false;
+    // The chosen drive was gone: nothing was tried for the row.
+    bool driveMissing = false;
     QString reason;
     double seconds = 0;
 };

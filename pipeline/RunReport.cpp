@@ -54,7 +54,9 @@ QString RunReport::printable(const QString& text) {
 }
 
 int RunReport::exitStatus(const QList<RowOutcome>& outcomes) {
-    if (outcomes.isEmpty())
+    const bool noneTried = std::all_of(outcomes.cbegin(), outcomes.cend(),
+                                       [](const RowOutcome& o) { return o.driveMissing; });
+    if (noneTried)
         return 2;
     const bool allTicked = std::all_of(outcomes.cbegin(), outcomes.cend(),
                                        [](const RowOutcome& o) { return o.succeeded; });

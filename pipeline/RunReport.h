@@ -16,7 +16,8 @@ public:
     // The summary names what the data-set list could not read, when anything.
     static QString summaryLine(const QList<RowOutcome>& outcomes, double seconds,
                                const QStringList& unread = {});
-    // 0 when every row got a tick, 1 when any failed; 2 when no row ran.
+    // 0 when every row got a tick, 1 when any failed; 2 when no row ran or the
+    // chosen drive was gone before the first.
     static int exitStatus(const QList<RowOutcome>& outcomes);
     // The text with its control characters and line breaks written as escapes
     // (\n, \t, \x1b, \u2028), so that a line of the log stays one line; every

@@ -4,8 +4,10 @@
 #include "platform/registry/RegistryStore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <sys/stat.h>
 
 namespace tavor {
 
@@ -78,6 +80,20 @@ QList<LogicalDisk> LinuxLogicalDisks::query() {
             add(extra);
     }
     return disks;
+}
+
+// The marker counts only as a file of the folder's own volume, never through a link.
+std::optional<VolumeIdentity> LinuxLogicalDisks::volumeAt(const QString& deviceId) const {
+    const QByteArray folder = QFile::encodeName(deviceId);
+    struct stat root {};
+    if (deviceId.isEmpty() || ::stat(folder.constData(), &root) != 0 || !S_ISDIR(root.st_mode))
+        return std::nullopt;
+    const QByteArray marker = folder + '/' + QFile::encodeName(ExtraDrives::TargetMarker);
+    struct stat mark {};
+    if (::lstat(marker.constData(), &mark) == 0 && S_ISREG(mark.st_mode) &&
+        mark.st_dev == root.st_dev)
+        return VolumeIdentity{quint64(mark.st_dev), quint64(mark.st_ino)};
+    return VolumeIdentity{quint64(root.st_dev), quint64(root.st_ino)};
 }
 
 // Each file system is listed once, at its first mount of the whole of it: a bind

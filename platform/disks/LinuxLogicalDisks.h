@@ -20,6 +20,7 @@ public:
                                QString sysfsRoot = QStringLiteral("/sys"));
 
     QList<LogicalDisk> query() override;
+    std::optional<VolumeIdentity> volumeAt(const QString& deviceId) const override;
 
 private:
     // The volumes of the mount table with their drive types, network and optical

@@ -2,6 +2,8 @@
 
 #include <QList>
 #include <QString>
+#include <QtGlobal>
+#include <optional>
 
 namespace tavor {
 
@@ -23,12 +25,26 @@ struct LogicalDisk {
     bool operator==(const LogicalDisk&) const = default;
 };
 
+// Which volume a drive is: the device number of its file system and an inode on
+// it, that of the target marker when the drive's folder holds one, else that of
+// the folder itself. An unmounted stick, another one, or another folder put in
+// place of a marked one reads differently.
+struct VolumeIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+
+    bool operator==(const VolumeIdentity&) const = default;
+};
+
 // The logical disks a backup can be written to (drive type below 4: undetermined,
 // no root directory, removable, local disk), in the order found.
 class LogicalDisks {
 public:
     virtual ~LogicalDisks() = default;
     virtual QList<LogicalDisk> query() = 0;
+    // The volume at a drive's device ID as it is now; empty when there is no
+    // folder there.
+    virtual std::optional<VolumeIdentity> volumeAt(const QString& deviceId) const = 0;
 };
 
 } // namespace tavor

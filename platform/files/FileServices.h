@@ -50,8 +50,12 @@ public:
     // Whether the running user may create and replace files in folder.
     virtual bool isWritableFolder(const QString& path) const = 0;
 
-    // Creates one folder; a folder that exists already is not an error.
+    // Creates one folder. A folder already there is not an error; a link there is,
+    // even one that leads to a folder.
     virtual void makeFolder(const QString& path) = 0;
+    // The device number of the volume that holds the folder or regular file at
+    // path itself, a link not followed; empty when path names anything else.
+    virtual std::optional<quint64> deviceOf(const QString& path) const = 0;
     // Removes a file; a missing file is not an error.
     virtual void removeFile(const QString& path) = 0;
     // Removes from folder what writes of this program left behind when a kill or a

@@ -35,6 +35,14 @@ QString bytes(std::int64_t count) {
     return QLocale::c().toString(count);
 }
 
+// A name ending in a slash is resolved through a link: "link/" is the folder it leads to.
+QByteArray entryName(const QString& path) {
+    QByteArray name = QFile::encodeName(path);
+    while (name.size() > 1 && name.endsWith('/'))
+        name.chop(1);
+    return name;
+}
+
 } // namespace
 
 LinuxFileServices::LinuxFileServices(SystemCalls& calls) : calls_(calls) {}
@@ -187,14 +195,26 @@ bool LinuxFileServices::isWritableFolder(const QString& path) const {
 }
 
 void LinuxFileServices::makeFolder(const QString& path) {
-    if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
+    if (::mkdir(entryName(path).constData(), 0777) == 0)
         return;
     const int error = errno;
     struct stat status {};
-    if (error == EEXIST && ::stat(QFile::encodeName(path).constData(), &status) == 0 &&
-        S_ISDIR(status.st_mode))
-        return;
+    if (error == EEXIST && ::lstat(entryName(path).constData(), &status) == 0) {
+        if (S_ISDIR(status.st_mode))
+            return;
+        if (S_ISLNK(status.st_mode))
+            throw Error(ErrorNumber::PathNotFound,
+                        QStringLiteral("'%1' is a link, not a folder").arg(path));
+    }
     throw systemError(error, QStringLiteral("Cannot create the folder"), path);
+}
+
+std::optional<quint64> LinuxFileServices::deviceOf(const QString& path) const {
+    struct stat status {};
+    if (::lstat(entryName(path).constData(), &status) != 0 ||
+        !(S_ISDIR(status.st_mode) || S_ISREG(status.st_mode)))
+        return std::nullopt;
+    return quint64(status.st_dev);
 }
 
 void LinuxFileServices::removeFile(const QString& path) {

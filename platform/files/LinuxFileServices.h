@@ -28,6 +28,7 @@ public:
     QStringList listFolder(const QString& folder, const QString& pattern) const override;
     bool isWritableFolder(const QString& path) const override;
     void makeFolder(const QString& path) override;
+    std::optional<quint64> deviceOf(const QString& path) const override;
     void removeFile(const QString& path) override;
     void removeAbandonedTemporaries(const QString& folder) override;
     void writeFile(const QString& path, const QByteArray& data) override;

@@ -5,11 +5,21 @@
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 namespace tavor {
 
+// Opening a FIFO waits for a writer and opening a device may act on it (a tape
+// rewinds): only a regular file is opened, without waiting, and looked at again
+// once open in case the name changed hands in between. Without waiting changes
+// nothing for reading a regular file.
 SourceFile::SourceFile(const QString& path, SystemCalls& calls) : path_(path), calls_(calls) {
-    fd_ = calls_.open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC, 0);
+    const QByteArray name = QFile::encodeName(path);
+    struct stat found {};
+    if (::stat(name.constData(), &found) == 0 && !S_ISREG(found.st_mode)) {
+        throw notRegularError();
+    }
+    fd_ = calls_.open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0);
     if (fd_ < 0) {
         throw systemError(errno, QStringLiteral("Cannot open"), path_);
     }
@@ -21,8 +31,7 @@ SourceFile::SourceFile(const QString& path, SystemCalls& calls) : path_(path), c
     }
     if (!S_ISREG(status.st_mode)) {
         calls_.close(fd_);
-        throw Error(ErrorNumber::FileNotFound,
-                    QStringLiteral("'%1' is not a regular file").arg(path_));
+        throw notRegularError();
     }
     size_ = status.st_size;
     modified_ = status.st_mtim;
@@ -42,6 +51,11 @@ void SourceFile::checkUnchanged() const {
         status.st_mtim.tv_nsec != modified_.tv_nsec) {
         throw changedError();
     }
+}
+
+Error SourceFile::notRegularError() const {
+    return Error(ErrorNumber::FileNotFound,
+                 QStringLiteral("'%1' is not a regular file").arg(path_));
 }
 
 Error SourceFile::changedError() const {

@@ -11,6 +11,7 @@ namespace tavor {
 
 // A regular file opened for reading, with the size and modification time it had
 // when opened, so that a reader can tell whether it changed while being read.
+// Anything else (a FIFO, a device, a folder) is refused without waiting.
 // Failures raise tavor::Error.
 class SourceFile {
 public:
@@ -33,6 +34,8 @@ public:
     Error changedError() const;
 
 private:
+    Error notRegularError() const;
+
     QString path_;
     SystemCalls& calls_;
     int fd_ = -1;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,7 +13,9 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -30,10 +33,17 @@ protected:
         ASSERT_EQ(seeder.exitCode(), 0) << seeder.readAllStandardError().toStdString();
     }
 
-    // Runs /RUN; returns the exit status and leaves standard error in `errors`.
-    int run() {
+    // Runs /RUN; returns the exit status (-1 when it did not end within the time
+    // allowed) and leaves standard error in `errors`. afterStartUp runs as soon as
+    // the state dump of the end of start-up appears, during the run's preparation.
+    int run(const std::function<void()>& afterStartUp = {}, int milliseconds = 120000) {
         start();
-        return finish();
+        while (afterStartUp && !QFile::exists(path(QStringLiteral("state.json"))) &&
+               !program.waitForFinished(5))
+            ;
+        if (afterStartUp)
+            afterStartUp();
+        return finish(milliseconds);
     }
     void start() {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -50,10 +60,12 @@ protected:
                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
         program.setProcessEnvironment(env);
+        QFile::remove(path(QStringLiteral("state.json")));
         program.start(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"), {QStringLiteral("/run")});
+        started.start();
     }
-    int finish() {
-        if (!program.waitForFinished(120000)) {
+    int finish(int milliseconds = 120000) {
+        if (!program.waitForFinished(int(std::max<qint64>(0, milliseconds - started.elapsed())))) {
             program.kill();
             program.waitForFinished();
             return -1;
@@ -138,6 +150,7 @@ protected:
 
     QTemporaryDir branch;
     QProcess program;
+    QElapsedTimer started;
     QString errors;
 };
 
@@ -299,4 +312,69 @@ TEST_F(UnattendedRun, StandardErrorHoldsOneLinePerRowAndNothingElse) {
         EXPECT_TRUE(
             lines[6].startsWith(QStringLiteral("tavor-backup: run ended: 5 rows, 5 ticked")));
     }
+}
+
+// The stick is unplugged after start-up: its empty mount folder lies on the system
+// disk. Nothing may be written there and no date recorded; no row was tried, so
+// the run counts as not having taken place. Removing the marker, or a folder put in
+// place of the marked one, stands in for it.
+TEST_F(UnattendedRun, DriveGoneAfterStartUpWritesNothingAndExitsTwo) {
+    const QString usb = path(QStringLiteral("usb"));
+    const QString marker = usb + QStringLiteral("/.tavor-target");
+    const std::function<void()> unplugged[] = {
+        [&] { QFile::remove(marker); },
+        [&] {
+            QDir().rename(usb, path(QStringLiteral("usb-before")));
+            QDir().mkdir(usb);
+            QFile(marker).open(QIODevice::WriteOnly);
+        },
+    };
+    for (const auto& unplug : unplugged) {
+        EXPECT_EQ(run(unplug), 2) << errors.toStdString();
+        EXPECT_EQ(errors.count(QStringLiteral("FAILED: ")), 5) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(QStringLiteral("وحدة التخزين المختارة لم تعد موجودة")));
+        EXPECT_FALSE(QDir(usb + QStringLiteral("/Tavor_Backup")).exists());
+        EXPECT_FALSE(QDir(path(QStringLiteral("usb-before/Tavor_Backup"))).exists());
+        EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_HS_Backup_Date")),
+                  QStringLiteral("2026-12-01"));
+        QFile(marker).open(QIODevice::WriteOnly);
+    }
+}
+
+// A link in place of the backup folder or the dated folder leads elsewhere: the
+// rows fail and nothing lands where the link points.
+TEST_F(UnattendedRun, LinkedBackupFoldersFailEveryRowAndWriteNothingElsewhere) {
+    const QString elsewhere = path(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QDir().mkdir(elsewhere));
+    const QString backup = path(QStringLiteral("usb/Tavor_Backup"));
+    for (const QString& linked : {backup, backup + QStringLiteral("/Tavor_2026-12-06")}) {
+        QFile::remove(backup); // the link of the case before
+        QDir().mkpath(QFileInfo(linked).path());
+        ASSERT_TRUE(QFile::link(elsewhere, linked));
+        EXPECT_EQ(run(), 1) << linked.toStdString();
+        EXPECT_TRUE(errors.contains(QStringLiteral("0 ticked, 5 failed"))) << errors.toStdString();
+        EXPECT_TRUE(QDir(elsewhere).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            << linked.toStdString();
+    }
+}
+
+// A source that is a FIFO blocks whoever opens it for reading until a writer comes:
+// its row fails at once and the others go on. Listed as the general-accounts file
+// (no better candidate), or put in place of the main backup after start-up.
+TEST_F(UnattendedRun, FifoSourceFailsItsRowWithoutBlocking) {
+    const auto makeFifo = [](const QString& file) {
+        QFile::remove(file);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    };
+    ASSERT_TRUE(QDir(path(QStringLiteral("Tavor/Varnel/F0072007"))).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("Tavor/Varnel/F0012007"))));
+    makeFifo(path(QStringLiteral("Tavor/Varnel/F0012007/F0012007.mdb")));
+    EXPECT_EQ(run({}, 60000), 1) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("4 ticked, 1 failed"))) << errors.toStdString();
+
+    // Three rows are left: the dates of the other two were recorded.
+    const QString main =
+        path(QStringLiteral("Tavor/Backup/TAVOR_07_backup_2026_12_06_230000_0000042.bak"));
+    EXPECT_EQ(run([&] { makeFifo(main); }, 60000), 1) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("1 ticked, 2 failed"))) << errors.toStdString();
 }

@@ -2,8 +2,11 @@
 #include "PipelineFixture.h"
 
 #include "pipeline/BackupItemList.h"
+#include "pipeline/RunReport.h"
 #include "platform/Error.h"
 #include "platform/cabinet/LinuxCabinetCompressor.h"
+#include "platform/disks/LinuxLogicalDisks.h"
+#include "support/FakeLogicalDisks.h"
 #include "support/TestFiles.h"
 
 #include <QFileInfo>
@@ -15,12 +18,18 @@ namespace {
 const QString kDriveKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor\\Backup");
 
 // Reports a chosen size for one file and records plain copies, so that the size
-// threshold is tried without writing gigabytes.
+// threshold is tried without writing gigabytes; puts one path on another volume.
 class SizedFiles : public LinuxFileServices {
 public:
     QString bigFile;
     qint64 bigSize = 0;
     QStringList copies;
+    QString otherVolume;
+
+    std::optional<quint64> deviceOf(const QString& path) const override {
+        const auto device = LinuxFileServices::deviceOf(path);
+        return path == otherVolume && device ? *device + 1 : device;
+    }
 
     std::optional<qint64> fileSize(const QString& path) const override {
         if (path == bigFile)
@@ -45,6 +54,10 @@ protected:
         api->setOpenKey(QStringLiteral("418265"));
         QDir(root.path()).mkpath(QStringLiteral("usb"));
         window.driveTag = path(QStringLiteral("usb"));
+        platform.disks = disks;
+        disks->volumes.insert(window.driveTag,
+                              *LinuxLogicalDisks(nullptr).volumeAt(window.driveTag));
+        state.DriveVolumes = disks->volumes;
         state.PrevBusinessDate = QStringLiteral("2026-12-06");
         for (const char* name : {"TAVOR_HS", "TAVOR_SG", "LCS_007"})
             createDatabase(QString::fromLatin1(name));
@@ -65,6 +78,7 @@ protected:
     }
 
     std::shared_ptr<SizedFiles> sized;
+    std::shared_ptr<FakeLogicalDisks> disks = std::make_shared<FakeLogicalDisks>();
 };
 
 } // namespace
@@ -233,4 +247,44 @@ TEST_F(ArchiveRunTest, CompressorIdleCallsPumpWindowEvents) {
     // One pump before packing and one after it, besides the idle calls.
     EXPECT_EQ(window.pumps - pumpsBefore, IdlingCompressor::IdleCalls + 2);
     EXPECT_FALSE(compressor->hasIdleHandler());
+}
+
+// The stick is pulled out after the second row: the rows after it fail without
+// being tried, no date is recorded, and the operator is told the drive is gone.
+TEST_F(ArchiveRunTest, DriveGoneMidRunFailsTheRemainingRowsAndSaysSo) {
+    int done = 0;
+    const QList<RowOutcome> outcomes = ArchiveRun(context, [&](const RowOutcome&) {
+                                           if (++done == 2)
+                                               disks->volumes.clear();
+                                       }).cmdCopy_Click();
+    EXPECT_EQ(images(), (QList<int>{1, 1, 2, 2, 2}));
+    ASSERT_EQ(outcomes.size(), 5);
+    EXPECT_TRUE(outcomes[4].driveMissing && outcomes[4].reason.contains(window.driveTag));
+    EXPECT_EQ(RunReport::exitStatus(outcomes), 1);
+    EXPECT_FALSE(QFileInfo::exists(dated(QStringLiteral("TAVOR_HS.cab"))));
+    EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_HS_Backup_Date")), QString());
+    ASSERT_EQ(messages->shown.size(), 2);
+    EXPECT_EQ(messages->shown[0].text, ArchiveRun::DriveGoneText);
+    EXPECT_TRUE(messages->shown[0].icon == MessageIcon::Warning && messages->shown[0].rtlReading);
+    EXPECT_EQ(messages->shown[1].text, ArchiveRun::FinishedText);
+}
+
+// Only what lies on the drive's own volume counts: a volume mounted on the backup
+// folder fails every row and gets no dated folder, a cabinet found on another
+// volume fails its own row.
+TEST_F(ArchiveRunTest, FilesOnAnotherVolumeThanTheDriveFailTheirRows) {
+    const struct {
+        QString otherVolume;
+        QList<int> images;
+    } cases[] = {
+        {path(QStringLiteral("usb/Tavor_Backup")), {2, 2, 2, 2, 2}},
+        {dated(QStringLiteral("TAVOR_LCS.cab")), {1, 1, 2, 1, 1}},
+    };
+    for (const auto& c : cases) {
+        sized->otherVolume = c.otherVolume;
+        const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+        EXPECT_EQ(images(), c.images) << c.otherVolume.toStdString();
+        EXPECT_TRUE(outcomes[2].reason.contains(QStringLiteral("another volume")));
+        EXPECT_EQ(QFileInfo::exists(dated(QString())), c.images[0] == 1);
+    }
 }

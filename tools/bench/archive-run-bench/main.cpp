@@ -27,6 +27,7 @@
 #include "platform/bank/ORV_Bank.h"
 #include "platform/cabinet/LinuxCabinetCompressor.h"
 #include "platform/clock/SystemClock.h"
+#include "platform/disks/LinuxLogicalDisks.h"
 #include "platform/files/LinuxFileServices.h"
 #include "platform/messages/MessageLog.h"
 #include "platform/process/LinuxProcessServices.h"
@@ -59,8 +60,12 @@ struct Bench {
         platform.files = files;
         platform.cabinet = std::make_shared<LinuxCabinetCompressor>();
         platform.clock = std::make_shared<SystemClock>();
+        platform.disks = std::make_shared<LinuxLogicalDisks>(registry);
         api = std::make_unique<ORVApi>(registry);
         window.driveTag = work + QStringLiteral("/drive");
+        // The drive as the drive list found it at start-up.
+        if (const auto volume = platform.disks->volumeAt(window.driveTag))
+            state.DriveVolumes.insert(window.driveTag, *volume);
     }
 
     std::shared_ptr<LinuxFileServices> files = std::make_shared<LinuxFileServices>();
