@@ -1,7 +1,7 @@
 #include "app/FontMapping.h"
 #include "app/QtMessageBoxes.h"
 #include "app/frmBackup.h"
-#include "platform/BlankTrim.h"
+#include "pipeline/CommandLine.h"
 #include "platform/Platform.h"
 #include "platform/cabinet/LinuxCabinetCompressor.h"
 #include "platform/clock/SystemClock.h"
@@ -31,11 +31,6 @@ QStringList programArguments(int argc, char** argv) {
     return arguments;
 }
 
-// "/RUN": one copy run without anyone at the screen, as a timer or cron starts it.
-bool isUnattendedRun(const QStringList& arguments) {
-    return BlankTrim::trim(arguments.join(QLatin1Char(' '))).toUpper() == QLatin1String("/RUN");
-}
-
 Platform makePlatform(const QStringList& arguments, bool unattended) {
     Platform platform;
     platform.registry = std::make_shared<IniRegistryStore>(IniRegistryStore::defaultFolder());
@@ -63,7 +58,7 @@ Platform makePlatform(const QStringList& arguments, bool unattended) {
 
 int main(int argc, char** argv) {
     const QStringList arguments = programArguments(argc, argv);
-    const bool unattended = isUnattendedRun(arguments);
+    const bool unattended = CommandLine::fromArguments(arguments).isUnattended();
     // An unattended run needs no display.
     if (unattended && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,12 +1,12 @@
 #include "modules/NewLink.h"
+#include "platform/registry/RegistryKeys.h"
 
-#include "platform/PendingError.h"
+#include "platform/Outcome.h"
 
 namespace tavor::NewLink {
 
 namespace {
 
-const QString LinkKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor");
 const QString SettingsSection = QStringLiteral("Main");
 
 bool isDigit(QChar c) {
@@ -57,31 +57,32 @@ double LeadingNumber(const QString& text) {
 }
 
 QString ResolveDatabaseLink(ORVApi& ApiObject, const QString& programFolder, QString& DBName) {
-    PendingError pending;
     QString serverName;
     QString databaseName;
     double useIni = 0;
 
-    pending.attempt(
+    ignoreFailure(
         [&] { ApiObject.InIFile().setFileName(programFolder + QStringLiteral("/Setting.ini")); });
-    pending.attempt([&] {
+    ignoreFailure([&] {
         useIni = LeadingNumber(
             ApiObject.InIFile().GetIniFile(SettingsSection, QStringLiteral("Useini")));
     });
 
     if (useIni == 0) {
-        pending.attempt([&] {
-            serverName = ApiObject.Regestry().get_String(LinkKey, QStringLiteral("_Server"));
+        ignoreFailure([&] {
+            serverName =
+                ApiObject.Regestry().get_String(RegistryKeys::Link, QStringLiteral("_Server"));
         });
-        pending.attempt([&] {
-            databaseName = ApiObject.Regestry().get_String(LinkKey, QStringLiteral("_DBase"));
+        ignoreFailure([&] {
+            databaseName =
+                ApiObject.Regestry().get_String(RegistryKeys::Link, QStringLiteral("_DBase"));
         });
     } else {
-        pending.attempt([&] {
+        ignoreFailure([&] {
             databaseName =
                 ApiObject.InIFile().GetIniFile(SettingsSection, QStringLiteral("DBName"));
         });
-        pending.attempt([&] {
+        ignoreFailure([&] {
             serverName = ApiObject.InIFile().GetIniFile(SettingsSection, QStringLiteral("Server"));
         });
     }

@@ -1,8 +1,9 @@
 #include "modules/modCheckNewVer.h"
+#include "platform/registry/RegistryKeys.h"
 
 #include "modules/NewLink.h"
 #include "platform/BlankTrim.h"
-#include "platform/PendingError.h"
+#include "platform/Outcome.h"
 #include "platform/api/ORVApi.h"
 
 #include <cmath>
@@ -11,7 +12,6 @@ namespace tavor {
 
 namespace {
 
-const QString ServerKey = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Tavor");
 const QString UpdaterName = QStringLiteral("ORVUpdate");
 
 // A folder path that ends in the separator.
@@ -62,13 +62,14 @@ ORVApi& modCheckNewVer::api() const {
 }
 
 void modCheckNewVer::CheckForNewVersion() {
-    PendingError pending;
     QString serverPath;
-    pending.attempt([&] { serverPath = api().Regestry().get_String(ServerKey, "ServerPath"); });
+    ignoreFailure([&] {
+        serverPath = api().Regestry().get_String(RegistryKeys::Installation, "ServerPath");
+    });
     serverPath = withSeparator(serverPath);
     const QString updateFolder = serverPath + QStringLiteral("Update/");
     bool present = false;
-    pending.attempt([&] { present = files().folderExists(updateFolder.chopped(1)); });
+    ignoreFailure([&] { present = files().folderExists(updateFolder.chopped(1)); });
     if (!present)
         return;
     CompareAndStartUpdate(updateFolder, Description);
@@ -76,49 +77,47 @@ void modCheckNewVer::CheckForNewVersion() {
 
 void modCheckNewVer::CompareAndStartUpdate(const QString& updateFolder,
                                            const QString& description) {
-    PendingError pending;
     const QString folder = withSeparator(BlankTrim::trim(updateFolder));
     QString programFolder;
     QString name;
-    pending.attempt([&] { programFolder = withSeparator(process().programFolder()); });
-    pending.attempt([&] { name = process().executableName(); });
+    ignoreFailure([&] { programFolder = withSeparator(process().programFolder()); });
+    ignoreFailure([&] { name = process().executableName(); });
     const QString localExecutable = programFolder + name;
     const QString serverExecutable = folder + name;
 
     QString localVersion;
     QString serverVersion;
-    pending.attempt([&] { localVersion = files().fileVersion(localExecutable); });
-    pending.attempt([&] { serverVersion = files().fileVersion(serverExecutable); });
+    ignoreFailure([&] { localVersion = files().fileVersion(localExecutable); });
+    ignoreFailure([&] { serverVersion = files().fileVersion(serverExecutable); });
     // A missing server build reads as version zero and never triggers an update.
     if (NormalizeVersion(localVersion) >= NormalizeVersion(serverVersion))
         return;
 
     const QString key = name.toUpper();
-    bool entriesWritten = pending.attempt([&] {
-        WriteUpdateEntry(QStringLiteral("Source"), key,
-                         serverExecutable + QLatin1Char(',') + localVersion + QLatin1Char(',') +
-                             serverVersion);
-    });
-    entriesWritten &= pending.attempt(
-        [&] { WriteUpdateEntry(QStringLiteral("Destination"), key, localExecutable); });
-    entriesWritten &=
-        pending.attempt([&] { WriteUpdateEntry(QStringLiteral("Description"), key, description); });
-    entriesWritten &=
-        pending.attempt([&] { WriteUpdateEntry(QStringLiteral("Run"), key, localExecutable); });
+    // Every entry is written, also after one that failed.
+    const auto write = [&](const QString& section, const QString& value) {
+        return !Outcome::of([&] { WriteUpdateEntry(section, key, value); }).failed();
+    };
+    bool entriesWritten =
+        write(QStringLiteral("Source"), serverExecutable + QLatin1Char(',') + localVersion +
+                                            QLatin1Char(',') + serverVersion);
+    entriesWritten = write(QStringLiteral("Destination"), localExecutable) && entriesWritten;
+    entriesWritten = write(QStringLiteral("Description"), description) && entriesWritten;
+    entriesWritten = write(QStringLiteral("Run"), localExecutable) && entriesWritten;
     bool replaceable = false;
-    pending.attempt([&] { replaceable = files().isWritableFolder(programFolder); });
+    ignoreFailure([&] { replaceable = files().isWritableFolder(programFolder); });
 
     QString updater;
-    pending.attempt([&] { updater = findUpdater(); });
+    ignoreFailure([&] { updater = findUpdater(); });
     // A handover that cannot work is treated like a missing updater: without its
     // control file, or with a program the operator cannot replace, the updater
     // would do nothing, and ending anyway would end every start without a word.
     if (entriesWritten && replaceable && !updater.isEmpty() &&
-        pending.attempt([&] { process().startDetached(updater); })) {
+        Outcome::of([&] { process().startDetached(updater); })) {
         endProgram();
         return;
     }
-    pending.attempt([&] { showWarning(); });
+    ignoreFailure([&] { showWarning(); });
     if (serverVersion.endsWith(QLatin1Char('9')))
         endProgram();
 }

@@ -3,17 +3,17 @@
 #include "pipeline/BranchNames.h"
 #include "pipeline/BusyPanel.h"
 #include "pipeline/DatabaseBackup.h"
+#include "pipeline/ImageKind.h"
 #include "platform/api/ORVApi.h"
 #include "platform/bank/BankDate.h"
 #include "platform/bank/ORV_Bank.h"
+#include "platform/registry/RegistryKeys.h"
 
 #include <QElapsedTimer>
 
 namespace tavor {
 
 namespace {
-
-const QString kBackupKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor\\Backup");
 
 // Clears the run flag however the run ends.
 class RunFlag {
@@ -67,7 +67,7 @@ QList<RowOutcome> ArchiveRun::cmdCopy_Click() {
     if (context_.state.RunInProgress)
         return {};
     QString drive;
-    pending_.attempt([&] { drive = context_.window.selectedDriveTag(); });
+    ignoreFailure([&] { drive = context_.window.selectedDriveTag(); });
     if (drive.isEmpty()) {
         refuseWithoutDrive();
         return {};
@@ -80,16 +80,17 @@ QList<RowOutcome> ArchiveRun::cmdCopy_Click() {
 void ArchiveRun::run(const QString& drive) {
     BackupWindow& window = context_.window;
     SignalHold held(context_.platform.stopSignals.get());
-    pending_.attempt([&] { window.setRunButtonsEnabled(false); });
-    pending_.attempt([&] { window.pumpEvents(); });
-    refusedBackups_ = DatabaseBackup(context_).PreparingDatabase();
-    pending_.attempt([&] { window.showProgress(); });
-    pending_.attempt([&] { window.pumpEvents(); });
+    rows_ = context_.plan.rows;
+    ignoreFailure([&] { window.setRunButtonsEnabled(false); });
+    ignoreFailure([&] { window.pumpEvents(); });
+    serverBackups_ = DatabaseBackup(context_).PreparingDatabase();
+    ignoreFailure([&] { window.showProgress(); });
+    ignoreFailure([&] { window.pumpEvents(); });
 
-    pending_.attempt([&] {
+    ignoreFailure([&] {
         if (!context_.api)
             throw Error(ErrorNumber::ObjectRequired, QStringLiteral("The API object is missing"));
-        context_.api->Regestry().Set_String(kBackupKey, QStringLiteral("Drive"), drive);
+        context_.api->Regestry().Set_String(RegistryKeys::Backup, QStringLiteral("Drive"), drive);
     });
 
     const QString target = targetFolder(drive, context_.state.PrevBusinessDate);
@@ -99,15 +100,14 @@ void ArchiveRun::run(const QString& drive) {
                                     : QStringList{backupFolder, target});
     if (drive_->isThere())
         makeFolders(backupFolder, target);
-    // What a kill or a power cut left of earlier writes.
+    // What a kill or a power cut left of earlier writes; a folder that cannot be
+    // tidied is no reason to fail a row.
     FileServices& files = *context_.platform.files;
     if (!target.isEmpty() && drive_->holds(target))
-        pending_.attempt([&] { files.removeAbandonedTemporaries(target); });
-    pending_.attempt([&] { files.removeAbandonedTemporaries(context_.state.BackupPath); });
+        ignoreFailure([&] { files.removeAbandonedTemporaries(target); });
+    ignoreFailure([&] { files.removeAbandonedTemporaries(context_.state.BackupPath); });
 
-    int rows = 0;
-    pending_.attempt([&] { rows = window.backupRowCount(); });
-    for (int i = 0; i < rows; ++i) {
+    for (int i = 0; i < rows_.size(); ++i) {
         const RowOutcome outcome = archiveRow(i, target);
         outcomes_.append(outcome);
         if (onRow_)
@@ -122,162 +122,183 @@ void ArchiveRun::run(const QString& drive) {
         showDriveGone();
     if (interruption_.isEmpty())
         showFinished();
-    pending_.attempt([&] { window.setRunButtonsEnabled(true); });
+    ignoreFailure([&] { window.setRunButtonsEnabled(true); });
 }
 
 // The dated folder is made only in a backup folder of the drive's own: through a
-// link there, or on a volume mounted there, it would land elsewhere.
+// link there, or on a volume mounted there, it would land elsewhere. A folder that
+// cannot be made fails the rows that need it.
 void ArchiveRun::makeFolders(const QString& backupFolder, const QString& target) {
     FileServices& files = *context_.platform.files;
-    if (pending_.attempt([&] { files.makeFolder(backupFolder); }) && !target.isEmpty() &&
+    if (Outcome::of([&] { files.makeFolder(backupFolder); }) && !target.isEmpty() &&
         drive_->holds(backupFolder))
-        pending_.attempt([&] { files.makeFolder(target); });
+        ignoreFailure([&] { files.makeFolder(target); });
 }
 
 RowOutcome ArchiveRun::archiveRow(int row, const QString& target) {
     BackupWindow& window = context_.window;
     QElapsedTimer timer;
     timer.start();
+    const PlannedRow& planned = rows_.at(row);
     RowOutcome outcome;
-    pending_.attempt([&] { window.setBackupRowImage(row, WorkingImage); });
-    pending_.attempt([&] { outcome.text = window.backupRowText(row); });
-    pending_.attempt([&] { window.pumpEvents(); });
-    pending_.attempt([&] { outcome.source = window.backupRowTag(row); });
+    outcome.kind = planned.kind;
+    outcome.text = planned.text;
+    outcome.source = planned.source;
+    ignoreFailure([&] { window.setBackupRowImage(row, ImageKind::Working); });
+    ignoreFailure([&] { window.pumpEvents(); });
     const std::optional<qint64> size = GetFileSize(outcome.source);
     outcome.size = size.value_or(-1);
 
-    QString cabinetPath;
-    QString copyPath;
-    pending_.clear();
-    if (const QString signal = stopSignal(); !signal.isEmpty()) {
-        pending_.record(ErrorNumber::UserInterrupt, interruptedText(signal));
-    } else if (target.isEmpty()) {
-        pending_.record(ErrorNumber::InvalidProcedureCall,
-                        QStringLiteral("The previous business date '%1' is not a date")
-                            .arg(context_.state.PrevBusinessDate));
-    } else if (const QString off = drive_->offDriveReason(); !off.isEmpty()) {
-        outcome.driveMissing = !drive_->isThere();
-        driveGone_ = driveGone_ || outcome.driveMissing;
-        pending_.record(ErrorNumber::PathNotFound, off);
-    } else if (refusedBackups_.contains(outcome.source)) {
-        pending_.record(
-            ErrorNumber::ProviderError,
-            QStringLiteral("The server did not write a fresh backup to %1").arg(outcome.source));
-    } else if (const QString problem = context_.state.UnusableSources.value(outcome.source);
-               !problem.isEmpty()) {
-        pending_.record(ErrorNumber::PathNotFound, problem);
-    } else if (size.value_or(0) < CopyThreshold) {
-        cabinetPath = target + BranchNames::GetFile(outcome.source, true) + QStringLiteral(".cab");
-        outcome.target = cabinetPath;
-        outcome.succeeded = CompressFile(cabinetPath, outcome.source);
-    } else {
-        copyPath = target + BranchNames::GetFile(outcome.source, false);
-        outcome.target = copyPath;
-        outcome.succeeded = copyPlainly(outcome.source, copyPath);
-    }
-    if (outcome.succeeded) {
-        if (const QString off = drive_->offDriveReason(outcome.target); !off.isEmpty()) {
-            driveGone_ = driveGone_ || !drive_->isThere();
-            pending_.record(ErrorNumber::PathNotFound, off);
-        }
-    }
-    if (pending_.isSet()) {
-        outcome.succeeded = false;
-        outcome.reason = pending_.description();
+    Destination destination;
+    const Outcome taken = takeRow(row, target, size.value_or(0), outcome, destination);
+    outcome.succeeded = !taken.failed();
+    if (taken.failed()) {
+        outcome.reason = taken.reason();
         if (context_.maintenanceMode())
-            showMaintenanceReport(outcome, copyPath, cabinetPath);
+            showMaintenanceReport(outcome, destination, taken.failure());
     }
-    pending_.attempt(
-        [&] { window.setBackupRowImage(row, outcome.succeeded ? DoneImage : FailedImage); });
+    ignoreFailure([&] {
+        window.setBackupRowImage(row, outcome.succeeded ? ImageKind::Done : ImageKind::Failed);
+    });
     recordSatelliteDate(outcome);
     outcome.seconds = timer.elapsed() / 1000.0;
     return outcome;
 }
 
-bool ArchiveRun::copyPlainly(const QString& source, const QString& copyPath) {
-    BusyPanel panel(context_);
-    panel.ShowAVI(true, CopyingCaption);
-    // The older copy stays until the new one is complete: the copy replaces it.
-    pending_.clear();
-    FileServices& files = *context_.platform.files;
-    files.setIdleHandler([this] { idle(); });
-    pending_.attempt([&] { files.copyFile(source, copyPath); });
-    files.setIdleHandler({});
-    panel.ShowAVI(false, QString());
-    return !pending_.isSet() && context_.platform.files->fileExists(copyPath);
+// Why nothing is written for a row comes first; then the file is packed or copied,
+// and it counts only when it lies on the drive.
+Outcome ArchiveRun::takeRow(int row, const QString& target, qint64 size, RowOutcome& outcome,
+                            Destination& destination) {
+    if (const QString signal = stopSignal(); !signal.isEmpty())
+        return Error(ErrorNumber::UserInterrupt, interruptedText(signal));
+    if (target.isEmpty())
+        return Error(ErrorNumber::InvalidProcedureCall,
+                     QStringLiteral("The previous business date '%1' is not a date")
+                         .arg(context_.state.PrevBusinessDate));
+    if (const QString off = drive_->offDriveReason(); !off.isEmpty()) {
+        outcome.driveMissing = !drive_->isThere();
+        driveGone_ = driveGone_ || outcome.driveMissing;
+        return Error(ErrorNumber::PathNotFound, off);
+    }
+    if (const auto backup = serverBackups_.constFind(row);
+        backup != serverBackups_.cend() && backup->failed())
+        return Error(
+            ErrorNumber::ProviderError,
+            QStringLiteral("The server did not write a fresh backup to %1").arg(outcome.source));
+    if (const QString& unusable = rows_.at(row).unusable; !unusable.isEmpty())
+        return Error(ErrorNumber::PathNotFound, unusable);
+
+    Outcome written;
+    if (size < CopyThreshold) {
+        destination.cabinet =
+            target + BranchNames::GetFile(outcome.source, true) + QStringLiteral(".cab");
+        outcome.target = destination.cabinet;
+        written = CompressFile(destination.cabinet, outcome.source);
+    } else {
+        destination.copy = target + BranchNames::GetFile(outcome.source, false);
+        outcome.target = destination.copy;
+        written = copyPlainly(outcome.source, destination.copy);
+    }
+    if (written.failed())
+        return written;
+    if (const QString off = drive_->offDriveReason(outcome.target); !off.isEmpty()) {
+        driveGone_ = driveGone_ || !drive_->isThere();
+        return Error(ErrorNumber::PathNotFound, off);
+    }
+    return {};
 }
 
-bool ArchiveRun::CompressFile(const QString& cabinetPath, const QString& sourcePath) {
+// The older copy stays until the new one is complete: the copy replaces it.
+Outcome ArchiveRun::copyPlainly(const QString& source, const QString& copyPath) {
+    BusyPanel panel(context_);
+    panel.ShowAVI(true, CopyingCaption);
+    FileServices& files = *context_.platform.files;
+    files.setIdleHandler([this] { idle(); });
+    const Outcome copied = Outcome::of([&] { files.copyFile(source, copyPath); });
+    files.setIdleHandler({});
+    panel.ShowAVI(false, QString());
+    return copied.failed() ? copied : inPlace(copyPath);
+}
+
+Outcome ArchiveRun::CompressFile(const QString& cabinetPath, const QString& sourcePath) {
     BackupWindow& window = context_.window;
     CabinetCompressor& cabinet = *context_.platform.cabinet;
-    pending_.attempt([&] {
+    ignoreFailure([&] {
         window.resetProgress();
         window.setProgressValue(0);
     });
-    pending_.attempt([&] { window.pumpEvents(); });
+    ignoreFailure([&] { window.pumpEvents(); });
     cabinet.setCabinetFile(cabinetPath);
     cabinet.fileList().add(sourcePath, QString());
     cabinet.setProgressHandler([this](int percent) { ecCompress1_Progress(percent); });
     cabinet.setIdleHandler([this] { idle(); });
-    pending_.clear();
-    pending_.attempt([&] { cabinet.compress(); });
+    const Outcome packed = Outcome::of([&] { cabinet.compress(); });
     cabinet.setProgressHandler({});
     cabinet.setIdleHandler({});
     pumpEvents();
-    return !pending_.isSet() && context_.platform.files->fileExists(cabinet.cabinetFile());
+    return packed.failed() ? packed : inPlace(cabinet.cabinetFile());
+}
+
+// A writer that reported success without leaving its file has still failed.
+Outcome ArchiveRun::inPlace(const QString& file) const {
+    if (context_.platform.files->fileExists(file))
+        return {};
+    return Error(ErrorNumber::FileNotFound,
+                 QStringLiteral("'%1' is not there after it was written").arg(file));
 }
 
 void ArchiveRun::ecCompress1_Progress(int percent) {
-    PendingError().attempt([&] { context_.window.setProgressValue(percent); });
+    ignoreFailure([&] { context_.window.setProgressValue(percent); });
     pumpEvents();
 }
 
+// An empty size counts as 0: the source is packed, and the packing says why not.
 std::optional<qint64> ArchiveRun::GetFileSize(const QString& path) {
     std::optional<qint64> size;
-    pending_.attempt([&] { size = context_.platform.files->fileSize(path); });
+    ignoreFailure([&] { size = context_.platform.files->fileSize(path); });
     return size;
 }
 
-void ArchiveRun::showMaintenanceReport(const RowOutcome& outcome, const QString& copyPath,
-                                       const QString& cabinetPath) {
+void ArchiveRun::showMaintenanceReport(const RowOutcome& outcome, const Destination& destination,
+                                       const Error& failure) {
     const QString lineBreak = QStringLiteral("\r\n");
     const QString text = outcome.text + lineBreak + QStringLiteral("sFile= ") + outcome.source +
-                         lineBreak + QStringLiteral("dFile= ") + copyPath + lineBreak +
-                         QStringLiteral("cabFile= ") + cabinetPath + lineBreak +
-                         Error(pending_.number(), pending_.description()).report();
-    PendingError().attempt([&] { context_.showMessage(text); });
+                         lineBreak + QStringLiteral("dFile= ") + destination.copy + lineBreak +
+                         QStringLiteral("cabFile= ") + destination.cabinet + lineBreak +
+                         failure.report();
+    ignoreFailure([&] { context_.showMessage(text); });
 }
 
+// The history and signatures rows record the business date of their backup, when
+// their file is the one the list named for them; a failed record is silent.
 void ArchiveRun::recordSatelliteDate(const RowOutcome& outcome) {
     if (!outcome.succeeded || !context_.bank)
         return;
-    const MainState& state = context_.state;
     const QString source = outcome.source.toUpper();
-    PendingError ignored;
     const auto record = [&](const QString& name) {
-        ignored.attempt(
+        ignoreFailure(
             [&] { context_.bank->System().SystemValue_Set(name, context_.bank->Business_Date()); });
     };
-    if (state.HsIncluded != 0 && source.contains(QLatin1String("_HS")))
+    if (outcome.kind == DataSet::History && source.contains(QLatin1String("_HS")))
         record(QStringLiteral("Sys_Last_HS_Backup_Date"));
-    if (state.SgIncluded != 0 && source.contains(QLatin1String("_SG")))
+    if (outcome.kind == DataSet::Signatures && source.contains(QLatin1String("_SG")))
         record(QStringLiteral("Sys_Last_SG_Backup_Date"));
 }
 
 void ArchiveRun::showDriveGone() {
-    pending_.attempt([&] { context_.showMessage(DriveGoneText, MessageIcon::Warning, true); });
+    ignoreFailure([&] { context_.showMessage(DriveGoneText, MessageIcon::Warning, true); });
 }
 
 void ArchiveRun::showFinished() {
-    pending_.attempt([&] { context_.showMessage(FinishedText, MessageIcon::Information, true); });
+    ignoreFailure([&] { context_.showMessage(FinishedText, MessageIcon::Information, true); });
 }
 
 void ArchiveRun::refuseWithoutDrive() {
-    pending_.attempt([&] { context_.showMessage(NoDriveText, MessageIcon::Warning, true); });
+    ignoreFailure([&] { context_.showMessage(NoDriveText, MessageIcon::Warning, true); });
 }
 
 void ArchiveRun::pumpEvents() {
-    PendingError().attempt([&] { context_.window.pumpEvents(); });
+    ignoreFailure([&] { context_.window.pumpEvents(); });
 }
 
 void ArchiveRun::idle() {

@@ -3,10 +3,10 @@
 #include "pipeline/BackupContext.h"
 #include "pipeline/RowOutcome.h"
 #include "pipeline/TargetDrive.h"
-#include "platform/PendingError.h"
+#include "platform/Outcome.h"
 
 #include <QList>
-#include <QSet>
+#include <QMap>
 #include <functional>
 #include <optional>
 
@@ -19,10 +19,6 @@ class ArchiveRun {
 public:
     // Files of this size and above are copied plainly instead of packed.
     static constexpr qint64 CopyThreshold = 1'800'000'000;
-    static constexpr int PendingImage = 3;
-    static constexpr int WorkingImage = 8;
-    static constexpr int DoneImage = 1;
-    static constexpr int FailedImage = 2;
 
     using RowListener = std::function<void(const RowOutcome&)>;
 
@@ -35,9 +31,9 @@ public:
     // The stop signal that cut the run short ("SIGTERM"); empty when none came.
     const QString& interruption() const { return interruption_; }
 
-    // Packs one source into a cabinet; true when nothing failed and the cabinet
-    // is there.
-    bool CompressFile(const QString& cabinetPath, const QString& sourcePath);
+    // Packs one source into a cabinet: done when nothing failed and the cabinet is
+    // there, otherwise the error that says why not.
+    Outcome CompressFile(const QString& cabinetPath, const QString& sourcePath);
     std::optional<qint64> GetFileSize(const QString& path);
     // The cabinet writer's progress: the bar shows it, then window events run.
     void ecCompress1_Progress(int percent);
@@ -52,15 +48,24 @@ public:
     static QString targetFolder(const QString& mountPoint, const QString& previousBusinessDate);
 
 private:
+    // Where a row's file went: the cabinet, or the plain copy of a large file.
+    struct Destination {
+        QString cabinet;
+        QString copy;
+    };
+
     // The drive is the one chosen when the run started: events run during it, and a
     // click on another drive then must not move the rest of the run.
     void run(const QString& drive);
     void makeFolders(const QString& backupFolder, const QString& target);
     void refuseWithoutDrive();
     RowOutcome archiveRow(int row, const QString& targetFolder);
-    bool copyPlainly(const QString& source, const QString& copyPath);
-    void showMaintenanceReport(const RowOutcome& outcome, const QString& copyPath,
-                               const QString& cabinetPath);
+    Outcome takeRow(int row, const QString& target, qint64 size, RowOutcome& outcome,
+                    Destination& destination);
+    Outcome copyPlainly(const QString& source, const QString& copyPath);
+    Outcome inPlace(const QString& file) const;
+    void showMaintenanceReport(const RowOutcome& outcome, const Destination& destination,
+                               const Error& failure);
     void recordSatelliteDate(const RowOutcome& outcome);
     void showDriveGone();
     void showFinished();
@@ -73,8 +78,9 @@ private:
 
     BackupContext& context_;
     RowListener onRow_;
-    PendingError pending_;
-    QSet<QString> refusedBackups_;
+    // The plan as the run started, and what the server made of each row's backup.
+    QList<PlannedRow> rows_;
+    QMap<int, Outcome> serverBackups_;
     QList<RowOutcome> outcomes_;
     QString interruption_;
     std::optional<TargetDrive> drive_;

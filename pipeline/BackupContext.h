@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pipeline/BackupPlan.h"
 #include "pipeline/BackupWindow.h"
 #include "pipeline/FileListing.h"
 #include "pipeline/MainState.h"
@@ -13,8 +14,8 @@ class ORVApi;
 class ORV_Bank;
 
 // What the pipeline's procedures work on: the platform, the window, the window's
-// state and the objects start-up created. The window owns all of it; the objects
-// may be missing when start-up could not create them.
+// state, the plan of the next run and the objects start-up creates. The window
+// owns all of it; the objects may be missing when start-up could not create them.
 struct BackupContext {
     const Platform& platform;
     BackupWindow& window;
@@ -22,32 +23,26 @@ struct BackupContext {
     std::unique_ptr<ORVApi>& api;
     std::unique_ptr<ORV_Bank>& bank;
     std::unique_ptr<DatabaseConnection>& connection;
-    const QString& mediaPassword;
+    // Held in memory only: never shown, logged or dumped.
+    QString& mediaPassword;
     // The maintenance panel's file list.
     FileListing& fileList;
+    BackupPlan& plan;
 
     // The window's connection, its object created first when there is none.
-    DatabaseConnection& databaseConnection() const {
-        if (!connection)
-            connection = platform.database->createConnection();
-        return *connection;
-    }
+    DatabaseConnection& databaseConnection() const;
 
-    bool maintenanceMode() const { return state.CommandLine == QLatin1String("/M"); }
+    bool maintenanceMode() const;
+    bool unattended() const;
 
     // A box with an OK button and the program's title; the Arabic texts read right
     // to left. Raises when the box cannot be shown.
     void showMessage(const QString& text, MessageIcon icon = MessageIcon::None,
-                     bool rightToLeft = false) const {
-        MessageBoxRequest request;
-        request.text = text;
-        request.title = platform.process->programTitle();
-        request.icon = icon;
-        request.buttons = MessageButtons::Ok;
-        request.rightAligned = rightToLeft;
-        request.rtlReading = rightToLeft;
-        platform.messages->show(request);
-    }
+                     bool rightToLeft = false) const;
+
+    // Writes the state snapshot and ends the process. An unattended run that ends
+    // before its copy run took place ends with 2, whatever the reason.
+    void endProgram(int exitCode) const;
 };
 
 } // namespace tavor

@@ -1,5 +1,6 @@
 #include "pipeline/BackupItemList.h"
 
+#include "pipeline/ImageKind.h"
 #include "pipeline/NewestBackup.h"
 #include "platform/bank/BankDate.h"
 #include "platform/bank/ORV_Bank.h"
@@ -31,29 +32,32 @@ const QString BackupItemList::SignaturesText = QStringLiteral("نسخ التوق
 void BackupItemList::FillBackupList() {
     BackupWindow& window = context_.window;
     MainState& state = context_.state;
+    BackupPlan& plan = context_.plan;
 
-    pending_.attempt([&] { window.setBackupListVisible(false); });
-    pending_.attempt([&] { window.pumpEvents(); });
-    pending_.attempt([&] { window.clearBackupList(); });
-    state.UnreadValues.clear();
-    state.UnusableSources.clear();
-    pending_.attempt(
+    ignoreFailure([&] { window.setBackupListVisible(false); });
+    ignoreFailure([&] { window.pumpEvents(); });
+    ignoreFailure([&] { window.clearBackupList(); });
+    plan = BackupPlan();
+    ignoreFailure(
         [&] { window.appendDebugLine(QStringLiteral("Tavor Path=") + state.BackupPath); });
 
     QString lastBackupFile = systemValue(kLastBackupTavor);
-    pending_.attempt(
-        [&] { window.appendDebugLine(QStringLiteral("Tavor1  = ") + lastBackupFile); });
-    if (lastBackupFile.isEmpty() || !context_.platform.files->isOrdinaryFile(lastBackupFile))
-        lastBackupFile = NewestBackup(context_).SortList();
+    ignoreFailure([&] { window.appendDebugLine(QStringLiteral("Tavor1  = ") + lastBackupFile); });
+    QString unusable;
+    if (lastBackupFile.isEmpty() || !context_.platform.files->isOrdinaryFile(lastBackupFile)) {
+        const NewestBackup::Choice newest = NewestBackup(context_).SortList();
+        lastBackupFile = newest.path;
+        unusable = newest.unreadableFolder;
+    }
 
-    addRow(MainDataText, lastBackupFile);
-    addRow(GeneralAccountsText, state.FinaFile);
+    addRow(DataSet::Main, MainDataText, lastBackupFile, unusable);
+    addRow(DataSet::GeneralAccounts, GeneralAccountsText, state.FinaFile);
     state.HsIncluded = 0;
     state.SgIncluded = 0;
     if (lettersOfCreditDatabaseExists())
-        addRow(LettersOfCreditText, state.LcsBakFile);
+        addRow(DataSet::LettersOfCredit, LettersOfCreditText, state.LcsBakFile);
     addSatelliteRows();
-    pending_.attempt([&] { window.setBackupListVisible(true); });
+    ignoreFailure([&] { window.setBackupListVisible(true); });
 
     const QStringList lines = {
         QStringLiteral("Tavor   = ") + lastBackupFile,
@@ -62,7 +66,7 @@ void BackupItemList::FillBackupList() {
         QStringLiteral("Fina    = ") + state.FinaFile,
     };
     for (const QString& line : lines)
-        pending_.attempt([&] { window.appendDebugLine(line); });
+        ignoreFailure([&] { window.appendDebugLine(line); });
 }
 
 void BackupItemList::Label1_MouseDown(int button, int shift) {
@@ -72,37 +76,39 @@ void BackupItemList::Label1_MouseDown(int button, int shift) {
     // or take them twice.
     if (button != RightButton || shift != ShiftCtrlAlt || context_.state.RunInProgress)
         return;
-    if (!context_.bank)
-        throw Error(ErrorNumber::ObjectRequired, QStringLiteral("The bank library is not loaded"));
-    context_.bank->System().SystemValue_Set(kLastSgDate, QString());
-    context_.bank->System().SystemValue_Set(kLastHsDate, QString());
+    bank().System().SystemValue_Set(kLastSgDate, QString());
+    bank().System().SystemValue_Set(kLastHsDate, QString());
     FillBackupList();
 }
 
+// A value that cannot be read is empty, and the plan says what could not be read.
 QString BackupItemList::systemValue(const QString& name) {
     QString value;
-    const bool read = pending_.attempt([&] {
-        if (!context_.bank)
-            throw Error(ErrorNumber::ObjectRequired,
-                        QStringLiteral("The bank library is not loaded"));
-        value = context_.bank->System().SystemValue_Get(name).toString();
-    });
-    if (!read)
-        noteUnread(name);
+    noteIfUnread(name,
+                 Outcome::of([&] { value = bank().System().SystemValue_Get(name).toString(); }));
     return value;
 }
 
-void BackupItemList::noteUnread(const QString& what) {
-    context_.state.UnreadValues << what + QStringLiteral(": ") + pending_.description();
+void BackupItemList::noteIfUnread(const QString& what, const Outcome& read) {
+    if (read.failed())
+        context_.plan.unread << what + QStringLiteral(": ") + read.reason();
 }
 
-void BackupItemList::addRow(const QString& text, const QString& tag) {
-    pending_.attempt([&] { context_.window.addBackupRow(text, PendingImage, tag); });
+ORV_Bank& BackupItemList::bank() const {
+    if (!context_.bank)
+        throw Error(ErrorNumber::ObjectRequired, QStringLiteral("The bank library is not loaded"));
+    return *context_.bank;
+}
+
+void BackupItemList::addRow(DataSet kind, const QString& text, const QString& source,
+                            const QString& unusable) {
+    context_.plan.rows.append({kind, text, source, unusable});
+    ignoreFailure([&] { context_.window.addBackupRow(text, ImageKind::Pending, source); });
 }
 
 bool BackupItemList::lettersOfCreditDatabaseExists() {
     bool exists = false;
-    const bool read = pending_.attempt([&] {
+    const Outcome read = Outcome::of([&] {
         if (!context_.connection)
             throw Error(ErrorNumber::ObjectRequired, QStringLiteral("The connection is not open"));
         const std::optional<QVariant> count = context_.connection->readFirstValue(
@@ -111,8 +117,7 @@ bool BackupItemList::lettersOfCreditDatabaseExists() {
         bool isNumber = false;
         exists = count && count->toLongLong(&isNumber) == 1 && isNumber;
     });
-    if (!read)
-        noteUnread(QStringLiteral("master.dbo.sysdatabases"));
+    noteIfUnread(QStringLiteral("master.dbo.sysdatabases"), read);
     return exists;
 }
 
@@ -125,25 +130,19 @@ void BackupItemList::addSatelliteRows() {
     if (!BankDate::isDate(hsText))
         hsText = kLongAgo;
     QDate businessDate;
-    const bool read = pending_.attempt([&] {
-        if (!context_.bank)
-            throw Error(ErrorNumber::ObjectRequired,
-                        QStringLiteral("The bank library is not loaded"));
-        businessDate = context_.bank->Business_Date().toDate();
-    });
+    const Outcome read = Outcome::of([&] { businessDate = bank().Business_Date().toDate(); });
     // Without a business date nothing can be judged, so both are due: one backup
     // too many is harmless, a skipped one is not.
-    if (!read)
-        noteUnread(QStringLiteral("Sys_BusinessDate"));
+    noteIfUnread(QStringLiteral("Sys_BusinessDate"), read);
     const bool known = businessDate.isValid();
 
     if (!known || BankDate::parse(hsText).daysTo(businessDate) > state.HistoryIntervalDays) {
-        addRow(HistoryText, state.HsBakFile);
+        addRow(DataSet::History, HistoryText, state.HsBakFile);
         state.HsIncluded = 1;
     }
     const qint64 sgDays = BankDate::parse(sgText).daysTo(businessDate);
     if (!known || (sgDays > 30 && (state.HsIncluded == 0 || sgDays > 45))) {
-        addRow(SignaturesText, state.SgBakFile);
+        addRow(DataSet::Signatures, SignaturesText, state.SgBakFile);
         state.SgIncluded = 1;
     }
 }

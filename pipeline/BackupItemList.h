@@ -1,7 +1,7 @@
 #pragma once
 
 #include "pipeline/BackupContext.h"
-#include "platform/PendingError.h"
+#include "platform/Outcome.h"
 
 namespace tavor {
 
@@ -11,11 +11,10 @@ namespace tavor {
 // since their last backup.
 class BackupItemList {
 public:
-    static constexpr int PendingImage = 3;
-
     BackupItemList(BackupContext& context) : context_(context) {}
 
-    // Rebuilds the list and the two inclusion flags; every failure is skipped.
+    // Rebuilds the plan, the list that shows it and the two inclusion flags; every
+    // failure is skipped, and what could not be read is kept in the plan.
     void FillBackupList();
 
     // The hidden reset gesture: the right button with Shift, Ctrl and Alt held
@@ -33,14 +32,14 @@ public:
 
 private:
     QString systemValue(const QString& name);
-    // Keeps what could not be read, with the pending error's reason.
-    void noteUnread(const QString& what);
-    void addRow(const QString& text, const QString& tag);
+    void noteIfUnread(const QString& what, const Outcome& read);
+    ORV_Bank& bank() const;
+    void addRow(DataSet kind, const QString& text, const QString& source,
+                const QString& unusable = QString());
     bool lettersOfCreditDatabaseExists();
     void addSatelliteRows();
 
     BackupContext& context_;
-    PendingError pending_;
 };
 
 } // namespace tavor

@@ -5,21 +5,43 @@
 
 namespace tavor {
 
-// What the backup pipeline needs of the main window, and nothing more: the rows
-// of the data-set list, the selected drive, the buttons of a run, the progress
-// bar, the busy panel, the maintenance panel's lists, and letting pending window
-// events run. Members that can fail raise tavor::Error.
+// What start-up and the backup pipeline need of the main window, and nothing more:
+// its arrangement and captions, the drive list, the rows of the data-set list, the
+// buttons of a run, the progress bar, the busy panel, the maintenance panel's
+// lists, the state snapshot, and letting pending window events run. Members that
+// can fail raise tavor::Error.
 class BackupWindow {
 public:
     virtual ~BackupWindow() = default;
+
+    // Start-up: the window's height and the maintenance panel and test button for
+    // the mode; the busy panel placed and hidden; the drive list's two pictures
+    // loaded; the data-set list disabled, in the window's colour and hidden.
+    virtual void arrangeForMode(bool maintenance) = 0;
+    virtual void prepareBusyPanel() = 0;
+    virtual void loadDrivePictures() = 0;
+    virtual void prepareBackupList() = 0;
+    // The window's title, the bank and branch caption, the server and database caption.
+    virtual void setTitle(const QString& title) = 0;
+    virtual void setBranchCaption(const QString& caption) = 0;
+    virtual void setConnectionCaption(const QString& caption) = 0;
+    // Shows the window in the middle of the screen.
+    virtual void showCentred() = 0;
+    // Stops the timer that counts start-up's pauses.
+    virtual void stopStartUpTimer() = 0;
+    // Writes the state snapshot where the environment asks for one.
+    virtual void writeStateDump() = 0;
+
+    // The drive list.
+    virtual void addDriveRow(const QString& text, int image, const QString& tag) = 0;
+    virtual int driveRowCount() const = 0;
+    virtual QString driveRowTag(int row) const = 0;
+    virtual void selectDriveRow(int row) = 0;
 
     // The data-set list.
     virtual void setBackupListVisible(bool visible) = 0;
     virtual void clearBackupList() = 0;
     virtual void addBackupRow(const QString& text, int image, const QString& tag) = 0;
-    virtual int backupRowCount() const = 0;
-    virtual QString backupRowText(int row) const = 0;
-    virtual QString backupRowTag(int row) const = 0;
     virtual void setBackupRowImage(int row, int image) = 0;
 
     // The tag of the selected row of the drive list (its mount point).

@@ -1,6 +1,7 @@
 #include "pipeline/BusyPanel.h"
 
 #include "pipeline/BranchNames.h"
+#include "platform/Outcome.h"
 
 #include <QFile>
 #include <algorithm>
@@ -10,20 +11,20 @@ namespace tavor {
 
 void BusyPanel::ShowAVI(bool on, const QString& caption) {
     BackupWindow& window = context_.window;
-    pending_.attempt([&] { window.setBusyCaption(caption); });
-    pending_.attempt([&] { window.setBusyPanelVisible(on); });
+    ignoreFailure([&] { window.setBusyCaption(caption); });
+    ignoreFailure([&] { window.setBusyPanelVisible(on); });
     if (on)
         startAnimation();
     else
         stopAnimation();
-    pending_.attempt([&] { window.pumpEvents(); });
+    ignoreFailure([&] { window.pumpEvents(); });
 }
 
 void BusyPanel::startAnimation() {
     BackupWindow& window = context_.window;
-    pending_.attempt([&] { window.setAnimationAutoPlay(true); });
+    ignoreFailure([&] { window.setAnimationAutoPlay(true); });
     QByteArray clip;
-    pending_.attempt([&] {
+    ignoreFailure([&] {
         QFile source(clipSource_);
         if (!source.open(QIODevice::ReadOnly))
             throw Error(ErrorNumber::FileNotFound,
@@ -33,16 +34,16 @@ void BusyPanel::startAnimation() {
     const QString path = clipPath();
     // A clip that could not be written is not opened: what lies under that name in
     // a shared folder may be anybody's.
-    if (pending_.attempt([&] { context_.platform.files->writeFile(path, clip); }))
-        pending_.attempt([&] { window.openAnimation(path); });
-    pending_.attempt([&] { window.setAnimationVisible(true); });
+    if (Outcome::of([&] { context_.platform.files->writeFile(path, clip); }))
+        ignoreFailure([&] { window.openAnimation(path); });
+    ignoreFailure([&] { window.setAnimationVisible(true); });
 }
 
 void BusyPanel::stopAnimation() {
     BackupWindow& window = context_.window;
-    pending_.attempt([&] { window.setAnimationAutoPlay(false); });
-    pending_.attempt([&] { window.stopAnimation(); });
-    pending_.attempt([&] { window.setAnimationVisible(false); });
+    ignoreFailure([&] { window.setAnimationAutoPlay(false); });
+    ignoreFailure([&] { window.stopAnimation(); });
+    ignoreFailure([&] { window.setAnimationVisible(false); });
 }
 
 QString BusyPanel::clipPath() const {

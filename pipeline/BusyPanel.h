@@ -1,7 +1,6 @@
 #pragma once
 
 #include "pipeline/BackupContext.h"
-#include "platform/PendingError.h"
 
 namespace tavor {
 
@@ -33,7 +32,6 @@ private:
 
     BackupContext& context_;
     QString clipSource_;
-    PendingError pending_;
 };
 
 } // namespace tavor

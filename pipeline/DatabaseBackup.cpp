@@ -7,63 +7,62 @@ namespace tavor {
 
 const QString DatabaseBackup::PreparingCaption = QStringLiteral("جاري التحضير للنسخ");
 
-QSet<QString> DatabaseBackup::PreparingDatabase() {
+QMap<int, Outcome> DatabaseBackup::PreparingDatabase() {
     BackupWindow& window = context_.window;
     const MainState& state = context_.state;
     BusyPanel panel(context_);
-    QSet<QString> refused;
+    QMap<int, Outcome> written;
 
     panel.ShowAVI(true, PreparingCaption);
-    pending_.attempt([&] { window.pumpEvents(); });
-    pending_.attempt(
-        [&] { context_.databaseConnection().setCommandTimeout(CommandTimeoutSeconds); });
+    ignoreFailure([&] { window.pumpEvents(); });
+    ignoreFailure([&] { context_.databaseConnection().setCommandTimeout(CommandTimeoutSeconds); });
 
-    int rows = 0;
-    pending_.attempt([&] { rows = window.backupRowCount(); });
-    for (int i = 0; i < rows; ++i) {
-        QString tag;
-        pending_.attempt([&] { tag = window.backupRowTag(i); });
-        if (tag == state.LcsBakFile && !Backup_LCS())
-            refused.insert(tag);
-        if (tag == state.HsBakFile && !Backup_HS())
-            refused.insert(tag);
-        if (tag == state.SgBakFile && !Backup_SG())
-            refused.insert(tag);
-        pending_.attempt([&] { window.pumpEvents(); });
+    // A row is recognised by its file, as the list names it: any row naming one of
+    // the three backup files has that backup written fresh.
+    const QList<PlannedRow>& rows = context_.plan.rows;
+    for (int i = 0; i < rows.size(); ++i) {
+        const QString& source = rows[i].source;
+        if (source == state.LcsBakFile)
+            written.insert(i, Backup_LCS());
+        if (source == state.HsBakFile)
+            written.insert(i, Backup_HS());
+        if (source == state.SgBakFile)
+            written.insert(i, Backup_SG());
+        ignoreFailure([&] { window.pumpEvents(); });
     }
     panel.Wait(2);
     panel.ShowAVI(false, QString());
-    return refused;
+    return written;
 }
 
-bool DatabaseBackup::Backup_LCS() {
+Outcome DatabaseBackup::Backup_LCS() {
     return backup(context_.state.LcsDatabase, context_.state.LcsBakFile);
 }
 
-bool DatabaseBackup::Backup_HS() {
+Outcome DatabaseBackup::Backup_HS() {
     return backup(context_.state.HsDatabase, context_.state.HsBakFile);
 }
 
-bool DatabaseBackup::Backup_SG() {
+Outcome DatabaseBackup::Backup_SG() {
     return backup(context_.state.SgDatabase, context_.state.SgBakFile);
 }
 
-bool DatabaseBackup::backup(const QString& database, const QString& file) {
+// The password stays out of the outcome, and of the box, even where a server
+// repeats the statement in its error.
+Outcome DatabaseBackup::backup(const QString& database, const QString& file) {
     const QString head = BackupStatement::head(database, file);
     const QString statement = BackupStatement::statement(database, file, context_.mediaPassword);
-    pending_.clear();
-    pending_.attempt([&] { context_.databaseConnection().execute(statement); });
-    const bool accepted = !pending_.isSet();
-    if (!accepted && context_.maintenanceMode()) {
-        // The password stays out of the box even where a server repeats the statement.
-        QString description = pending_.description();
-        if (!context_.mediaPassword.isEmpty())
-            description.replace(context_.mediaPassword, QStringLiteral("****"));
-        const QString text =
-            Error(pending_.number(), description).report() + QStringLiteral("\r\n") + head;
-        pending_.attempt([&] { context_.showMessage(text); });
-    }
-    return accepted;
+    const Outcome sent = Outcome::of([&] { context_.databaseConnection().execute(statement); });
+    if (!sent.failed())
+        return sent;
+    QString description = sent.reason();
+    if (!context_.mediaPassword.isEmpty())
+        description.replace(context_.mediaPassword, QStringLiteral("****"));
+    const Error refusal(sent.failure().number(), description);
+    if (context_.maintenanceMode())
+        ignoreFailure(
+            [&] { context_.showMessage(refusal.report() + QStringLiteral("\r\n") + head); });
+    return refusal;
 }
 
 } // namespace tavor

@@ -2,6 +2,7 @@
 
 #include "pipeline/BackupStatement.h"
 #include "pipeline/BusyPanel.h"
+#include "platform/Outcome.h"
 
 namespace tavor {
 
@@ -26,16 +27,13 @@ const QString kJournalColumns =
 } // namespace
 
 bool HistoryExtract::Backup_HS_Express() {
-    pending_.attempt(
-        [&] { context_.databaseConnection().setCommandTimeout(CommandTimeoutSeconds); });
+    ignoreFailure([&] { context_.databaseConnection().setCommandTimeout(CommandTimeoutSeconds); });
     BusyPanel busy(context_);
     busy.ShowAVI(true, kBusyCaption);
 
+    // No extract left over is the usual case: the drop's failure means nothing.
     execute(QStringLiteral("Drop Database ") + kExtract);
-    pending_.clear();
-    execute(QStringLiteral("CREATE DATABASE ") + kExtract);
-    const bool extractIsNew = !pending_.isSet();
-    pending_.clear();
+    const bool extractIsNew = !execute(QStringLiteral("CREATE DATABASE ") + kExtract).failed();
     if (extractIsNew) {
         executeAndPump(journalTable());
         executeAndPump(balancesTable(kDailyBalances));
@@ -50,18 +48,18 @@ bool HistoryExtract::Backup_HS_Express() {
 
     const QString backup =
         BackupStatement::statement(kExtract, context_.state.HsBakFile, context_.mediaPassword);
-    pending_.clear();
-    execute(backup);
-    return !pending_.isSet();
+    return !execute(backup).failed();
 }
 
-void HistoryExtract::execute(const QString& sql) {
-    pending_.attempt([&] { context_.databaseConnection().execute(sql); });
+Outcome HistoryExtract::execute(const QString& sql) {
+    return Outcome::of([&] { context_.databaseConnection().execute(sql); });
 }
 
+// The extract's tables and copies fail silently: the backup at the end says whether
+// there is anything to take.
 void HistoryExtract::executeAndPump(const QString& sql) {
     execute(sql);
-    pending_.attempt([&] { context_.window.pumpEvents(); });
+    ignoreFailure([&] { context_.window.pumpEvents(); });
 }
 
 QString HistoryExtract::journalTable() {

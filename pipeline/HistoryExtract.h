@@ -1,7 +1,7 @@
 #pragma once
 
 #include "pipeline/BackupContext.h"
-#include "platform/PendingError.h"
+#include "platform/Outcome.h"
 
 namespace tavor {
 
@@ -22,7 +22,7 @@ public:
     bool Backup_HS_Express();
 
 private:
-    void execute(const QString& sql);
+    Outcome execute(const QString& sql);
     void executeAndPump(const QString& sql);
 
     static QString journalTable();
@@ -31,7 +31,6 @@ private:
     QString balancesCopy(const QString& table) const;
 
     BackupContext& context_;
-    PendingError pending_;
 };
 
 } // namespace tavor

@@ -4,7 +4,6 @@
 
 #include <QHash>
 #include <QString>
-#include <QStringList>
 
 namespace tavor {
 
@@ -32,12 +31,8 @@ struct MainState {
     // may start a second run or end the program then.
     bool RunInProgress = false;
 
-    // What the data-set list could not read, as "name: reason"; an unattended
-    // run's summary names them.
-    QStringList UnreadValues;
-    // Sources of the data-set list that cannot be taken, with the reason: the run
-    // fails their rows with it instead of looking elsewhere.
-    QHash<QString, QString> UnusableSources;
+    // Set once an unattended run has taken place: ending before then is status 2.
+    bool UnattendedRunDone = false;
 
     // Start-up values that the window keeps only to form the names above.
     QString BankName;

@@ -2,39 +2,39 @@
 
 #include "pipeline/BranchNames.h"
 #include "platform/BlankTrim.h"
+#include "platform/Outcome.h"
 
 #include <algorithm>
 
 namespace tavor {
 
-QString NewestBackup::SortList() {
+NewestBackup::Choice NewestBackup::SortList() {
     BackupWindow& window = context_.window;
     FileListing& listing = context_.fileList;
     const QString& database = context_.state.DatabaseName;
 
     const QString& backupFolder = context_.state.BackupPath;
-    const bool folderRead = pending_.attempt([&] {
+    const Outcome folderRead = Outcome::of([&] {
         if (BlankTrim::trim(backupFolder).isEmpty())
             throw Error(ErrorNumber::PathNotFound,
                         QStringLiteral("The backup folder (Sys_Backup_Path) is not set"));
         listing.setFolder(backupFolder);
     });
-    const QString folderProblem = pending_.description();
     showListing();
-    pending_.attempt([&] {
+    ignoreFailure([&] {
         window.appendPatternChoices({database + QStringLiteral("*b?.*"),
                                      database + QStringLiteral("*.*"), QStringLiteral("*.*")});
     });
-    pending_.attempt([&] {
+    ignoreFailure([&] {
         window.selectFirstPatternChoice();
         applyPattern(window.patternText());
     });
     if (listing.names().isEmpty()) {
-        pending_.attempt([&] {
+        ignoreFailure([&] {
             window.setPatternText(QString());
             applyPattern(QString());
         });
-        pending_.attempt([&] {
+        ignoreFailure([&] {
             window.setPatternText(database + QStringLiteral("*b*.*"));
             applyPattern(database + QStringLiteral("*b*.*"));
         });
@@ -46,16 +46,13 @@ QString NewestBackup::SortList() {
     exchangeSort(names);
     for (QString& name : names)
         name = BlankTrim::trim(name);
-    pending_.attempt([&] { window.setOrderedNames(names); });
-    const QString chosen =
-        BranchNames::FixPath(backupFolder) + (names.isEmpty() ? QString() : names.last());
-    if (!folderRead)
-        context_.state.UnusableSources.insert(chosen, folderProblem);
-    return chosen;
+    ignoreFailure([&] { window.setOrderedNames(names); });
+    return {BranchNames::FixPath(backupFolder) + (names.isEmpty() ? QString() : names.last()),
+            folderRead.reason()};
 }
 
 void NewestBackup::Text2_Change() {
-    pending_.attempt([&] { applyPattern(context_.window.patternText()); });
+    ignoreFailure([&] { applyPattern(context_.window.patternText()); });
 }
 
 void NewestBackup::applyPattern(const QString& pattern) {
@@ -70,7 +67,7 @@ void NewestBackup::applyPattern(const QString& pattern) {
 
 void NewestBackup::showListing() {
     const FileListing& listing = context_.fileList;
-    pending_.attempt([&] {
+    ignoreFailure([&] {
         context_.window.showFileList(listing.folder(), listing.pattern(), listing.names());
     });
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "pipeline/BackupContext.h"
-#include "platform/PendingError.h"
 
 namespace tavor {
 
@@ -13,10 +12,16 @@ class NewestBackup {
 public:
     explicit NewestBackup(BackupContext& context) : context_(context) {}
 
-    // The full path of the chosen file, or the backup folder alone (ending in the
-    // separator) when no file matches. When the backup folder cannot be read the
-    // result is that folder, kept among the state's unusable sources with the reason.
-    QString SortList();
+    struct Choice {
+        // The full path of the chosen file, or the backup folder alone (ending in
+        // the separator) when no file matches or the folder cannot be read.
+        QString path;
+        // Why the backup folder could not be read; empty when it was.
+        QString unreadableFolder;
+    };
+    // The main backup comes from the backup folder only: the listing shown before
+    // (the program's own folder) never supplies it.
+    Choice SortList();
 
     // The pattern box changed or one of its entries was chosen: list with its text.
     void Text2_Change();
@@ -32,7 +37,6 @@ private:
     void showListing();
 
     BackupContext& context_;
-    PendingError pending_;
 };
 
 } // namespace tavor

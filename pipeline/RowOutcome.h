@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pipeline/BackupPlan.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -7,6 +9,7 @@ namespace tavor {
 
 // What the archive run did with one row of the data-set list.
 struct RowOutcome {
+    DataSet kind = DataSet::Main;
     QString text;
     QString source;
     QString target;

@@ -1,4 +1,5 @@
 #include "platform/api/ORVApi.h"
+#include "platform/api/AccessCode.h"
 
 #include "platform/Error.h"
 #include "platform/api/TokenCipher.h"
@@ -6,14 +7,12 @@
 
 namespace tavor {
 
-namespace {
-const QString AccessCode = QStringLiteral("418265");
-} // namespace
+namespace {} // namespace
 
 ORVApi::ORVApi(std::shared_ptr<RegistryStore> registry) : registry_(std::move(registry)) {}
 
 void ORVApi::setOpenKey(const QString& accessCode) {
-    open_ = accessCode == AccessCode;
+    open_ = accessCode == QLatin1String(AccessCode);
 }
 
 void ORVApi::requireOpen() const {

@@ -1,4 +1,6 @@
 #include "platform/bank/BankSystem.h"
+#include "platform/api/AccessCode.h"
+#include "platform/registry/RegistryKeys.h"
 
 #include "platform/Error.h"
 #include "platform/api/StoredTokens.h"
@@ -11,8 +13,6 @@
 namespace tavor {
 
 namespace {
-
-const QString kAccessCode = QStringLiteral("418265");
 
 // Every statement binds its values; nothing is pasted into the text.
 const QString kSelectValue =
@@ -41,12 +41,11 @@ BankSystem::BankSystem(std::shared_ptr<DatabaseProvider> provider,
     : provider_(std::move(provider)), registry_(std::move(registry)) {}
 
 const QString& BankSystem::settingsKey() {
-    static const QString key = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Banks");
-    return key;
+    return RegistryKeys::Banks;
 }
 
 bool BankSystem::GetLogin(QString& userId, QString& password, const QString& accessCode) {
-    if (accessCode != kAccessCode) {
+    if (accessCode != QLatin1String(AccessCode)) {
         return false;
     }
     userId = storedLogin(QStringLiteral("UserID"));

@@ -1,4 +1,5 @@
 #include "platform/disks/ExtraDrives.h"
+#include "platform/registry/RegistryKeys.h"
 
 #include "platform/registry/RegistryStore.h"
 
@@ -22,7 +23,7 @@ std::optional<int> listedDriveType(const QString& value) {
 QList<LogicalDisk> ExtraDrives::read(const RegistryStore& registry,
                                      const QList<MountEntry>& mounts) {
     QList<LogicalDisk> drives;
-    for (const auto& [folder, value] : registry.values(Key)) {
+    for (const auto& [folder, value] : registry.values(RegistryKeys::Drives)) {
         const auto type = listedDriveType(value);
         if (!type || folder.isEmpty() || !QFileInfo(folder).isDir())
             continue;

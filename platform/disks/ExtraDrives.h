@@ -11,9 +11,6 @@ class RegistryStore;
 // value = drive type), for a branch whose backup target is a plain folder.
 class ExtraDrives {
 public:
-    static inline const QString Key =
-        QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Tavor\\Drives");
-
     // The file that marks a folder as a backup target of its own.
     static inline const QString TargetMarker = QStringLiteral(".tavor-target");
 

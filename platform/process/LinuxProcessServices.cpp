@@ -34,6 +34,11 @@ QString LinuxProcessServices::environment(const QString& name) const {
     return {};
 }
 
+void LinuxProcessServices::writeErrorLine(const QString& line) {
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
 void LinuxProcessServices::startDetached(const QString& program) {
     // Qt starts a detached program in a session of its own, so it outlives us.
     if (!QProcess::startDetached(program, {}))

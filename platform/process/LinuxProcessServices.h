@@ -24,6 +24,7 @@ public:
     ProgramVersion programVersion() const override { return version_; }
     QString executableName() const override { return executableName_; }
     QString environment(const QString& name) const override;
+    void writeErrorLine(const QString& line) override;
     void startDetached(const QString& program) override;
     void endProcess(int exitCode) override;
 

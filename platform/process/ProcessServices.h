@@ -30,6 +30,9 @@ public:
     // An environment variable; "temp" and "windir" have host fallbacks.
     virtual QString environment(const QString& name) const = 0;
 
+    // Writes one line to standard error, at once.
+    virtual void writeErrorLine(const QString& line) = 0;
+
     // Starts a program with no arguments in a session of its own and does not wait
     // for it. Raises tavor::Error when it cannot be started.
     virtual void startDetached(const QString& program) = 0;

@@ -1,14 +1,10 @@
 #include "controls/orvlog/ORVLog.h"
-#include "platform/database/ConnectionString.h"
-#include "platform/disks/LinuxLogicalDisks.h"
 #include "support/WindowFixture.h"
 
-#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -17,46 +13,9 @@ using namespace tavor;
 
 namespace {
 
-const QString kTavorKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor");
-
-class FormLoad : public WindowFixture {
-protected:
-    void writeSettings(const QByteArray& text) {
-        QFile file(programFolder.filePath(QStringLiteral("Setting.ini")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
-};
+using FormLoad = WindowFixture;
 
 } // namespace
-
-// A workstation with no branch database must be told so and the program must
-// end without ever showing its window.
-TEST_F(FormLoad, UnlinkedWorkstationShowsTwoLineWarningAndEnds) {
-    frmBackup window(platform);
-    EXPECT_EQ(load(window), 0);
-    ASSERT_EQ(messages->shown.size(), 1);
-    const MessageBoxRequest& box = messages->shown.front();
-    EXPECT_EQ(box.text, QStringLiteral("هذ الجهاز غير مربوط مع منظومة التافور\r\n"
-                                       "لا يمكن نسخ البيانات من هذا الجهاز"));
-    EXPECT_EQ(box.title, QStringLiteral("TavorBackup"));
-    EXPECT_EQ(box.icon, MessageIcon::Warning);
-    EXPECT_EQ(box.buttons, MessageButtons::Ok);
-    EXPECT_TRUE(box.rightAligned);
-    EXPECT_TRUE(box.rtlReading);
-    EXPECT_FALSE(window.isVisible());
-}
-
-// An unreachable server is swallowed by start-up and ends in the same warning.
-TEST_F(FormLoad, UnreachableServerEndsWithWarningNotCrash) {
-    linkBranch();
-    database->state->refuseOpen = true;
-    frmBackup window(platform);
-    EXPECT_EQ(load(window), 0);
-    ASSERT_EQ(messages->shown.size(), 1);
-    EXPECT_EQ(messages->shown.front().icon, MessageIcon::Warning);
-    EXPECT_TRUE(window.state().BankName.isEmpty());
-}
 
 TEST_F(FormLoad, LowerCaseSwitchWithBlanksTurnsMaintenanceOn) {
     linkBranch();
@@ -80,106 +39,23 @@ TEST_F(FormLoad, AnythingBesideTheSwitchKeepsNormalMode) {
     EXPECT_TRUE(window.control(QStringLiteral("Picture3"))->isHidden());
 }
 
-// Registry names are passed on exactly, blanks included; Setting.ini wins when
-// its switch is on, even where it lacks a name.
-TEST_F(FormLoad, DatabaseLinkComesFromRegistryOrSettings) {
-    registry->setValue(kTavorKey, QStringLiteral("_Server"), QStringLiteral(" srv01 "));
-    registry->setValue(kTavorKey, QStringLiteral("_DBase"), QStringLiteral(" TAVOR_07"));
-    {
-        frmBackup window(platform);
-        load(window);
-        EXPECT_EQ(window.state().ServerName, QStringLiteral(" srv01 "));
-        EXPECT_EQ(window.state().DatabaseName, QStringLiteral(" TAVOR_07"));
-    }
-    writeSettings("[Main]\r\nUseini=1\r\nServer=10.1.1.5,1433\r\n");
-    frmBackup window(platform);
-    load(window);
-    EXPECT_EQ(window.state().ServerName, QStringLiteral("10.1.1.5,1433"));
-    EXPECT_TRUE(window.state().DatabaseName.isEmpty());
-}
-
-// The connection string's field order is what the server's provider expects;
-// the login falls back to the decoded defaults when the bank library has none.
-TEST_F(FormLoad, ConnectsWithDecodedDefaultLoginInFieldOrder) {
-    linkBranch();
-    frmBackup window(platform);
-    load(window);
-    ASSERT_FALSE(database->state->openedWith.isEmpty());
-    const QString windowConnection = database->state->openedWith.last();
-    const QRegularExpression form(
-        QStringLiteral("^Provider=SQLOLEDB\\.1;Password=([^;]+);User ID=([^;]+);Initial "
-                       "Catalog=TAVOR_07;Data Source=srv01$"));
-    const QRegularExpressionMatch match = form.match(windowConnection);
-    ASSERT_TRUE(match.hasMatch()) << windowConnection.toStdString();
-    EXPECT_EQ(match.captured(1).size(), 7);
-    EXPECT_EQ(match.captured(2).size(), 2);
-    EXPECT_EQ(qobject_cast<QLabel*>(window.control(QStringLiteral("Label5")))->text(),
-              QStringLiteral("Server = srv01           Database = TAVOR_07"));
-}
-
-TEST_F(FormLoad, SystemValuesAreTrimmedAndNamesDerived) {
+// A linked start-up ends with the window shown, its captions set, the timer off and
+// the data-set list shown but disabled.
+TEST_F(FormLoad, LinkedStartUpShowsTheWindowWithItsCaptions) {
     linkBranch(QStringLiteral("  مصرف الأمان "));
     answer(QStringLiteral("Sys_BranchName"), QStringLiteral(" الرئيسي "));
     answer(QStringLiteral("Sys_BranchType"), QStringLiteral(" فرع"));
-    answer(QStringLiteral("Sys_BranchNum"), QStringLiteral("1"));
-    answer(QStringLiteral("Sys_Backup_Path"), QStringLiteral(" /data/Tavor/Backup "));
-    answer(QStringLiteral("Sys_Fina_Path"), QStringLiteral("/fina"));
-    answer(QStringLiteral("Sys_BusinessDate_Prev"), QStringLiteral("2026-12-07"));
     frmBackup window(platform);
     EXPECT_EQ(load(window), -1);
-    const MainState& s = window.state();
-    EXPECT_EQ(s.BankName, QStringLiteral("مصرف الأمان"));
-    EXPECT_EQ(s.BackupPath, QStringLiteral("/data/Tavor/Backup"));
-    EXPECT_EQ(s.PrevBusinessDate, QStringLiteral("2026-12-07"));
-    EXPECT_EQ(s.SgDatabase, QStringLiteral("TAVOR_SG"));
-    EXPECT_EQ(s.HsDatabase, QStringLiteral("TAVOR_HS"));
-    EXPECT_EQ(s.LcsDatabase, QStringLiteral("LCS_001"));
-    EXPECT_EQ(s.SgBakFile, QStringLiteral("/data/Tavor/Backup/TAVOR_SG.bak"));
-    EXPECT_EQ(s.LcsBakFile, QStringLiteral("/data/Tavor/Backup/TAVOR_LCS.bak"));
-    // No candidate exists, so the last one formed stays.
-    EXPECT_EQ(s.FinaFile, QStringLiteral("/fina/F0012007/F0012007.mdb"));
-    // The branch type is trimmed on reading, so the marker is no longer second.
-    EXPECT_EQ(s.HistoryIntervalDays, 2);
     EXPECT_EQ(qobject_cast<QLabel*>(window.control(QStringLiteral("Label1")))->text(),
               QStringLiteral("مصرف الأمان - فرع الرئيسي"));
+    EXPECT_EQ(qobject_cast<QLabel*>(window.control(QStringLiteral("Label5")))->text(),
+              QStringLiteral("Server = srv01           Database = TAVOR_07"));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("TavorBackup 2.5.17"));
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.Timer1()->isActive());
     EXPECT_FALSE(window.ORVLog2()->isHidden());
     EXPECT_FALSE(window.ORVLog2()->isEnabled());
-}
-
-// The general-accounts file is the first candidate that is an ordinary file:
-// a folder or a hidden file of that name must not be taken.
-TEST_F(FormLoad, FinaFileIsFirstExistingOrdinaryFile) {
-    QTemporaryDir root;
-    const QString fina = root.path() + QStringLiteral("/fina");
-    ASSERT_TRUE(QDir().mkpath(fina + QStringLiteral("/F0072007/F0072007.mdb")));
-    ASSERT_TRUE(QDir().mkpath(fina + QStringLiteral("/F0012007")));
-    QFile file(fina + QStringLiteral("/F0012007/F0012007.mdb"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    linkBranch();
-    answer(QStringLiteral("Sys_BranchNum"), QStringLiteral("7"));
-    answer(QStringLiteral("Sys_Fina_Path"), fina);
-    frmBackup window(platform);
-    load(window);
-    EXPECT_EQ(window.state().FinaFile, fina + QStringLiteral("/F0012007/F0012007.mdb"));
-}
-
-// A failure in the untrapped first steps must end the program with a report
-// naming the error, and a non-zero status.
-TEST_F(FormLoad, ErrorBeforeTrappingEndsWithReport) {
-    struct FailingProcess : FakeProcessServices {
-        QString commandLine() const override { throw Error(7, QStringLiteral("Out of memory")); }
-    };
-    auto failing = std::make_shared<FailingProcess>();
-    platform.process = failing;
-    frmBackup window(platform);
-    EXPECT_EQ(load(window), 1);
-    ASSERT_EQ(messages->shown.size(), 1);
-    EXPECT_EQ(messages->shown.front().text, QStringLiteral("7   Out of memory"));
-    EXPECT_EQ(messages->shown.front().icon, MessageIcon::Critical);
 }
 
 TEST_F(FormLoad, TimerTickAppendsOneDotToWaitNotice) {
@@ -231,65 +107,4 @@ TEST_F(FormLoad, StateDumpShowsStateButNoSecrets) {
     ASSERT_FALSE(password.isEmpty());
     EXPECT_FALSE(bytes.contains(password.toUtf8()));
     EXPECT_FALSE(bytes.contains("MediaPassword"));
-}
-
-// Folders registered as extra drives follow the mounted volumes; the drive the
-// last backup used is selected again, and an unknown one falls back to the first.
-TEST_F(FormLoad, ExtraDrivesListedAfterVolumesAndRememberedOneSelected) {
-    QTemporaryDir usb;
-    QTemporaryDir hdd;
-    // A removable folder is listed only when marked as a target (nothing is mounted).
-    QFile marker(usb.filePath(QStringLiteral(".tavor-target")));
-    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
-    marker.close();
-    const QString drives = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Tavor\\Drives");
-    registry->setValue(drives, usb.path(), QStringLiteral("2"));
-    registry->setValue(drives, hdd.path(), QStringLiteral("3"));
-    registry->setValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor\\Backup"),
-                       QStringLiteral("Drive"), usb.path());
-    QTemporaryDir noMounts;
-    platform.disks = std::make_shared<LinuxLogicalDisks>(
-        registry, noMounts.filePath(QStringLiteral("missing-mountinfo")), noMounts.path());
-    linkBranch();
-    frmBackup window(platform);
-    load(window);
-    ORVLog* list = window.ORVLog1();
-    ASSERT_EQ(list->ListCount(), 3) << "the root volume comes first even without a mount table";
-    const QString marks = QString(QChar(0x200E)) + QChar(0x200F) + QStringLiteral("    ");
-    EXPECT_EQ(list->GetTag(0), QStringLiteral("/"));
-    EXPECT_EQ(list->List(1), QStringLiteral("   USB   ") + usb.path() + QLatin1Char(' ') + marks);
-    EXPECT_EQ(list->GetImage(1), 101);
-    EXPECT_EQ(list->GetTag(1), usb.path());
-    EXPECT_EQ(list->List(2), QStringLiteral("   HDD   ") + hdd.path() + QLatin1Char(' ') + marks);
-    EXPECT_EQ(list->GetImage(2), 100);
-    EXPECT_EQ(list->ListIndex(), 1);
-
-    registry->setValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor\\Backup"),
-                       QStringLiteral("Drive"), hdd.path());
-    frmBackup second(platform);
-    load(second);
-    EXPECT_EQ(second.ORVLog1()->ListIndex(), 2);
-
-    registry->setValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor\\Backup"),
-                       QStringLiteral("Drive"), hdd.path().toUpper() + QStringLiteral("X"));
-    frmBackup third(platform);
-    load(third);
-    EXPECT_EQ(third.ORVLog1()->ListIndex(), 0);
-}
-
-// A login holding ';' must reach the server whole instead of spilling into the
-// database or server fields.
-TEST_F(FormLoad, LoginWithSemicolonIsQuotedInConnectionString) {
-    linkBranch();
-    registry->setValue(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Banks"),
-                       QStringLiteral("UserID"), QStringLiteral("teller"));
-    registry->setValue(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Banks"),
-                       QStringLiteral("Password"), QStringLiteral("p;Data Source=evil\""));
-    frmBackup window(platform);
-    load(window);
-    ASSERT_FALSE(database->state->openedWith.isEmpty());
-    const ConnectionString opened = ConnectionString::parse(database->state->openedWith.last());
-    EXPECT_EQ(opened.value(QStringLiteral("Password")), QStringLiteral("p;Data Source=evil\""));
-    EXPECT_EQ(opened.value(QStringLiteral("User ID")), QStringLiteral("teller"));
-    EXPECT_EQ(opened.value(QStringLiteral("Data Source")), QStringLiteral("srv01"));
 }

@@ -288,3 +288,23 @@ TEST_F(ArchiveRunTest, FilesOnAnotherVolumeThanTheDriveFailTheirRows) {
         EXPECT_EQ(QFileInfo::exists(dated(QString())), c.images[0] == 1);
     }
 }
+
+namespace {
+
+// Reports success but leaves no cabinet, as a writer whose rename was lost would.
+class VanishingCompressor : public CabinetCompressor {
+public:
+    void compress() override { fileList().clear(); }
+};
+
+} // namespace
+
+// A cabinet missing after a reported success failed its row with an empty reason.
+TEST_F(ArchiveRunTest, CabinetMissingAfterReportedSuccessFailsWithAReason) {
+    platform.cabinet = std::make_shared<VanishingCompressor>();
+    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+    ASSERT_EQ(outcomes.size(), 5);
+    EXPECT_FALSE(outcomes[1].succeeded);
+    EXPECT_EQ(outcomes[1].reason,
+              QStringLiteral("'%1' is not there after it was written").arg(dated("F0012007.cab")));
+}

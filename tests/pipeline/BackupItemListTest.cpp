@@ -1,6 +1,7 @@
 #include "pipeline/BackupItemList.h"
 #include "PipelineFixture.h"
 
+#include "pipeline/ImageKind.h"
 #include "support/TestFiles.h"
 
 using namespace tavor;
@@ -61,7 +62,7 @@ TEST_F(BackupItemListTest, NoStoredDatesListsBothSatellitesAfterTheFixedRows) {
     EXPECT_EQ(window.rows[2].tag, state.HsBakFile);
     EXPECT_EQ(window.rows[3].tag, state.SgBakFile);
     for (const auto& row : window.rows)
-        EXPECT_EQ(row.image, BackupItemList::PendingImage);
+        EXPECT_EQ(row.image, ImageKind::Pending);
     EXPECT_TRUE(window.listVisible);
 }
 
@@ -75,14 +76,14 @@ TEST_F(BackupItemListTest, UnreadableBusinessDateListsBothSatellitesAndSaysWhy) 
     EXPECT_TRUE(listed(BackupItemList::HistoryText));
     EXPECT_TRUE(listed(BackupItemList::SignaturesText));
     EXPECT_EQ(state.HsIncluded + state.SgIncluded, 2);
-    ASSERT_EQ(state.UnreadValues.size(), 1);
-    EXPECT_TRUE(state.UnreadValues[0].startsWith(QStringLiteral("Sys_BusinessDate: ")));
+    ASSERT_EQ(plan.unread.size(), 1);
+    EXPECT_TRUE(plan.unread[0].startsWith(QStringLiteral("Sys_BusinessDate: ")));
 
     // A bank library that cannot reach the database reads nothing at all.
     bank = std::make_unique<ORV_Bank>(platform.database, registry);
     BackupItemList(context).FillBackupList();
     EXPECT_EQ(state.SgIncluded, 1);
-    EXPECT_EQ(state.UnreadValues.size(), 4) << state.UnreadValues.join('|').toStdString();
+    EXPECT_EQ(plan.unread.size(), 4) << plan.unread.join('|').toStdString();
 }
 
 // The letters-of-credit row follows the server's catalogue, not a guess.

@@ -19,7 +19,7 @@ protected:
     }
     void list(const QStringList& tags) {
         for (const QString& tag : tags)
-            window.rows.append({QStringLiteral("row"), 3, tag});
+            plan.rows.append({DataSet::Main, QStringLiteral("row"), tag, QString()});
     }
     QString statementFor(const QString& database, const QString& file) const {
         return QStringLiteral("BACKUP DATABASE %1 TO DISK = '%2' WITH INIT , MEDIAPASSWORD='%3'")
@@ -34,7 +34,10 @@ protected:
 // One statement per matching row, in list order, exactly as written for plain names.
 TEST_F(DatabaseBackupTest, OneStatementPerRowInListOrder) {
     list({state.FinaFile, state.SgBakFile, state.LcsBakFile, state.HsBakFile, state.SgBakFile});
-    EXPECT_TRUE(DatabaseBackup(context).PreparingDatabase().isEmpty());
+    const QMap<int, Outcome> written = DatabaseBackup(context).PreparingDatabase();
+    EXPECT_EQ(written.keys(), (QList<int>{1, 2, 3, 4}));
+    for (const Outcome& backup : written)
+        EXPECT_TRUE(backup);
     EXPECT_EQ(fakeServer.state->statements,
               (QStringList{statementFor(QStringLiteral("TAVOR_SG"), state.SgBakFile),
                            statementFor(QStringLiteral("LCS_007"), state.LcsBakFile),
@@ -65,8 +68,10 @@ TEST_F(DatabaseBackupTest, OddNamesAreBracketedAndApostrophesDoubled) {
 TEST_F(DatabaseBackupTest, RefusedBackupIsKeptAndShownOnlyInMaintenanceWithoutPassword) {
     connection->close();
     list({state.LcsBakFile, state.HsBakFile});
-    EXPECT_EQ(DatabaseBackup(context).PreparingDatabase(),
-              (QSet<QString>{state.LcsBakFile, state.HsBakFile}));
+    const QMap<int, Outcome> written = DatabaseBackup(context).PreparingDatabase();
+    ASSERT_EQ(written.keys(), (QList<int>{0, 1}));
+    EXPECT_TRUE(written[0].failed() && written[1].failed());
+    EXPECT_FALSE(written[1].reason().contains(mediaPassword));
     EXPECT_TRUE(messages->shown.isEmpty());
 
     state.CommandLine = QStringLiteral("/M");

@@ -23,7 +23,7 @@ TEST_F(NewestBackupTest, NewestDatedBackupIsChosen) {
     files({QStringLiteral("TAVOR_07_backup_2026_12_06_230000_2.bak"),
            QStringLiteral("TAVOR_07_backup_2026_12_05_230000_1.bak"),
            QStringLiteral("TAVOR_07_log.txt"), QStringLiteral("OTHER_backup_2027.bak")});
-    EXPECT_EQ(NewestBackup(context).SortList(),
+    EXPECT_EQ(NewestBackup(context).SortList().path,
               backup(QStringLiteral("TAVOR_07_backup_2026_12_06_230000_2.bak")));
     // Neither name has one character between a 'b' and a dot: the fallback listed them.
     EXPECT_EQ(window.shownPattern, QStringLiteral("TAVOR_07*b*.*"));
@@ -57,14 +57,15 @@ TEST_F(NewestBackupTest, KeysWithoutUnderscoreAndWithTheFirstNamesPosition) {
 // When the first pattern lists nothing, the fallback pattern is applied and shown.
 TEST_F(NewestBackupTest, FallbackPatternWhenTheFirstListsNothing) {
     files({QStringLiteral("TAVOR_07_big.bak")});
-    EXPECT_EQ(NewestBackup(context).SortList(), backup(QStringLiteral("TAVOR_07_big.bak")));
+    EXPECT_EQ(NewestBackup(context).SortList().path, backup(QStringLiteral("TAVOR_07_big.bak")));
     EXPECT_EQ(window.pattern, QStringLiteral("TAVOR_07*b*.*"));
     EXPECT_EQ(window.shownPattern, QStringLiteral("TAVOR_07*b*.*"));
 }
 
 // An empty folder gives the folder itself; a second call appends three more choices.
 TEST_F(NewestBackupTest, EmptyFolderGivesTheFolderAndChoicesAccumulate) {
-    EXPECT_EQ(NewestBackup(context).SortList(), path(QStringLiteral("backup")) + QLatin1Char('/'));
+    EXPECT_EQ(NewestBackup(context).SortList().path,
+              path(QStringLiteral("backup")) + QLatin1Char('/'));
     EXPECT_TRUE(window.ordered.isEmpty());
     files({QStringLiteral("TAVOR_07_b1.bak")});
     NewestBackup(context).SortList();
@@ -86,12 +87,11 @@ TEST_F(NewestBackupTest, UnreadableBackupFolderIsTheResultWithItsReason) {
                           Case{path(QStringLiteral("afile")), QStringLiteral("afile")},
                           Case{QString(), QStringLiteral("Sys_Backup_Path")}}) {
         state.BackupPath = c.folder;
-        state.UnusableSources.clear();
         fileList.setFolder(path(QStringLiteral("program")));
-        const QString chosen = NewestBackup(context).SortList();
-        EXPECT_EQ(chosen, c.folder + QLatin1Char('/')) << c.folder.toStdString();
-        EXPECT_TRUE(state.UnusableSources.value(chosen).contains(c.reason))
-            << state.UnusableSources.value(chosen).toStdString();
+        const NewestBackup::Choice chosen = NewestBackup(context).SortList();
+        EXPECT_EQ(chosen.path, c.folder + QLatin1Char('/')) << c.folder.toStdString();
+        EXPECT_TRUE(chosen.unreadableFolder.contains(c.reason))
+            << chosen.unreadableFolder.toStdString();
         EXPECT_TRUE(window.ordered.isEmpty());
     }
 }

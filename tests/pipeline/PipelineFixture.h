@@ -123,7 +123,9 @@ protected:
     std::unique_ptr<DatabaseConnection> connection;
     QString mediaPassword = QStringLiteral("s3cret");
     FileListing fileList{files};
-    BackupContext context{platform, window, state, api, bank, connection, mediaPassword, fileList};
+    BackupPlan plan;
+    BackupContext context{platform,   window,        state,    api, bank,
+                          connection, mediaPassword, fileList, plan};
 };
 
 } // namespace tavor

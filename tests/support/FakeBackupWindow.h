@@ -18,6 +18,14 @@ public:
     };
 
     QList<Row> rows;
+    QList<Row> driveRows;
+    int selectedDrive = -1;
+    bool maintenanceArranged = false;
+    QString title;
+    QString branchCaption;
+    QString connectionCaption;
+    bool shown = false;
+    int stateDumps = 0;
     bool listVisible = true;
     QString driveTag;
     bool buttonsEnabled = true;
@@ -42,6 +50,25 @@ public:
     std::function<void()> onPump;
     QStringList log;
 
+    void arrangeForMode(bool maintenance) override { maintenanceArranged = maintenance; }
+    void prepareBusyPanel() override {}
+    void loadDrivePictures() override {}
+    void prepareBackupList() override { listVisible = false; }
+    void setTitle(const QString& text) override { title = text; }
+    void setBranchCaption(const QString& caption) override { branchCaption = caption; }
+    void setConnectionCaption(const QString& caption) override { connectionCaption = caption; }
+    void showCentred() override { shown = true; }
+    void stopStartUpTimer() override {}
+    void writeStateDump() override { ++stateDumps; }
+    void addDriveRow(const QString& text, int image, const QString& tag) override {
+        driveRows.append({text, image, tag});
+    }
+    int driveRowCount() const override { return int(driveRows.size()); }
+    QString driveRowTag(int row) const override { return driveRows.value(row).tag; }
+    void selectDriveRow(int row) override {
+        selectedDrive = row;
+        driveTag = driveRows.value(row).tag;
+    }
     void setBackupListVisible(bool visible) override { listVisible = visible; }
     void clearBackupList() override {
         rows.clear();
@@ -50,9 +77,6 @@ public:
     void addBackupRow(const QString& text, int image, const QString& tag) override {
         rows.append({text, image, tag});
     }
-    int backupRowCount() const override { return int(rows.size()); }
-    QString backupRowText(int row) const override { return rows.value(row).text; }
-    QString backupRowTag(int row) const override { return rows.value(row).tag; }
     void setBackupRowImage(int row, int image) override {
         if (row >= 0 && row < rows.size())
             rows[row].image = image;

@@ -21,6 +21,8 @@ public:
     // Programs started, in order; while failStarts is set a start raises tavor::Error.
     QStringList started;
     bool failStarts = false;
+    // Lines written to standard error, in order.
+    QStringList errorLines;
     int endCalls = 0;
 
     QString commandLine() const override { return commandLineText; }
@@ -29,6 +31,7 @@ public:
     ProgramVersion programVersion() const override { return version; }
     QString executableName() const override { return executable; }
     QString environment(const QString& name) const override { return variables.value(name); }
+    void writeErrorLine(const QString& line) override { errorLines.append(line); }
     void startDetached(const QString& program) override {
         if (failStarts)
             throw Error(ErrorNumber::FileNotFound, QStringLiteral("cannot start ") + program);

@@ -1,35 +1,13 @@
 #pragma once
 
 #include "app/frmBackup.h"
-#include "platform/clock/SystemClock.h"
-#include "platform/files/LinuxFileServices.h"
-#include "support/FakeDatabase.h"
-#include "support/FakeLogicalDisks.h"
-#include "support/FakeProcessServices.h"
-#include "support/MemoryRegistryStore.h"
-#include "support/RecordingMessageBoxes.h"
-
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include "support/PlatformDoubles.h"
 
 namespace tavor {
 
-// A main window on doubles of every platform part: an empty registry, a
-// program folder of its own, and a branch database answering system values.
-class WindowFixture : public testing::Test {
+// A main window on doubles of every platform part.
+class WindowFixture : public PlatformDoubles {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(programFolder.isValid());
-        process->folder = programFolder.path();
-        platform.registry = registry;
-        platform.process = process;
-        platform.messages = messages;
-        platform.database = database;
-        platform.disks = disks;
-        platform.files = files;
-        platform.clock = std::make_shared<SystemClock>();
-    }
-
     // Runs start-up; returns the exit status when the program ended, -1 when it went on.
     static int load(frmBackup& window) {
         try {
@@ -39,31 +17,6 @@ protected:
         }
         return -1;
     }
-
-    // Names the server and database in the registry and gives the branch a bank name.
-    void linkBranch(const QString& bankName = QStringLiteral("مصرف الأمان")) {
-        const QString key = QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor");
-        registry->setValue(key, QStringLiteral("_Server"), QStringLiteral("srv01"));
-        registry->setValue(key, QStringLiteral("_DBase"), QStringLiteral("TAVOR_07"));
-        answer(QStringLiteral("Sys_BankName"), bankName);
-    }
-
-    // The system value the window's query for name returns.
-    void answer(const QString& name, const QVariant& value) {
-        database->state->answers.insert(
-            QStringLiteral("SELECT SV_Value FROM ORV_System_Values WHERE (SV_Name = '%1')")
-                .arg(name),
-            value);
-    }
-
-    QTemporaryDir programFolder;
-    std::shared_ptr<MemoryRegistryStore> registry = std::make_shared<MemoryRegistryStore>();
-    std::shared_ptr<FakeProcessServices> process = std::make_shared<FakeProcessServices>();
-    std::shared_ptr<RecordingMessageBoxes> messages = std::make_shared<RecordingMessageBoxes>();
-    std::shared_ptr<FakeDatabaseProvider> database = std::make_shared<FakeDatabaseProvider>();
-    std::shared_ptr<FakeLogicalDisks> disks = std::make_shared<FakeLogicalDisks>();
-    std::shared_ptr<LinuxFileServices> files = std::make_shared<LinuxFileServices>();
-    Platform platform;
 };
 
 } // namespace tavor

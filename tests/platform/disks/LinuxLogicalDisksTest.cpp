@@ -1,6 +1,7 @@
 #include "platform/disks/LinuxLogicalDisks.h"
 #include "platform/disks/ExtraDrives.h"
 #include "platform/registry/RegistryStore.h"
+#include "platform/registry/RegistryKeys.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,7 +26,7 @@ public:
         return std::nullopt;
     }
     QList<std::pair<QString, QString>> values(const QString& keyPath) const override {
-        return keyPath.compare(tavor::ExtraDrives::Key, Qt::CaseInsensitive) == 0
+        return keyPath.compare(tavor::RegistryKeys::Drives, Qt::CaseInsensitive) == 0
                    ? extraDrives
                    : QList<std::pair<QString, QString>>{};
     }

@@ -31,12 +31,23 @@ public:
     std::vector<Pump> pumps;
     Clock::time_point progressShown;
 
+    void arrangeForMode(bool) override {}
+    void prepareBusyPanel() override {}
+    void loadDrivePictures() override {}
+    void prepareBackupList() override {}
+    void setTitle(const QString&) override {}
+    void setBranchCaption(const QString&) override {}
+    void setConnectionCaption(const QString&) override {}
+    void showCentred() override {}
+    void stopStartUpTimer() override {}
+    void writeStateDump() override {}
+    void addDriveRow(const QString&, int, const QString&) override {}
+    int driveRowCount() const override { return 0; }
+    QString driveRowTag(int) const override { return {}; }
+    void selectDriveRow(int) override {}
     void setBackupListVisible(bool) override {}
     void clearBackupList() override { rows.clear(); }
     void addBackupRow(const QString& text, int image, const QString& tag) override;
-    int backupRowCount() const override { return int(rows.size()); }
-    QString backupRowText(int row) const override { return rows.value(row).text; }
-    QString backupRowTag(int row) const override { return rows.value(row).tag; }
     void setBackupRowImage(int row, int image) override;
     QString selectedDriveTag() const override { return driveTag; }
     void setRunButtonsEnabled(bool) override {}

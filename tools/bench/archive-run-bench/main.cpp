@@ -22,6 +22,7 @@
 #include "TimingWindow.h"
 
 #include "pipeline/ArchiveRun.h"
+#include "pipeline/ImageKind.h"
 #include "pipeline/NewestBackup.h"
 #include "platform/api/ORVApi.h"
 #include "platform/bank/ORV_Bank.h"
@@ -78,7 +79,9 @@ struct Bench {
     std::unique_ptr<DatabaseConnection> connection = std::make_unique<AcceptingConnection>();
     QString mediaPassword;
     FileListing fileList{files};
-    BackupContext context{platform, window, state, api, bank, connection, mediaPassword, fileList};
+    BackupPlan plan;
+    BackupContext context{platform,   window,        state,    api, bank,
+                          connection, mediaPassword, fileList, plan};
 };
 
 int usage() {
@@ -114,7 +117,9 @@ int run(const QStringList& arguments) {
             file = QFileInfo(arguments[++i]).absoluteFilePath();
             assignServerBackup(bench.state, file);
         }
-        bench.window.addBackupRow(QFileInfo(file).fileName(), ArchiveRun::PendingImage, file);
+        const QString text = QFileInfo(file).fileName();
+        bench.plan.rows.append({DataSet::Main, text, file, QString()});
+        bench.window.addBackupRow(text, ImageKind::Pending, file);
     }
     const Clock::time_point start = Clock::now();
     const QList<RowOutcome> outcomes =
@@ -149,7 +154,7 @@ int compress(const QStringList& arguments) {
     ArchiveRun archiveRun(bench.context);
     const Clock::time_point start = Clock::now();
     const bool packed =
-        archiveRun.CompressFile(cabinet, QFileInfo(arguments[1]).absoluteFilePath());
+        bool(archiveRun.CompressFile(cabinet, QFileInfo(arguments[1]).absoluteFilePath()));
     const Clock::time_point end = Clock::now();
     const PumpGaps gaps(start, bench.window.pumps, end);
     std::printf("seconds %.3f\npumps %zu\n", secondsBetween(start, end), bench.window.pumps.size());
@@ -180,7 +185,7 @@ int sortList(const QStringList& arguments) {
     bench.state.DatabaseName = QStringLiteral("TAVOR_07");
     bench.state.BackupPath = folder;
     const Clock::time_point start = Clock::now();
-    const QString chosen = NewestBackup(bench.context).SortList();
+    const QString chosen = NewestBackup(bench.context).SortList().path;
     std::printf("sortlist %.3f\nchosen %s\n", secondsBetween(start, Clock::now()),
                 qPrintable(QFileInfo(chosen).fileName()));
     return chosen.endsWith(QStringLiteral(".bak")) ? 0 : 1;

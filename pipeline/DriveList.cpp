@@ -1,4 +1,6 @@
-#include "app/DriveList.h"
+#include "pipeline/DriveList.h"
+
+#include "pipeline/ImageKind.h"
 
 namespace tavor {
 
@@ -18,7 +20,7 @@ DriveRow DriveList::rowFor(const LogicalDisk& disk) {
     const QString text = QStringLiteral("   ") + kind + QStringLiteral("   ") + disk.DeviceID +
                          QStringLiteral(" ") + QChar(0x200E) + QChar(0x200F) +
                          QStringLiteral("    ");
-    return {text, hardDisk ? HardDiskImage : RemovableImage, disk.DeviceID};
+    return {text, hardDisk ? ImageKind::HardDisk : ImageKind::RemovableDrive, disk.DeviceID};
 }
 
 } // namespace tavor

@@ -1,4 +1,4 @@
-#include "app/DriveList.h"
+#include "pipeline/DriveList.h"
 
 #include <gtest/gtest.h>
 

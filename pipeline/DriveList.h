@@ -20,9 +20,6 @@ struct DriveRow {
 // previous backup used.
 class DriveList {
 public:
-    static constexpr int HardDiskImage = 100;
-    static constexpr int RemovableImage = 101;
-
     DriveList(const QList<LogicalDisk>& disks, const QString& rememberedDrive);
 
     const QList<DriveRow>& rows() const { return rows_; }

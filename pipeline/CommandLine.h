@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tavor {
+
+// The program's command line: its text trimmed and upper-cased, and the switch it
+// is. A switch counts only when it is all there is on the line.
+class CommandLine {
+public:
+    // Maintenance mode: a taller window with the diagnostic panel and a test button.
+    static constexpr const char* Maintenance = "/M";
+    // One copy run onto the remembered drive without anyone at the screen.
+    static constexpr const char* Unattended = "/RUN";
+
+    explicit CommandLine(const QString& text);
+    // The arguments as typed, joined by single blanks.
+    static CommandLine fromArguments(const QStringList& arguments);
+
+    const QString& text() const { return text_; }
+    bool isMaintenance() const { return text_ == QLatin1String(Maintenance); }
+    bool isUnattended() const { return text_ == QLatin1String(Unattended); }
+
+private:
+    QString text_;
+};
+
+} // namespace tavor

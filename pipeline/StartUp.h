@@ -1,0 +1,40 @@
+#pragma once
+
+#include "pipeline/BackupContext.h"
+
+namespace tavor {
+
+// Everything that happens before the operator can press the copy button: the API
+// object, the command line, the window's arrangement, the update check, the
+// database link and login, the branch's system values and the names derived from
+// them, the drive list, the refusal of a workstation that is not linked, the
+// window shown and the data-set list filled. An unattended run then goes on to its
+// copy run.
+class StartUp {
+public:
+    explicit StartUp(BackupContext& context) : context_(context) {}
+
+    // Runs start-up. An error in its untrapped first steps ends the program with
+    // an error report; so does a workstation without a branch database.
+    void Load();
+    void Form_Load();
+
+    // The connection string of the window's connection: the values as they are,
+    // but one holding ';' quoted so that it cannot spill into the fields after it.
+    static QString BranchConnectionString(const QString& password, const QString& userId,
+                                          const QString& databaseName, const QString& serverName);
+
+    static const QString NotLinkedText;
+
+private:
+    void PrepareControls();
+    void ConnectToBranch();
+    QString ReadSystemValue(const QString& name);
+    void FormBranchNames();
+    void ListTargetDrives();
+    void ShowNotLinkedMessage();
+
+    BackupContext& context_;
+};
+
+} // namespace tavor

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "pipeline/BackupContext.h"
+
+namespace tavor {
+
+// The copy run without anyone at the screen, as a timer starts it: onto the
+// remembered drive only, one line per row and a summary on standard error, then the
+// program ends with 0 (every row ticked), 1 (a row failed or a stop signal cut the
+// run short) or 2 (no run took place).
+class UnattendedRun {
+public:
+    explicit UnattendedRun(BackupContext& context) : context_(context) {}
+
+    void run();
+
+private:
+    // The drive list's row of the remembered drive; -1 when it is not listed.
+    int rememberedDriveRow() const;
+    void say(const QString& line) const;
+
+    BackupContext& context_;
+};
+
+} // namespace tavor
