@@ -15,10 +15,16 @@ namespace {
 
 bool isNetworkFileSystem(const QString& type) {
     static const QSet<QString> network = {
-        u"nfs"_qs,         u"nfs4"_qs,        u"cifs"_qs,      u"smb3"_qs,           u"smbfs"_qs,
-        u"sshfs"_qs,       u"fuse.sshfs"_qs,  u"9p"_qs,        u"virtiofs"_qs,       u"ceph"_qs,
-        u"afs"_qs,         u"ncpfs"_qs,       u"glusterfs"_qs, u"fuse.glusterfs"_qs, u"davfs"_qs,
-        u"fuse.davfs2"_qs, u"fuse.rclone"_qs, u"fuse.s3fs"_qs, u"lustre"_qs};
+        QStringLiteral("nfs"),         QStringLiteral("nfs4"),
+        QStringLiteral("cifs"),        QStringLiteral("smb3"),
+        QStringLiteral("smbfs"),       QStringLiteral("sshfs"),
+        QStringLiteral("fuse.sshfs"),  QStringLiteral("9p"),
+        QStringLiteral("virtiofs"),    QStringLiteral("ceph"),
+        QStringLiteral("afs"),         QStringLiteral("ncpfs"),
+        QStringLiteral("glusterfs"),   QStringLiteral("fuse.glusterfs"),
+        QStringLiteral("davfs"),       QStringLiteral("fuse.davfs2"),
+        QStringLiteral("fuse.rclone"), QStringLiteral("fuse.s3fs"),
+        QStringLiteral("lustre")};
     return network.contains(type);
 }
 
