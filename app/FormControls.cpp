@@ -5,7 +5,7 @@
 #include "controls/animation/AnimationControl.h"
 #include "controls/orvlog/ORVLog.h"
 #include "controls/progress/ORVProgressXP.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 
 #include <QComboBox>
 #include <QFrame>

@@ -4,7 +4,7 @@
 #include "app/frmBackup.h"
 #include "controls/orvlog/ORVLog.h"
 #include "controls/progress/ORVProgressXP.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/files/ReplacementFile.h"
 
 #include <QAbstractButton>

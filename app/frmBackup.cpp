@@ -15,7 +15,7 @@
 #include "pipeline/NewestBackup.h"
 #include "pipeline/RunReport.h"
 #include "pipeline/TestBackup.h"
-#include "platform/BlankTrim.h"
+#include "base/BlankTrim.h"
 #include "platform/api/ORVApi.h"
 #include "platform/api/StoredTokens.h"
 #include "platform/bank/ORV_Bank.h"

@@ -6,7 +6,7 @@
 #include "pipeline/BackupWindow.h"
 #include "pipeline/FileListing.h"
 #include "pipeline/MainState.h"
-#include "platform/PendingError.h"
+#include "base/PendingError.h"
 #include "platform/Platform.h"
 
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "app/FontMapping.h"
 #include "app/QtMessageBoxes.h"
 #include "app/frmBackup.h"
-#include "platform/BlankTrim.h"
+#include "base/BlankTrim.h"
 #include "platform/Platform.h"
 #include "platform/cabinet/LinuxCabinetCompressor.h"
 #include "platform/clock/SystemClock.h"

@@ -1,6 +1,6 @@
 #include "modules/NewLink.h"
 
-#include "platform/PendingError.h"
+#include "base/PendingError.h"
 
 namespace tavor::NewLink {
 

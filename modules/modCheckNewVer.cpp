@@ -1,8 +1,8 @@
 #include "modules/modCheckNewVer.h"
 
 #include "modules/NewLink.h"
-#include "platform/BlankTrim.h"
-#include "platform/PendingError.h"
+#include "base/BlankTrim.h"
+#include "base/PendingError.h"
 #include "platform/api/ORVApi.h"
 
 #include <cmath>

@@ -2,7 +2,7 @@
 
 #include "pipeline/BackupContext.h"
 #include "pipeline/RowOutcome.h"
-#include "platform/PendingError.h"
+#include "base/PendingError.h"
 
 #include <QList>
 #include <QSet>

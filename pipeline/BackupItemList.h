@@ -1,7 +1,7 @@
 #pragma once
 
 #include "pipeline/BackupContext.h"
-#include "platform/PendingError.h"
+#include "base/PendingError.h"
 
 namespace tavor {
 

@@ -1,7 +1,7 @@
 #include "pipeline/NewestBackup.h"
 
 #include "pipeline/BranchNames.h"
-#include "platform/BlankTrim.h"
+#include "base/BlankTrim.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "pipeline/TestBackup.h"
 
 #include "pipeline/BackupStatement.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 
 namespace tavor {
 

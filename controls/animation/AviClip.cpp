@@ -1,7 +1,7 @@
 #include "controls/animation/AviClip.h"
 
 #include "controls/animation/Rle8Decoder.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "controls/animation/Rle8Decoder.h"
 
 #include "controls/animation/AviClip.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "platform/api/ORVApi.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/api/TokenCipher.h"
 #include "platform/ini/IniFile.h"
 

@@ -1,6 +1,6 @@
 #include "platform/bank/BankSystem.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/api/StoredTokens.h"
 #include "platform/api/TokenCipher.h"
 #include "platform/database/ConnectionString.h"

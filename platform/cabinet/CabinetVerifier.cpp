@@ -1,6 +1,6 @@
 #include "platform/cabinet/CabinetVerifier.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/cabinet/MspackReadBackSystem.h"
 #include "platform/files/ReadBackFile.h"
 

@@ -1,6 +1,6 @@
 #include "platform/cabinet/CabinetWriter.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/cabinet/CabinetFormat.h"
 #include "platform/cabinet/CabinetVerifier.h"
 #include "platform/cabinet/ParallelBlockEncoder.h"

@@ -1,6 +1,6 @@
 #include "platform/cabinet/LinuxCabinetCompressor.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 
 #include <QFileInfo>
 

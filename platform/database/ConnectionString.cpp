@@ -1,6 +1,6 @@
 #include "platform/database/ConnectionString.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 
 namespace tavor {
 

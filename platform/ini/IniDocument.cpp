@@ -1,6 +1,6 @@
 #include "platform/ini/IniDocument.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 
 #include <QSet>
 #include <QStringDecoder>

@@ -1,6 +1,6 @@
 #include "platform/ini/IniFile.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/files/ReplacementFile.h"
 
 #include <QFile>

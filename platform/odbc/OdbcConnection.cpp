@@ -1,6 +1,6 @@
 #include "platform/odbc/OdbcConnection.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/odbc/OdbcDiagnostics.h"
 #include "platform/odbc/OdbcStatement.h"
 #include "platform/odbc/OleDbConnectionString.h"

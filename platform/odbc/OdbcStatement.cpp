@@ -1,6 +1,6 @@
 #include "platform/odbc/OdbcStatement.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/odbc/OdbcDiagnostics.h"
 
 #include <QDate>

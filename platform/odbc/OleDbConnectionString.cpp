@@ -1,6 +1,6 @@
 #include "platform/odbc/OleDbConnectionString.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 
 namespace tavor {
 

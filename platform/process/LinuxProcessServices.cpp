@@ -1,6 +1,6 @@
 #include "platform/process/LinuxProcessServices.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/files/ElfFileVersion.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "platform/registry/IniRegistryStore.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/ini/IniFile.h"
 
 #include <QDir>

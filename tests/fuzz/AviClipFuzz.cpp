@@ -3,7 +3,7 @@
 
 #include "FuzzCheck.h"
 #include "controls/animation/AviClip.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {

@@ -2,7 +2,7 @@
 // reader (libmspack).
 
 #include "FuzzCheck.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/cabinet/CabinetReadBack.h"
 #include "platform/cabinet/CabinetWriter.h"
 

@@ -3,7 +3,7 @@
 // field() reads back exactly.
 
 #include "FuzzCheck.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/database/ConnectionString.h"
 #include "platform/odbc/OleDbConnectionString.h"
 

@@ -2,7 +2,7 @@
 // back the same, before and after the document is written out and parsed again.
 
 #include "FuzzCheck.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/ini/IniDocument.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

@@ -2,7 +2,7 @@
 // reads back, and a hive that is not text is never overwritten.
 
 #include "FuzzCheck.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/ini/IniFile.h"
 #include "platform/registry/IniRegistryStore.h"
 

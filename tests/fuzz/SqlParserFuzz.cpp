@@ -1,6 +1,6 @@
 // Any statement text: the parser either reads it or raises tavor::Error.
 
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/database/embedded/SqlParser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

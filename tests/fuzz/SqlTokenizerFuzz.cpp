@@ -2,7 +2,7 @@
 // every token lies inside the text.
 
 #include "FuzzCheck.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/database/embedded/SqlTokenizer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -2,7 +2,7 @@
 #include "PipelineFixture.h"
 
 #include "pipeline/BackupItemList.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/cabinet/LinuxCabinetCompressor.h"
 #include "support/TestFiles.h"
 

@@ -1,5 +1,5 @@
 #include "platform/ini/IniDocument.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "platform/ini/IniFile.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "platform/api/ORVApi.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/api/StoredTokens.h"
 #include "platform/api/TokenCipher.h"
 #include "support/MemoryRegistryStore.h"

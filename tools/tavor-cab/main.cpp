@@ -7,7 +7,7 @@
 // Prints each percentage on its own line to standard error; exits 0 on success,
 // 1 with the error number and description otherwise, 2 on bad usage.
 
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/cabinet/LinuxCabinetCompressor.h"
 #include "platform/files/LinuxFileServices.h"
 

@@ -1,5 +1,5 @@
 #include "controls/animation/AnimationControl.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "resources/BusyResources.h"
 
 #include <QFile>

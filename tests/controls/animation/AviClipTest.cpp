@@ -3,7 +3,7 @@
 #include "BusyClipArt.h"
 #include "Rle8Encoder.h"
 #include "controls/animation/Rle8Decoder.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "resources/BusyResources.h"
 
 #include <QFile>

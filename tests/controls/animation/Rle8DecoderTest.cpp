@@ -1,5 +1,5 @@
 #include "controls/animation/Rle8Decoder.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 
 #include <gtest/gtest.h>
 #include <initializer_list>

@@ -1,7 +1,7 @@
 #include "controls/PropertyBag.h"
 #include "controls/orvlog/ORVLog.h"
 #include "controls/orvlog/SystemColor.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 
 #include <QScrollBar>
 #include <QSignalSpy>

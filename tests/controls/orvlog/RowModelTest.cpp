@@ -1,6 +1,6 @@
 #include "controls/orvlog/RowModel.h"
 #include "TestLibrary.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/bank/ORV_Bank.h"
 #include "platform/database/RoutingDatabaseProvider.h"
 #include "platform/database/embedded/EmbeddedBackup.h"

@@ -1,5 +1,5 @@
 #include "platform/bank/ORV_Bank.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/database/RoutingDatabaseProvider.h"
 #include "support/SqliteFile.h"
 

@@ -1,5 +1,5 @@
 #include "CabinetReadBack.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/cabinet/CabinetWriter.h"
 #include "support/TestFiles.h"
 

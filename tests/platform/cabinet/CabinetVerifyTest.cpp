@@ -1,4 +1,4 @@
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/cabinet/LinuxCabinetCompressor.h"
 #include "support/FaultySystemCalls.h"
 #include "support/TestFiles.h"

@@ -1,4 +1,4 @@
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/files/LinuxFileServices.h"
 #include "platform/files/WildcardPattern.h"
 #include "support/TestFiles.h"

@@ -1,5 +1,5 @@
 #include "platform/files/ReplacementFile.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "support/FaultySystemCalls.h"
 #include "support/SmallTmpfs.h"
 

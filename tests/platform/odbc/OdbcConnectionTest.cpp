@@ -1,6 +1,6 @@
 #include "ScriptedTdsPeer.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/odbc/OdbcConnection.h"
 
 #include <QDate>

@@ -1,5 +1,5 @@
 #include "platform/process/LinuxProcessServices.h"
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "support/ElfFiles.h"
 #include "support/TestFiles.h"
 

@@ -1,4 +1,4 @@
-#include "platform/PendingError.h"
+#include "base/PendingError.h"
 
 #include <gtest/gtest.h>
 
