@@ -19,7 +19,7 @@
 #include "platform/api/ORVApi.h"
 #include "platform/api/StoredTokens.h"
 #include "platform/bank/ORV_Bank.h"
-#include "platform/database/ConnectionString.h"
+#include "formats/connectionstring/ConnectionString.h"
 #include "resources/BusyResources.h"
 #include "resources/WindowResources.h"
 

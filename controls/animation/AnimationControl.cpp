@@ -1,6 +1,6 @@
 #include "controls/animation/AnimationControl.h"
 
-#include "controls/animation/AviClip.h"
+#include "formats/avi/AviClip.h"
 #include "base/Error.h"
 
 #include <QPainter>

@@ -3,7 +3,7 @@
 #include "base/Error.h"
 #include "platform/api/StoredTokens.h"
 #include "platform/api/TokenCipher.h"
-#include "platform/database/ConnectionString.h"
+#include "formats/connectionstring/ConnectionString.h"
 
 #include <QDate>
 #include <QDateTime>

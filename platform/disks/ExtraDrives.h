@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/disks/LogicalDisks.h"
-#include "platform/disks/MountTable.h"
+#include "formats/mountinfo/MountTable.h"
 
 namespace tavor {
 

@@ -1,6 +1,6 @@
 #include "platform/files/LinuxFileServices.h"
 
-#include "platform/files/ElfFileVersion.h"
+#include "formats/elf/ElfFileVersion.h"
 #include "platform/files/ReadBackFile.h"
 #include "platform/files/ReplacementFile.h"
 #include "platform/files/SourceFile.h"

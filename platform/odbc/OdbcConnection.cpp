@@ -3,7 +3,7 @@
 #include "base/Error.h"
 #include "platform/odbc/OdbcDiagnostics.h"
 #include "platform/odbc/OdbcStatement.h"
-#include "platform/odbc/OleDbConnectionString.h"
+#include "formats/connectionstring/OleDbConnectionString.h"
 #include "platform/odbc/UnansweredServers.h"
 
 #include <algorithm>

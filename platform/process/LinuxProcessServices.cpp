@@ -1,7 +1,7 @@
 #include "platform/process/LinuxProcessServices.h"
 
 #include "base/Error.h"
-#include "platform/files/ElfFileVersion.h"
+#include "formats/elf/ElfFileVersion.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -1,5 +1,5 @@
 #include "controls/orvlog/ORVLog.h"
-#include "platform/database/ConnectionString.h"
+#include "formats/connectionstring/ConnectionString.h"
 #include "platform/disks/LinuxLogicalDisks.h"
 #include "support/WindowFixture.h"
 

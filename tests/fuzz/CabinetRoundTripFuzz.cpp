@@ -1,7 +1,7 @@
 // Any bytes packed into a cabinet come back the same through an independent
 // reader (libmspack).
 
-#include "FuzzCheck.h"
+#include "support/FuzzCheck.h"
 #include "base/Error.h"
 #include "platform/cabinet/CabinetReadBack.h"
 #include "platform/cabinet/CabinetWriter.h"

@@ -1,7 +1,7 @@
 // A hive file of any bytes: reading never fails; a value stored in a text hive
 // reads back, and a hive that is not text is never overwritten.
 
-#include "FuzzCheck.h"
+#include "support/FuzzCheck.h"
 #include "base/Error.h"
 #include "platform/ini/IniFile.h"
 #include "platform/registry/IniRegistryStore.h"

@@ -1,7 +1,7 @@
 // Any statement text: the tokenizer either splits it or raises tavor::Error, and
 // every token lies inside the text.
 
-#include "FuzzCheck.h"
+#include "support/FuzzCheck.h"
 #include "base/Error.h"
 #include "platform/database/embedded/SqlTokenizer.h"
 

@@ -1,6 +1,6 @@
 #include "platform/database/embedded/EmbeddedConnection.h"
 
-#include "platform/database/ConnectionString.h"
+#include "formats/connectionstring/ConnectionString.h"
 #include "platform/database/embedded/EmbeddedSession.h"
 #include "platform/database/embedded/SqlErrors.h"
 #include "platform/database/embedded/SqlParser.h"

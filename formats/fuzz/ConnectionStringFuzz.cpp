@@ -2,10 +2,10 @@
 // tavor::Error whose description never shows the password, and a field written by
 // field() reads back exactly.
 
-#include "FuzzCheck.h"
+#include "support/FuzzCheck.h"
 #include "base/Error.h"
-#include "platform/database/ConnectionString.h"
-#include "platform/odbc/OleDbConnectionString.h"
+#include "formats/connectionstring/ConnectionString.h"
+#include "formats/connectionstring/OleDbConnectionString.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

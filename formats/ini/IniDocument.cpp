@@ -1,4 +1,4 @@
-#include "platform/ini/IniDocument.h"
+#include "formats/ini/IniDocument.h"
 
 #include "base/Error.h"
 

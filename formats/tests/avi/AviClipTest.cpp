@@ -1,8 +1,8 @@
-#include "controls/animation/AviClip.h"
+#include "formats/avi/AviClip.h"
 #include "AviWriter.h"
 #include "BusyClipArt.h"
 #include "Rle8Encoder.h"
-#include "controls/animation/Rle8Decoder.h"
+#include "formats/avi/Rle8Decoder.h"
 #include "base/Error.h"
 #include "resources/BusyResources.h"
 

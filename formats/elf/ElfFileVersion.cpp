@@ -1,4 +1,4 @@
-#include "platform/files/ElfFileVersion.h"
+#include "formats/elf/ElfFileVersion.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
-#include "controls/animation/AviClip.h"
+#include "formats/avi/AviClip.h"
 
-#include "controls/animation/Rle8Decoder.h"
+#include "formats/avi/Rle8Decoder.h"
 #include "base/Error.h"
 
 #include <QFile>

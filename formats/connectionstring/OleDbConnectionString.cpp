@@ -1,4 +1,4 @@
-#include "platform/odbc/OleDbConnectionString.h"
+#include "formats/connectionstring/OleDbConnectionString.h"
 
 #include "base/Error.h"
 

@@ -1,8 +1,8 @@
 // Any bytes as an executable: the version reader returns digits and dots or
 // nothing, and never reads outside the file.
 
-#include "FuzzCheck.h"
-#include "platform/files/ElfFileVersion.h"
+#include "support/FuzzCheck.h"
+#include "formats/elf/ElfFileVersion.h"
 
 #include <QFile>
 #include <QRegularExpression>

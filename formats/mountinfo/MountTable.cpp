@@ -1,4 +1,4 @@
-#include "platform/disks/MountTable.h"
+#include "formats/mountinfo/MountTable.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "platform/database/ConnectionString.h"
+#include "formats/connectionstring/ConnectionString.h"
 
 #include "base/Error.h"
 

@@ -1,4 +1,4 @@
-#include "controls/animation/Rle8Decoder.h"
+#include "formats/avi/Rle8Decoder.h"
 #include "base/Error.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Any bytes as a busy clip: the clip opens and every frame decodes, or
 // tavor::Error is raised; nothing is read or written out of bounds.
 
-#include "FuzzCheck.h"
-#include "controls/animation/AviClip.h"
+#include "support/FuzzCheck.h"
+#include "formats/avi/AviClip.h"
 #include "base/Error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

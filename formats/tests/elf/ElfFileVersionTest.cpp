@@ -1,4 +1,4 @@
-#include "platform/files/ElfFileVersion.h"
+#include "formats/elf/ElfFileVersion.h"
 #include "platform/files/LinuxFileServices.h"
 #include "support/ElfFiles.h"
 #include "support/TestFiles.h"

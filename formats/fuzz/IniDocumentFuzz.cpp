@@ -1,9 +1,9 @@
 // An INI document of any bytes: parsing never fails, and an entry set in it reads
 // back the same, before and after the document is written out and parsed again.
 
-#include "FuzzCheck.h"
+#include "support/FuzzCheck.h"
 #include "base/Error.h"
-#include "platform/ini/IniDocument.h"
+#include "formats/ini/IniDocument.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

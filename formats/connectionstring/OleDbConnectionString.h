@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/database/ConnectionString.h"
+#include "formats/connectionstring/ConnectionString.h"
 
 #include <QString>
 
