@@ -5,7 +5,7 @@
 #include "controls/orvlog/ORVLog.h"
 #include "controls/progress/ORVProgressXP.h"
 #include "base/Error.h"
-#include "platform/files/ReplacementFile.h"
+#include "safewrite/ReplacementFile.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 
 #include "base/Error.h"
 #include "platform/cabinet/MspackReadBackSystem.h"
-#include "platform/files/ReadBackFile.h"
+#include "safewrite/ReadBackFile.h"
 
 #include <memory>
 #include <optional>

@@ -4,8 +4,8 @@
 #include "platform/cabinet/CabinetFormat.h"
 #include "platform/cabinet/CabinetVerifier.h"
 #include "platform/cabinet/ParallelBlockEncoder.h"
-#include "platform/files/ReplacementFile.h"
-#include "platform/files/SourceFile.h"
+#include "safewrite/ReplacementFile.h"
+#include "safewrite/SourceFile.h"
 
 #include <QLocale>
 #include <algorithm>

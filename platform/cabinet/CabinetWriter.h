@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/files/IdleTicker.h"
-#include "platform/files/SystemCalls.h"
+#include "safewrite/IdleTicker.h"
+#include "safewrite/SystemCalls.h"
 
 #include <QString>
 #include <functional>

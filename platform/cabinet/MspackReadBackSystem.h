@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/files/ContentChecksum.h"
-#include "platform/files/IdleTicker.h"
-#include "platform/files/ReadBackFile.h"
+#include "safewrite/ContentChecksum.h"
+#include "safewrite/IdleTicker.h"
+#include "safewrite/ReadBackFile.h"
 
 #include <cstdint>
 #include <exception>

@@ -2,7 +2,7 @@
 
 #include "platform/cabinet/CabinetFormat.h"
 #include "platform/cabinet/MszipBlockEncoder.h"
-#include "platform/files/SystemError.h"
+#include "safewrite/SystemError.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/files/SourceFile.h"
-#include "platform/files/SystemCalls.h"
+#include "safewrite/SourceFile.h"
+#include "safewrite/SystemCalls.h"
 
 #include <condition_variable>
 #include <cstdint>

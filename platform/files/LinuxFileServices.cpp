@@ -1,10 +1,10 @@
 #include "platform/files/LinuxFileServices.h"
 
 #include "formats/elf/ElfFileVersion.h"
-#include "platform/files/ReadBackFile.h"
-#include "platform/files/ReplacementFile.h"
-#include "platform/files/SourceFile.h"
-#include "platform/files/SystemError.h"
+#include "safewrite/ReadBackFile.h"
+#include "safewrite/ReplacementFile.h"
+#include "safewrite/SourceFile.h"
+#include "safewrite/SystemError.h"
 #include "platform/files/WildcardPattern.h"
 
 #include <QFile>

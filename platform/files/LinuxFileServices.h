@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/files/ContentChecksum.h"
+#include "safewrite/ContentChecksum.h"
 #include "platform/files/FileServices.h"
-#include "platform/files/IdleTicker.h"
-#include "platform/files/SystemCalls.h"
+#include "safewrite/IdleTicker.h"
+#include "safewrite/SystemCalls.h"
 
 namespace tavor {
 

@@ -1,7 +1,7 @@
 #include "platform/database/embedded/EmbeddedBackup.h"
 
 #include "platform/database/embedded/SqlErrors.h"
-#include "platform/files/ReplacementFile.h"
+#include "safewrite/ReplacementFile.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>

@@ -1,6 +1,6 @@
-#include "platform/files/ReplacementFile.h"
+#include "safewrite/ReplacementFile.h"
 
-#include "platform/files/SystemError.h"
+#include "safewrite/SystemError.h"
 
 #include <QFile>
 #include <QRandomGenerator>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/Error.h"
-#include "platform/files/SystemCalls.h"
+#include "safewrite/SystemCalls.h"
 
 #include <QString>
 #include <cstdint>

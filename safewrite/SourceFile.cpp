@@ -1,6 +1,6 @@
-#include "platform/files/SourceFile.h"
+#include "safewrite/SourceFile.h"
 
-#include "platform/files/SystemError.h"
+#include "safewrite/SystemError.h"
 
 #include <QFile>
 #include <cerrno>

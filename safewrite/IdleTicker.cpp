@@ -1,4 +1,4 @@
-#include "platform/files/IdleTicker.h"
+#include "safewrite/IdleTicker.h"
 
 #include <algorithm>
 #include <future>

@@ -1,4 +1,4 @@
-#include "platform/files/SystemCalls.h"
+#include "safewrite/SystemCalls.h"
 
 #include <cstdio>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "platform/files/ContentChecksum.h"
+#include "safewrite/ContentChecksum.h"
 
 #include <QLocale>
 #include <libdeflate.h>

@@ -1,4 +1,4 @@
-#include "platform/files/SystemError.h"
+#include "safewrite/SystemError.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/files/ReplacementFile.h"
+#include "safewrite/ReplacementFile.h"
 #include "base/Error.h"
 #include "support/FaultySystemCalls.h"
 #include "support/SmallTmpfs.h"

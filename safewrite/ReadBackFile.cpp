@@ -1,6 +1,6 @@
-#include "platform/files/ReadBackFile.h"
+#include "safewrite/ReadBackFile.h"
 
-#include "platform/files/SystemError.h"
+#include "safewrite/SystemError.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/files/ContentChecksum.h"
-#include "platform/files/IdleTicker.h"
-#include "platform/files/SystemCalls.h"
+#include "safewrite/ContentChecksum.h"
+#include "safewrite/IdleTicker.h"
+#include "safewrite/SystemCalls.h"
 
 #include <QByteArray>
 #include <QString>
