@@ -3,7 +3,7 @@
 #include "app/frmBackup.h"
 #include "base/BlankTrim.h"
 #include "platform/Platform.h"
-#include "platform/cabinet/LinuxCabinetCompressor.h"
+#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "platform/clock/SystemClock.h"
 #include "platform/database/RoutingDatabaseProvider.h"
 #include "platform/disks/LinuxLogicalDisks.h"

@@ -3,7 +3,7 @@
 
 #include "pipeline/BackupItemList.h"
 #include "base/Error.h"
-#include "platform/cabinet/LinuxCabinetCompressor.h"
+#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "support/TestFiles.h"
 
 #include <QFileInfo>

@@ -8,7 +8,7 @@
 // 1 with the error number and description otherwise, 2 on bad usage.
 
 #include "base/Error.h"
-#include "platform/cabinet/LinuxCabinetCompressor.h"
+#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "platform/files/LinuxFileServices.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
-#include "CabinetReadBack.h"
-#include "platform/cabinet/CabinetFormat.h"
-#include "platform/cabinet/LinuxCabinetCompressor.h"
+#include "support/CabinetReadBack.h"
+#include "cabinet/CabinetFormat.h"
+#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "support/TestFiles.h"
 
 #include <QDateTime>

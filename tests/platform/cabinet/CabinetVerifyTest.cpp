@@ -1,5 +1,5 @@
 #include "base/Error.h"
-#include "platform/cabinet/LinuxCabinetCompressor.h"
+#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "support/FaultySystemCalls.h"
 #include "support/TestFiles.h"
 

@@ -1,5 +1,5 @@
-#include "platform/cabinet/LinuxCabinetCompressor.h"
-#include "CabinetReadBack.h"
+#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
+#include "support/CabinetReadBack.h"
 #include "base/Error.h"
 #include "support/TestFiles.h"
 

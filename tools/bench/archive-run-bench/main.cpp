@@ -25,7 +25,7 @@
 #include "pipeline/NewestBackup.h"
 #include "platform/api/ORVApi.h"
 #include "platform/bank/ORV_Bank.h"
-#include "platform/cabinet/LinuxCabinetCompressor.h"
+#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "platform/clock/SystemClock.h"
 #include "platform/files/LinuxFileServices.h"
 #include "platform/messages/MessageLog.h"

@@ -3,8 +3,8 @@
 
 #include "support/FuzzCheck.h"
 #include "base/Error.h"
-#include "platform/cabinet/CabinetReadBack.h"
-#include "platform/cabinet/CabinetWriter.h"
+#include "support/CabinetReadBack.h"
+#include "cabinet/CabinetWriter.h"
 
 #include <QFile>
 #include <QTemporaryDir>

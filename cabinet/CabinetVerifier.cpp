@@ -1,7 +1,7 @@
-#include "platform/cabinet/CabinetVerifier.h"
+#include "cabinet/CabinetVerifier.h"
 
 #include "base/Error.h"
-#include "platform/cabinet/MspackReadBackSystem.h"
+#include "cabinet/MspackReadBackSystem.h"
 #include "safewrite/ReadBackFile.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
-#include "platform/cabinet/MszipBlockEncoder.h"
+#include "cabinet/MszipBlockEncoder.h"
 
-#include "platform/cabinet/CabinetFormat.h"
-#include "platform/cabinet/DeflateStreamScanner.h"
+#include "cabinet/CabinetFormat.h"
+#include "cabinet/DeflateStreamScanner.h"
 
 #include <cstring>
 #include <libdeflate.h>

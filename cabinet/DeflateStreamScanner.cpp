@@ -1,4 +1,4 @@
-#include "platform/cabinet/DeflateStreamScanner.h"
+#include "cabinet/DeflateStreamScanner.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "platform/cabinet/LinuxCabinetCompressor.h"
+#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 
 #include "base/Error.h"
 

@@ -1,7 +1,7 @@
-#include "platform/cabinet/ParallelBlockEncoder.h"
+#include "cabinet/ParallelBlockEncoder.h"
 
-#include "platform/cabinet/CabinetFormat.h"
-#include "platform/cabinet/MszipBlockEncoder.h"
+#include "cabinet/CabinetFormat.h"
+#include "cabinet/MszipBlockEncoder.h"
 #include "safewrite/SystemError.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/cabinet/CabinetCompressor.h"
-#include "platform/cabinet/CabinetWriter.h"
+#include "cabinet/CabinetWriter.h"
 
 namespace tavor {
 

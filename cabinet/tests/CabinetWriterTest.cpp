@@ -1,7 +1,7 @@
-#include "platform/cabinet/CabinetWriter.h"
-#include "CabinetReadBack.h"
+#include "cabinet/CabinetWriter.h"
+#include "support/CabinetReadBack.h"
 #include "base/Error.h"
-#include "platform/cabinet/CabinetFormat.h"
+#include "cabinet/CabinetFormat.h"
 #include "support/TestFiles.h"
 
 #include <QFileInfo>

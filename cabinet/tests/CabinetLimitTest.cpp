@@ -1,6 +1,6 @@
-#include "CabinetReadBack.h"
-#include "platform/cabinet/CabinetFormat.h"
-#include "platform/cabinet/CabinetWriter.h"
+#include "support/CabinetReadBack.h"
+#include "cabinet/CabinetFormat.h"
+#include "cabinet/CabinetWriter.h"
 
 #include <QFile>
 #include <QTemporaryDir>

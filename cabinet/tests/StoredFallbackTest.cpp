@@ -1,6 +1,6 @@
-#include "CabinetReadBack.h"
-#include "platform/cabinet/CabinetWriter.h"
-#include "platform/cabinet/DeflateStreamScanner.h"
+#include "support/CabinetReadBack.h"
+#include "cabinet/CabinetWriter.h"
+#include "cabinet/DeflateStreamScanner.h"
 #include "support/TestFiles.h"
 
 #include <QTemporaryDir>

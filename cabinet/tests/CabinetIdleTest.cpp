@@ -1,6 +1,6 @@
-#include "CabinetReadBack.h"
+#include "support/CabinetReadBack.h"
 #include "base/Error.h"
-#include "platform/cabinet/CabinetWriter.h"
+#include "cabinet/CabinetWriter.h"
 #include "support/TestFiles.h"
 
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "platform/cabinet/MspackReadBackSystem.h"
+#include "cabinet/MspackReadBackSystem.h"
 
 #include <cstdlib>
 #include <cstring>

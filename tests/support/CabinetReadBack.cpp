@@ -1,4 +1,4 @@
-#include "CabinetReadBack.h"
+#include "support/CabinetReadBack.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/cabinet/CabinetFormat.h"
+#include "cabinet/CabinetFormat.h"
 
 #include <algorithm>
 

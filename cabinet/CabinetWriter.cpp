@@ -1,9 +1,9 @@
-#include "platform/cabinet/CabinetWriter.h"
+#include "cabinet/CabinetWriter.h"
 
 #include "base/Error.h"
-#include "platform/cabinet/CabinetFormat.h"
-#include "platform/cabinet/CabinetVerifier.h"
-#include "platform/cabinet/ParallelBlockEncoder.h"
+#include "cabinet/CabinetFormat.h"
+#include "cabinet/CabinetVerifier.h"
+#include "cabinet/ParallelBlockEncoder.h"
 #include "safewrite/ReplacementFile.h"
 #include "safewrite/SourceFile.h"
 
