@@ -1,8 +1,8 @@
 #include "platform/database/RoutingConnection.h"
 
 #include "formats/connectionstring/ConnectionString.h"
-#include "platform/database/embedded/EmbeddedConnection.h"
-#include "platform/database/embedded/SqlErrors.h"
+#include "embeddedserver/EmbeddedConnection.h"
+#include "platform/database/SqlErrors.h"
 
 namespace tavor {
 

@@ -1,7 +1,7 @@
 #include "pipeline/HistoryExtract.h"
 #include "PipelineFixture.h"
 
-#include "platform/database/embedded/EmbeddedBackup.h"
+#include "embeddedserver/EmbeddedBackup.h"
 #include "support/TestFiles.h"
 
 #include <QFileInfo>

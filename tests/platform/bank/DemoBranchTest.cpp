@@ -1,7 +1,7 @@
 #include "base/Error.h"
 #include "platform/bank/ORV_Bank.h"
 #include "platform/database/RoutingDatabaseProvider.h"
-#include "platform/database/embedded/EmbeddedBackup.h"
+#include "embeddedserver/EmbeddedBackup.h"
 
 #include <QDate>
 #include <QDir>

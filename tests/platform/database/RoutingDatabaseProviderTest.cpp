@@ -1,7 +1,7 @@
-#include "embedded/EmbeddedServerFixture.h"
+#include "support/EmbeddedServerFixture.h"
 
 #include "platform/database/RoutingDatabaseProvider.h"
-#include "platform/database/embedded/SqlErrors.h"
+#include "platform/database/SqlErrors.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "EmbeddedServerFixture.h"
+#include "support/EmbeddedServerFixture.h"
 
-#include "platform/database/embedded/SqlErrors.h"
+#include "platform/database/SqlErrors.h"
 
 #include <QElapsedTimer>
 #include <chrono>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/database/embedded/SqlStatement.h"
+#include "embeddedserver/SqlStatement.h"
 
 namespace tavor {
 

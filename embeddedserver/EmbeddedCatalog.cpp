@@ -1,6 +1,6 @@
-#include "platform/database/embedded/EmbeddedCatalog.h"
+#include "embeddedserver/EmbeddedCatalog.h"
 
-#include "platform/database/embedded/SqlErrors.h"
+#include "platform/database/SqlErrors.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Any statement text: the parser either reads it or raises tavor::Error.
 
 #include "base/Error.h"
-#include "platform/database/embedded/SqlParser.h"
+#include "embeddedserver/SqlParser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/database/embedded/EmbeddedCatalog.h"
-#include "platform/database/embedded/SqlStatement.h"
+#include "embeddedserver/EmbeddedCatalog.h"
+#include "embeddedserver/SqlStatement.h"
 
 #include <QElapsedTimer>
 #include <QHash>

@@ -1,7 +1,7 @@
-#include "EmbeddedServerFixture.h"
+#include "support/EmbeddedServerFixture.h"
 
-#include "platform/database/embedded/EmbeddedBackup.h"
-#include "platform/database/embedded/SqlErrors.h"
+#include "embeddedserver/EmbeddedBackup.h"
+#include "platform/database/SqlErrors.h"
 
 namespace SqlError = tavor::SqlError;
 

@@ -1,9 +1,9 @@
-#include "platform/database/embedded/EmbeddedConnection.h"
+#include "embeddedserver/EmbeddedConnection.h"
 
 #include "formats/connectionstring/ConnectionString.h"
-#include "platform/database/embedded/EmbeddedSession.h"
-#include "platform/database/embedded/SqlErrors.h"
-#include "platform/database/embedded/SqlParser.h"
+#include "embeddedserver/EmbeddedSession.h"
+#include "platform/database/SqlErrors.h"
+#include "embeddedserver/SqlParser.h"
 
 #include <QDir>
 

@@ -1,5 +1,5 @@
-#include "platform/database/embedded/SqlTokenizer.h"
-#include "platform/database/embedded/SqlErrors.h"
+#include "embeddedserver/SqlTokenizer.h"
+#include "platform/database/SqlErrors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "platform/database/embedded/EmbeddedBackup.h"
+#include "embeddedserver/EmbeddedBackup.h"
 
-#include "platform/database/embedded/SqlErrors.h"
+#include "platform/database/SqlErrors.h"
 #include "safewrite/ReplacementFile.h"
 
 #include <QByteArray>

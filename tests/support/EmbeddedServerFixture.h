@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/Error.h"
-#include "platform/database/embedded/EmbeddedConnection.h"
+#include "embeddedserver/EmbeddedConnection.h"
 #include "support/SqliteFile.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "platform/database/embedded/EmbeddedSession.h"
+#include "embeddedserver/EmbeddedSession.h"
 
-#include "platform/database/embedded/EmbeddedBackup.h"
-#include "platform/database/embedded/SqlErrors.h"
+#include "embeddedserver/EmbeddedBackup.h"
+#include "platform/database/SqlErrors.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -3,7 +3,7 @@
 
 #include "support/FuzzCheck.h"
 #include "base/Error.h"
-#include "platform/database/embedded/SqlTokenizer.h"
+#include "embeddedserver/SqlTokenizer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString sql = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));

@@ -1,6 +1,6 @@
-#include "platform/database/embedded/SqlTokenizer.h"
+#include "embeddedserver/SqlTokenizer.h"
 
-#include "platform/database/embedded/SqlErrors.h"
+#include "platform/database/SqlErrors.h"
 
 namespace tavor {
 

@@ -1,7 +1,7 @@
-#include "platform/database/embedded/SqlParser.h"
+#include "embeddedserver/SqlParser.h"
 
-#include "platform/database/embedded/SqlErrors.h"
-#include "platform/database/embedded/SqlTokenizer.h"
+#include "platform/database/SqlErrors.h"
+#include "embeddedserver/SqlTokenizer.h"
 
 #include <QSet>
 
