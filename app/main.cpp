@@ -2,6 +2,7 @@
 #include "app/QtMessageBoxes.h"
 #include "app/frmBackup.h"
 #include "base/BlankTrim.h"
+#include "embeddedserver/EmbeddedConnection.h"
 #include "platform/Platform.h"
 #include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "platform/clock/SystemClock.h"
@@ -42,6 +43,8 @@ Platform makePlatform(const QStringList& arguments, bool unattended) {
                                                               QCoreApplication::applicationName());
     // "embedded:<folder>" servers run in process; every other name is SQL Server over ODBC.
     platform.database = std::make_shared<RoutingDatabaseProvider>(
+        RoutingConnection::Route{&EmbeddedConnection::servesDataSource,
+                                 [] { return std::make_unique<EmbeddedConnection>(); }},
         [] { return std::make_unique<OdbcConnection>(); });
     platform.disks = std::make_shared<LinuxLogicalDisks>(platform.registry);
     platform.files = std::make_shared<LinuxFileServices>();

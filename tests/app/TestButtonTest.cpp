@@ -1,4 +1,5 @@
 #include "platform/database/RoutingDatabaseProvider.h"
+#include "support/EmbeddedRoute.h"
 #include "support/SqliteFile.h"
 #include "support/WindowFixture.h"
 
@@ -82,8 +83,8 @@ TEST_F(TestButton, ExitDuringIdleTimeWritesOnlyTheStateDump) {
     }
     registry->setValue(kTavorKey, QStringLiteral("_Server"), QStringLiteral("embedded:") + server);
     registry->setValue(kTavorKey, QStringLiteral("_DBase"), QStringLiteral("TAVOR_07"));
-    platform.database =
-        std::make_shared<RoutingDatabaseProvider>([]() -> std::unique_ptr<DatabaseConnection> {
+    platform.database = std::make_shared<RoutingDatabaseProvider>(
+        test::embeddedRoute(), []() -> std::unique_ptr<DatabaseConnection> {
             throw Error(ErrorNumber::ProviderError, QStringLiteral("no SQL Server here"));
         });
     process->folder = root.filePath(QStringLiteral("program"));

@@ -5,6 +5,7 @@
 #include "platform/bank/ORV_Bank.h"
 #include "platform/database/RoutingDatabaseProvider.h"
 #include "platform/files/LinuxFileServices.h"
+#include "support/EmbeddedRoute.h"
 #include "support/FakeBackupWindow.h"
 #include "support/FakeProcessServices.h"
 #include "support/MemoryRegistryStore.h"
@@ -50,8 +51,8 @@ protected:
         platform.registry = registry;
         platform.process = process;
         platform.messages = messages;
-        platform.database =
-            std::make_shared<RoutingDatabaseProvider>([]() -> std::unique_ptr<DatabaseConnection> {
+        platform.database = std::make_shared<RoutingDatabaseProvider>(
+            test::embeddedRoute(), []() -> std::unique_ptr<DatabaseConnection> {
                 throw Error(ErrorNumber::ProviderError, QStringLiteral("no SQL Server here"));
             });
         platform.files = files;

@@ -1,7 +1,8 @@
 #include "base/Error.h"
+#include "embeddedserver/EmbeddedBackup.h"
 #include "platform/bank/ORV_Bank.h"
 #include "platform/database/RoutingDatabaseProvider.h"
-#include "embeddedserver/EmbeddedBackup.h"
+#include "support/EmbeddedRoute.h"
 
 #include <QDate>
 #include <QDir>
@@ -71,7 +72,9 @@ TEST_F(DemoBranchTest, RegistryPointsAtTheBranchDatabaseAndTheExtraDrive) {
 }
 
 TEST_F(DemoBranchTest, BankLibraryReadsTheBranchAndFindsItsFiles) {
-    tavor::ORV_Bank bank(std::make_shared<tavor::RoutingDatabaseProvider>(nullptr), nullptr);
+    tavor::ORV_Bank bank(
+        std::make_shared<tavor::RoutingDatabaseProvider>(tavor::test::embeddedRoute(), nullptr),
+        nullptr);
     QString server = QStringLiteral("embedded:") + path("server");
     QString database = QStringLiteral("TAVOR_07");
     bank.System().OpenConnection(server, database);
@@ -99,7 +102,7 @@ TEST_F(DemoBranchTest, BankLibraryReadsTheBranchAndFindsItsFiles) {
 }
 
 TEST_F(DemoBranchTest, SatelliteDatabasesExistAndBackUp) {
-    tavor::RoutingDatabaseProvider provider(nullptr);
+    tavor::RoutingDatabaseProvider provider(tavor::test::embeddedRoute(), nullptr);
     auto db = provider.createConnection();
     db->open(QStringLiteral("Provider=SQLOLEDB.1;Password=;User ID=;Initial Catalog=TAVOR_07;"
                             "Data Source=embedded:%1")

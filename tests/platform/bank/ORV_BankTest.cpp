@@ -1,6 +1,7 @@
 #include "platform/bank/ORV_Bank.h"
 #include "base/Error.h"
 #include "platform/database/RoutingDatabaseProvider.h"
+#include "support/EmbeddedRoute.h"
 #include "support/SqliteFile.h"
 
 #include <QDate>
@@ -30,7 +31,7 @@ private:
 class CapturingProvider : public tavor::DatabaseProvider {
 public:
     std::unique_ptr<tavor::DatabaseConnection> createConnection() override {
-        return std::make_unique<tavor::RoutingConnection>([this] {
+        return std::make_unique<tavor::RoutingConnection>(tavor::test::embeddedRoute(), [this] {
             struct Capture : tavor::DatabaseConnection {
                 explicit Capture(QString* into) : into_(into) {}
                 void open(const QString& cs) override { *into_ = cs; }
@@ -72,7 +73,9 @@ protected:
     }
 
     tavor::ORV_Bank openBank() {
-        tavor::ORV_Bank bank(std::make_shared<tavor::RoutingDatabaseProvider>(nullptr), registry);
+        tavor::ORV_Bank bank(
+            std::make_shared<tavor::RoutingDatabaseProvider>(tavor::test::embeddedRoute(), nullptr),
+            registry);
         QString server = QStringLiteral("embedded:") + dir.path();
         QString database = QStringLiteral("tavor_07");
         bank.System().OpenConnection(server, database);
@@ -95,7 +98,9 @@ protected:
 TEST_F(ORV_BankTest, GetLoginNeedsTheAccessCode) {
     registry->setValue(tavor::BankSystem::settingsKey(), "UserID", "tavor");
     registry->setValue(tavor::BankSystem::settingsKey(), "Password", "p;w");
-    tavor::ORV_Bank bank(std::make_shared<tavor::RoutingDatabaseProvider>(nullptr), registry);
+    tavor::ORV_Bank bank(
+        std::make_shared<tavor::RoutingDatabaseProvider>(tavor::test::embeddedRoute(), nullptr),
+        registry);
     QString user = QStringLiteral("keep");
     QString password;
     EXPECT_FALSE(bank.System().GetLogin(user, password, QStringLiteral("418266")));
@@ -106,7 +111,9 @@ TEST_F(ORV_BankTest, GetLoginNeedsTheAccessCode) {
 }
 
 TEST_F(ORV_BankTest, GetLoginIsEmptyWithoutSettings) {
-    tavor::ORV_Bank bank(std::make_shared<tavor::RoutingDatabaseProvider>(nullptr), registry);
+    tavor::ORV_Bank bank(
+        std::make_shared<tavor::RoutingDatabaseProvider>(tavor::test::embeddedRoute(), nullptr),
+        registry);
     QString user = QStringLiteral("x");
     QString password = QStringLiteral("y");
     bank.System().GetLogin(user, password, QStringLiteral("418265"));
@@ -130,7 +137,9 @@ TEST_F(ORV_BankTest, OpenConnectionBuildsItsOwnConnectionString) {
 }
 
 TEST_F(ORV_BankTest, EveryValueCallBeforeOpenConnectionFails) {
-    tavor::ORV_Bank bank(std::make_shared<tavor::RoutingDatabaseProvider>(nullptr), registry);
+    tavor::ORV_Bank bank(
+        std::make_shared<tavor::RoutingDatabaseProvider>(tavor::test::embeddedRoute(), nullptr),
+        registry);
     EXPECT_NE(errorOf([&] { bank.System().SystemValue_Get("Sys_BusinessDate"); }), 0);
     EXPECT_NE(errorOf([&] { bank.System().SystemValue_Set("Sys_X", "1"); }), 0);
     EXPECT_NE(errorOf([&] { bank.Business_Date(); }), 0);

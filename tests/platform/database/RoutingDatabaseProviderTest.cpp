@@ -2,6 +2,7 @@
 
 #include "platform/database/RoutingDatabaseProvider.h"
 #include "platform/database/SqlErrors.h"
+#include "support/EmbeddedRoute.h"
 
 namespace {
 
@@ -35,10 +36,10 @@ private:
 
 class RoutingDatabaseProviderTest : public EmbeddedServerFixture {
 protected:
-    tavor::RoutingDatabaseProvider provider{[this] {
-        ++made;
-        return std::make_unique<RecordingConnection>(&log);
-    }};
+    tavor::RoutingDatabaseProvider provider{tavor::test::embeddedRoute(), [this] {
+                                                ++made;
+                                                return std::make_unique<RecordingConnection>(&log);
+                                            }};
     QStringList log;
     int made = 0;
 };
@@ -71,7 +72,7 @@ TEST_F(RoutingDatabaseProviderTest, OtherDataSourcesGoToTheServerWithTheirTimeou
 }
 
 TEST_F(RoutingDatabaseProviderTest, WithoutServerAdapterAServerSourceFails) {
-    tavor::RoutingDatabaseProvider bare{nullptr};
+    tavor::RoutingDatabaseProvider bare{tavor::test::embeddedRoute(), nullptr};
     auto db = bare.createConnection();
     EXPECT_EQ(errorOf([&] { db->open(QStringLiteral("Data Source=server1")); }),
               tavor::ErrorNumber::ProviderError);
