@@ -7,13 +7,13 @@
 #include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "platform/clock/SystemClock.h"
 #include "platform/database/RoutingDatabaseProvider.h"
-#include "platform/disks/LinuxLogicalDisks.h"
-#include "platform/files/LinuxFileServices.h"
+#include "platform/disks/linux/LinuxLogicalDisks.h"
+#include "platform/files/linux/LinuxFileServices.h"
 #include "platform/messages/MessageLog.h"
-#include "platform/odbc/OdbcConnection.h"
-#include "platform/process/ExecutablePath.h"
-#include "platform/process/LinuxProcessServices.h"
-#include "platform/registry/IniRegistryStore.h"
+#include "platform/database/linux/OdbcConnection.h"
+#include "platform/process/linux/ExecutablePath.h"
+#include "platform/process/linux/LinuxProcessServices.h"
+#include "platform/registry/linux/IniRegistryStore.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -1,6 +1,6 @@
 #include "controls/orvlog/ORVLog.h"
 #include "formats/connectionstring/ConnectionString.h"
-#include "platform/disks/LinuxLogicalDisks.h"
+#include "platform/disks/linux/LinuxLogicalDisks.h"
 #include "support/WindowFixture.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "platform/odbc/OdbcConnection.h"
-#include "platform/odbc/ScriptedTdsPeer.h"
+#include "platform/database/linux/OdbcConnection.h"
+#include "support/ScriptedTdsPeer.h"
 
 #include <QDir>
 #include <QElapsedTimer>

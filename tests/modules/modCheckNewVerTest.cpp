@@ -1,6 +1,6 @@
 #include "modules/modCheckNewVer.h"
 #include "platform/api/ORVApi.h"
-#include "platform/files/LinuxFileServices.h"
+#include "platform/files/linux/LinuxFileServices.h"
 #include "platform/ini/IniFile.h"
 #include "support/ElfFiles.h"
 #include "support/FakeProcessServices.h"

@@ -4,7 +4,7 @@
 #include "platform/api/ORVApi.h"
 #include "platform/bank/ORV_Bank.h"
 #include "platform/database/RoutingDatabaseProvider.h"
-#include "platform/files/LinuxFileServices.h"
+#include "platform/files/linux/LinuxFileServices.h"
 #include "support/EmbeddedRoute.h"
 #include "support/FakeBackupWindow.h"
 #include "support/FakeProcessServices.h"

@@ -2,8 +2,8 @@
 #include "pipeline/HistoryExtract.h"
 #include "pipeline/TestBackup.h"
 
-#include "ScriptedTdsPeer.h"
-#include "platform/odbc/OdbcConnection.h"
+#include "support/ScriptedTdsPeer.h"
+#include "platform/database/linux/OdbcConnection.h"
 
 #include <cstring>
 

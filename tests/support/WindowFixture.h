@@ -2,7 +2,7 @@
 
 #include "app/frmBackup.h"
 #include "platform/clock/SystemClock.h"
-#include "platform/files/LinuxFileServices.h"
+#include "platform/files/linux/LinuxFileServices.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeLogicalDisks.h"
 #include "support/FakeProcessServices.h"

@@ -9,7 +9,7 @@
 
 #include "base/Error.h"
 #include "platform/cabinet/linux/LinuxCabinetCompressor.h"
-#include "platform/files/LinuxFileServices.h"
+#include "platform/files/linux/LinuxFileServices.h"
 
 #include <QString>
 #include <cstdio>

@@ -27,10 +27,10 @@
 #include "platform/bank/ORV_Bank.h"
 #include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "platform/clock/SystemClock.h"
-#include "platform/files/LinuxFileServices.h"
+#include "platform/files/linux/LinuxFileServices.h"
 #include "platform/messages/MessageLog.h"
-#include "platform/process/LinuxProcessServices.h"
-#include "platform/registry/IniRegistryStore.h"
+#include "platform/process/linux/LinuxProcessServices.h"
+#include "platform/registry/linux/IniRegistryStore.h"
 
 #include <QDateTime>
 #include <QDir>
