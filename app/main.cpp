@@ -1,4 +1,4 @@
-#include "app/FontMapping.h"
+#include "resources/FontMapping.h"
 #include "app/QtMessageBoxes.h"
 #include "app/frmBackup.h"
 #include "base/BlankTrim.h"

@@ -22,7 +22,7 @@ QJsonObject withoutFolder(const QJsonObject& snapshot, const QString& programFol
 // Compares one part of the window's snapshot with its golden file; on a
 // difference the actual snapshot is left beside the build for review.
 void expectMatchesGolden(const QJsonObject& actual, const QString& goldenName) {
-    const QString goldenPath = QStringLiteral(TAVOR_SOURCE_DIR "/tests/app/golden/") + goldenName;
+    const QString goldenPath = QStringLiteral(TAVOR_SOURCE_DIR "/app/tests/golden/") + goldenName;
     QFile golden(goldenPath);
     EXPECT_TRUE(golden.open(QIODevice::ReadOnly)) << "missing " << goldenPath.toStdString();
     const QJsonObject expected = QJsonDocument::fromJson(golden.readAll()).object();
