@@ -33,7 +33,7 @@ package: build
 asan:
 	@$(MAKE) test BUILD=build-asan CMAKE_FLAGS="$(CMAKE_FLAGS) -DTAVOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
 
-# Every fuzz target (tests/fuzz) built with clang and libFuzzer, fuzzed for
+# Every fuzz target (each library's fuzz/ folder) built with clang and libFuzzer, fuzzed for
 # FUZZ_SECONDS each from its seed corpus; findings land in build-fuzz/findings/.
 FUZZ_SECONDS ?= 60
 

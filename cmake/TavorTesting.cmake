@@ -7,9 +7,9 @@ function(tavor_add_test name)
     cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     if(T_GUI)
-        target_link_libraries(${name} PRIVATE tavor_test_gui_main ${T_LIBS})
+        target_link_libraries(${name} PRIVATE tavor_settings tavor_test_gui_main ${T_LIBS})
     else()
-        target_link_libraries(${name} PRIVATE tavor_test_core_main ${T_LIBS})
+        target_link_libraries(${name} PRIVATE tavor_settings tavor_test_core_main ${T_LIBS})
     endif()
     target_compile_definitions(${name} PRIVATE
         TAVOR_BINARY_DIR="${PROJECT_BINARY_DIR}"
