@@ -3,7 +3,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo bench package asan fuzz fuzz-configure fuzz-build fuzz-check format clean
+.PHONY: all deps configure build test demo gallery bench package asan fuzz fuzz-configure fuzz-build fuzz-check format clean
 
 all: build
 
@@ -21,6 +21,10 @@ test: build
 
 demo: build
 	@./tools/demo/run-demo $(BUILD)
+
+# The controls drawn as the window shows them, as pictures in $(BUILD)/screenshots/.
+gallery: build
+	@$(BUILD)/tools/gallery/tavor-gallery $(BUILD)/screenshots
 
 bench: build
 	@./tools/bench/run-bench $(BUILD)

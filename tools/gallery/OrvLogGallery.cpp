@@ -1,24 +1,16 @@
+#include "OrvLogGallery.h"
+
+#include "GalleryFolder.h"
 #include "controls/PropertyBag.h"
 #include "controls/orvlog/ORVLog.h"
 
-#include <QDir>
 #include <QPainter>
-#include <QSet>
-#include <QTest>
-#include <gtest/gtest.h>
 
-using tavor::ORVLog;
-using tavor::PropertyBag;
+namespace tavor {
 
 namespace {
 
-QString screenshotPath(const QString& name) {
-    const QString folder = QStringLiteral(TAVOR_BINARY_DIR "/screenshots");
-    QDir().mkpath(folder);
-    return folder + "/orvlog-" + name + ".png";
-}
-
-// A drive picture and a removable-drive picture like the ones the window hands over.
+// A drive picture like the ones the window hands over.
 QPixmap drivePicture(const QColor& body) {
     QPixmap picture(16, 16);
     picture.fill(Qt::transparent);
@@ -30,19 +22,6 @@ QPixmap drivePicture(const QColor& body) {
     return picture;
 }
 
-void shoot(ORVLog& list, const QString& name) {
-    list.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
-    const QImage image = list.grab().toImage();
-    ASSERT_TRUE(image.save(screenshotPath(name)));
-    // A picture of one colour would mean that no row was painted.
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            colours.insert(image.pixel(x, y));
-    EXPECT_GT(colours.size(), 8);
-}
-
 PropertyBag dataSetBag() {
     PropertyBag bag;
     bag.WriteProperty("BackColor", QVariant::fromValue<quint32>(0x00FFFFFF), 0);
@@ -52,10 +31,8 @@ PropertyBag dataSetBag() {
     return bag;
 }
 
-} // namespace
-
 // The drive list: border, left to right, loaded pictures, a selected row.
-TEST(ORVLogGallery, DrivesLeftToRightWithBorder) {
+void drives(GalleryFolder& folder) {
     ORVLog list;
     PropertyBag bag;
     bag.WriteProperty("BorderStyle", 1, 0);
@@ -67,11 +44,11 @@ TEST(ORVLogGallery, DrivesLeftToRightWithBorder) {
     list.Add("/media/usb0", 101, "/media/usb0");
     list.Add("/srv/backup", 100, "/srv/backup");
     list.setListIndex(1);
-    shoot(list, "drives-ltr-border");
+    folder.shoot(list, QStringLiteral("orvlog-drives-ltr-border"));
 }
 
 // The data-set list: no border, right to left, Arabic text, auto-hidden bar.
-TEST(ORVLogGallery, DataSetsRightToLeftNoBorder) {
+void dataSets(GalleryFolder& folder) {
     ORVLog list;
     list.ReadProperties(dataSetBag());
     list.setGeometry(0, 0, 301, 83);
@@ -79,11 +56,11 @@ TEST(ORVLogGallery, DataSetsRightToLeftNoBorder) {
     list.Add(QString::fromUtf8("الحسابات العامة"), 8);
     list.Add(QString::fromUtf8("الاعتمادات المستندية"), 3);
     list.Add(QString::fromUtf8("البيانات التاريخية"), 2);
-    shoot(list, "datasets-rtl-autohide");
+    folder.shoot(list, QStringLiteral("orvlog-datasets-rtl-autohide"));
 }
 
 // Right to left with a border and a scroll bar shown because rows overflow.
-TEST(ORVLogGallery, RightToLeftScrolled) {
+void rightToLeftScrolled(GalleryFolder& folder) {
     ORVLog list;
     PropertyBag bag;
     bag.WriteProperty("BorderStyle", 1, 0);
@@ -94,11 +71,11 @@ TEST(ORVLogGallery, RightToLeftScrolled) {
         list.Add(QString::fromUtf8("الصورة رقم %1").arg(kind), kind);
     list.setTopItem(3);
     list.setListIndex(4);
-    shoot(list, "all-icons-rtl-scrolled");
+    folder.shoot(list, QStringLiteral("orvlog-all-icons-rtl-scrolled"));
 }
 
 // Every built-in icon, left to right, with the bar always shown.
-TEST(ORVLogGallery, AllIconsLeftToRight) {
+void allIcons(GalleryFolder& folder) {
     ORVLog list;
     list.ReadProperties(PropertyBag());
     list.setBorder(false);
@@ -108,11 +85,11 @@ TEST(ORVLogGallery, AllIconsLeftToRight) {
                            "disk",    "folder",  "page",  "arrow", "person"};
     for (int kind = 1; kind <= 15; ++kind)
         list.Add(QString("%1 %2").arg(kind).arg(names[kind - 1]), kind);
-    shoot(list, "all-icons-ltr");
+    folder.shoot(list, QStringLiteral("orvlog-all-icons-ltr"));
 }
 
 // Check boxes in their three states, one selected.
-TEST(ORVLogGallery, CheckBoxes) {
+void checkBoxes(GalleryFolder& folder) {
     ORVLog list;
     list.ReadProperties(PropertyBag());
     list.setGeometry(0, 0, 240, 60);
@@ -121,5 +98,17 @@ TEST(ORVLogGallery, CheckBoxes) {
         list.SetCheck(state, state);
     }
     list.setListIndex(0);
-    shoot(list, "checkboxes");
+    folder.shoot(list, QStringLiteral("orvlog-checkboxes"));
 }
+
+} // namespace
+
+void OrvLogGallery::draw(GalleryFolder& folder) {
+    drives(folder);
+    dataSets(folder);
+    rightToLeftScrolled(folder);
+    allIcons(folder);
+    checkBoxes(folder);
+}
+
+} // namespace tavor
