@@ -58,26 +58,25 @@ TEST_F(FormLoad, UnreachableServerEndsWithWarningNotCrash) {
     EXPECT_TRUE(window.state().BankName.isEmpty());
 }
 
-TEST_F(FormLoad, LowerCaseSwitchWithBlanksTurnsMaintenanceOn) {
+// Maintenance mode is the switch alone, in any case and between blanks; anything
+// beside it keeps the normal window.
+TEST_F(FormLoad, MaintenanceModeOnlyForTheSwitchAlone) {
+    struct Case {
+        QString typed;
+        QString commandLine;
+        bool maintenance;
+    };
     linkBranch();
-    process->commandLineText = QStringLiteral(" /m ");
-    frmBackup window(platform);
-    EXPECT_EQ(load(window), -1);
-    EXPECT_EQ(window.state().CommandLine, QStringLiteral("/M"));
-    EXPECT_EQ(window.outerHeight(), 7350);
-    EXPECT_FALSE(window.control(QStringLiteral("cmdTest"))->isHidden());
-    EXPECT_FALSE(window.control(QStringLiteral("Picture3"))->isHidden());
-}
-
-TEST_F(FormLoad, AnythingBesideTheSwitchKeepsNormalMode) {
-    linkBranch();
-    process->commandLineText = QStringLiteral("/M x");
-    frmBackup window(platform);
-    EXPECT_EQ(load(window), -1);
-    EXPECT_EQ(window.state().CommandLine, QStringLiteral("/M X"));
-    EXPECT_EQ(window.outerHeight(), 4050);
-    EXPECT_TRUE(window.control(QStringLiteral("cmdTest"))->isHidden());
-    EXPECT_TRUE(window.control(QStringLiteral("Picture3"))->isHidden());
+    for (const Case& c : {Case{" /m ", "/M", true}, Case{"/M x", "/M X", false}}) {
+        SCOPED_TRACE(c.typed.toStdString());
+        process->commandLineText = c.typed;
+        frmBackup window(platform);
+        EXPECT_EQ(load(window), -1);
+        EXPECT_EQ(window.state().CommandLine, c.commandLine);
+        EXPECT_EQ(window.outerHeight(), c.maintenance ? 7350 : 4050);
+        EXPECT_EQ(window.control(QStringLiteral("cmdTest"))->isHidden(), !c.maintenance);
+        EXPECT_EQ(window.control(QStringLiteral("Picture3"))->isHidden(), !c.maintenance);
+    }
 }
 
 // Registry names are passed on exactly, blanks included; Setting.ini wins when

@@ -77,39 +77,29 @@ TEST_F(EmbeddedBackupTest, WithInitReplacesAndWithoutInitKeepsTheFile) {
 }
 
 TEST_F(EmbeddedBackupTest, RefusesUnknownDatabaseMissingFolderAndBrokenStatement) {
+    struct Case {
+        const char* why;
+        QString database;
+        QString file;
+        QString password;
+        long error;
+    };
+    const Case cases[] = {
+        {"unknown database", "LCS_007", target("x.bak"), "p", SqlError::UnknownDatabase},
+        {"missing folder", "TAVOR_HS", target("no/such/x.bak"), "p", SqlError::BackupDeviceError},
+        // The test share of a Windows server is no path on this host.
+        {"share of a Windows server", "TAVOR_HS", "\\\\srv\\tavor\\backup\\test.bak", "947",
+         SqlError::BackupDeviceError},
+        // An apostrophe in the path ends the literal early: the statement is broken.
+        {"apostrophe in the path", "TAVOR_HS", target("it's.bak"), "p", SqlError::UnclosedQuote},
+        {"blank in the name", "TAVOR HS", target("x.bak"), "p", SqlError::IncorrectSyntax},
+    };
     auto db = open();
-    EXPECT_EQ(errorOf([&] {
-                  db->execute(backupStatement(QStringLiteral("LCS_007"),
-                                              target(QStringLiteral("x.bak")),
-                                              QStringLiteral("p")));
-              }),
-              SqlError::UnknownDatabase);
-    EXPECT_EQ(errorOf([&] {
-                  db->execute(backupStatement(QStringLiteral("TAVOR_HS"),
-                                              target(QStringLiteral("no/such/x.bak")),
-                                              QStringLiteral("p")));
-              }),
-              SqlError::BackupDeviceError);
-    // The test share of a Windows server is no path on this host.
-    EXPECT_EQ(errorOf([&] {
-                  db->execute(backupStatement(QStringLiteral("TAVOR_HS"),
-                                              QStringLiteral("\\\\srv\\tavor\\backup\\test.bak"),
-                                              QStringLiteral("947")));
-              }),
-              SqlError::BackupDeviceError);
-    // An apostrophe in the path ends the literal early: the statement is broken.
-    EXPECT_EQ(errorOf([&] {
-                  db->execute(backupStatement(QStringLiteral("TAVOR_HS"),
-                                              target(QStringLiteral("it's.bak")),
-                                              QStringLiteral("p")));
-              }),
-              SqlError::UnclosedQuote);
-    EXPECT_EQ(errorOf([&] {
-                  db->execute(backupStatement(QStringLiteral("TAVOR HS"),
-                                              target(QStringLiteral("x.bak")),
-                                              QStringLiteral("p")));
-              }),
-              SqlError::IncorrectSyntax);
+    for (const Case& c : cases) {
+        EXPECT_EQ(errorOf([&] { db->execute(backupStatement(c.database, c.file, c.password)); }),
+                  c.error)
+            << c.why;
+    }
     EXPECT_EQ(QDir(folder()).entryList({QStringLiteral("*.bak*")}, QDir::Files).size(), 0);
 }
 

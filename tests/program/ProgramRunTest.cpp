@@ -90,25 +90,24 @@ TEST(ProgramRun, FreshWorkstationLogsWarningAndEndsWithoutWindow) {
     EXPECT_EQ(run.dump.value(QStringLiteral("height")).toInt(), 4050);
 }
 
-TEST(ProgramRun, MaintenanceSwitchFromArguments) {
-    QTemporaryDir registry;
-    const RunResult run = runProgram(registry.path(), {QStringLiteral("/m")}, 20000);
-    ASSERT_TRUE(run.finished);
-    const QJsonObject state = run.dump.value(QStringLiteral("state")).toObject();
-    EXPECT_EQ(state.value(QStringLiteral("CommandLine")).toString(), QStringLiteral("/M"));
-    EXPECT_EQ(run.dump.value(QStringLiteral("height")).toInt(), 7350);
-}
-
-// Guards against the toolkit taking its own options out of the command line: the
-// operator typed "-reverse /M", which is not the maintenance switch.
-TEST(ProgramRun, ToolkitOptionsStayOnTheCommandLine) {
-    QTemporaryDir registry;
-    const RunResult run =
-        runProgram(registry.path(), {QStringLiteral("-reverse"), QStringLiteral("/M")}, 20000);
-    ASSERT_TRUE(run.finished);
-    const QJsonObject state = run.dump.value(QStringLiteral("state")).toObject();
-    EXPECT_EQ(state.value(QStringLiteral("CommandLine")).toString(), QStringLiteral("-REVERSE /M"));
-    EXPECT_EQ(run.dump.value(QStringLiteral("height")).toInt(), 4050);
+// The program's arguments reach the window as typed. Guards against the toolkit taking
+// its own options out of the command line: "-reverse /M" is not the maintenance switch.
+TEST(ProgramRun, CommandLineReachesTheWindowAsTyped) {
+    struct Case {
+        QStringList arguments;
+        QString commandLine;
+        int height;
+    };
+    for (const Case& c :
+         {Case{{"/m"}, "/M", 7350}, Case{{"-reverse", "/M"}, "-REVERSE /M", 4050}}) {
+        SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
+        QTemporaryDir registry;
+        const RunResult run = runProgram(registry.path(), c.arguments, 20000);
+        ASSERT_TRUE(run.finished);
+        const QJsonObject state = run.dump.value(QStringLiteral("state")).toObject();
+        EXPECT_EQ(state.value(QStringLiteral("CommandLine")).toString(), c.commandLine);
+        EXPECT_EQ(run.dump.value(QStringLiteral("height")).toInt(), c.height);
+    }
 }
 
 // Guards against a message lost without trace when ORV_MESSAGE_LOG names a folder or

@@ -198,7 +198,6 @@ TEST(OdbcConnectionTimeouts, SilentServerFailsAfterTheLoginTimeout) {
     EXPECT_FALSE(connection.isOpen());
 }
 
-// Guards against a refused TCP connection reported as anything but a failed open.
 // Guards against start-up waiting twice for a server that did not answer: a login to
 // a server whose last login has just timed out fails at once.
 TEST(OdbcConnectionTimeouts, ServerThatJustTimedOutIsNotWaitedForAgain) {
@@ -213,6 +212,7 @@ TEST(OdbcConnectionTimeouts, ServerThatJustTimedOutIsNotWaitedForAgain) {
     EXPECT_FALSE(second.isOpen());
 }
 
+// Guards against a refused TCP connection reported as anything but a failed open.
 TEST(OdbcConnectionTimeouts, UnreachableServerFailsToOpen) {
     OdbcConnection connection(2);
     const auto start = Clock::now();
