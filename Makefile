@@ -3,7 +3,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo bench package asan fuzz fuzz-configure fuzz-build fuzz-check format clean
+.PHONY: all deps configure build test demo gallery bench package asan fuzz fuzz-configure fuzz-build fuzz-check format clean
 
 all: build
 
@@ -22,6 +22,10 @@ test: build
 demo: build
 	@./tools/demo/run-demo $(BUILD)
 
+# The controls drawn as the window shows them, as pictures in $(BUILD)/screenshots/.
+gallery: build
+	@$(BUILD)/tools/gallery/tavor-gallery $(BUILD)/screenshots
+
 bench: build
 	@./tools/bench/run-bench $(BUILD)
 
@@ -33,7 +37,7 @@ package: build
 asan:
 	@$(MAKE) test BUILD=build-asan CMAKE_FLAGS="$(CMAKE_FLAGS) -DTAVOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
 
-# Every fuzz target (tests/fuzz) built with clang and libFuzzer, fuzzed for
+# Every fuzz target (each library's fuzz/ folder) built with clang and libFuzzer, fuzzed for
 # FUZZ_SECONDS each from its seed corpus; findings land in build-fuzz/findings/.
 FUZZ_SECONDS ?= 60
 

@@ -1,11 +1,11 @@
 #include "app/FormControls.h"
 
 #include "app/FileListBox.h"
+#include "base/Error.h"
 #include "controls/PropertyBag.h"
 #include "controls/animation/AnimationControl.h"
 #include "controls/orvlog/ORVLog.h"
 #include "controls/progress/ORVProgressXP.h"
-#include "platform/Error.h"
 
 #include <QComboBox>
 #include <QFrame>

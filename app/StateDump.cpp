@@ -2,10 +2,10 @@
 
 #include "app/FileListBox.h"
 #include "app/frmBackup.h"
+#include "base/Error.h"
 #include "controls/orvlog/ORVLog.h"
 #include "controls/progress/ORVProgressXP.h"
-#include "platform/Error.h"
-#include "platform/files/ReplacementFile.h"
+#include "safewrite/ReplacementFile.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

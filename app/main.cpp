@@ -1,19 +1,20 @@
-#include "app/FontMapping.h"
 #include "app/QtMessageBoxes.h"
 #include "app/frmBackup.h"
+#include "embeddedserver/EmbeddedConnection.h"
 #include "pipeline/CommandLine.h"
 #include "platform/Platform.h"
-#include "platform/cabinet/LinuxCabinetCompressor.h"
+#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "platform/clock/SystemClock.h"
 #include "platform/database/RoutingDatabaseProvider.h"
-#include "platform/disks/LinuxLogicalDisks.h"
-#include "platform/files/LinuxFileServices.h"
+#include "platform/database/linux/OdbcConnection.h"
+#include "platform/disks/linux/LinuxLogicalDisks.h"
+#include "platform/files/linux/LinuxFileServices.h"
 #include "platform/messages/MessageLog.h"
-#include "platform/odbc/OdbcConnection.h"
-#include "platform/process/ExecutablePath.h"
-#include "platform/process/LinuxProcessServices.h"
-#include "platform/process/LinuxStopSignals.h"
-#include "platform/registry/IniRegistryStore.h"
+#include "platform/process/linux/ExecutablePath.h"
+#include "platform/process/linux/LinuxProcessServices.h"
+#include "platform/process/linux/LinuxStopSignals.h"
+#include "platform/registry/linux/IniRegistryStore.h"
+#include "resources/FontMapping.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -38,6 +39,8 @@ Platform makePlatform(const QStringList& arguments, bool unattended) {
                                                               QCoreApplication::applicationName());
     // "embedded:<folder>" servers run in process; every other name is SQL Server over ODBC.
     platform.database = std::make_shared<RoutingDatabaseProvider>(
+        RoutingConnection::Route{&EmbeddedConnection::servesDataSource,
+                                 [] { return std::make_unique<EmbeddedConnection>(); }},
         [] { return std::make_unique<OdbcConnection>(); });
     platform.disks = std::make_shared<LinuxLogicalDisks>(platform.registry);
     platform.files = std::make_shared<LinuxFileServices>();

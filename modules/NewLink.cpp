@@ -1,7 +1,7 @@
 #include "modules/NewLink.h"
 #include "platform/registry/RegistryKeys.h"
 
-#include "platform/Outcome.h"
+#include "base/Outcome.h"
 
 namespace tavor::NewLink {
 

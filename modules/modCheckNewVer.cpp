@@ -1,9 +1,9 @@
 #include "modules/modCheckNewVer.h"
 #include "platform/registry/RegistryKeys.h"
 
+#include "base/BlankTrim.h"
+#include "base/Outcome.h"
 #include "modules/NewLink.h"
-#include "platform/BlankTrim.h"
-#include "platform/Outcome.h"
 #include "platform/api/ORVApi.h"
 
 #include <cmath>

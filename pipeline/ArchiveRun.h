@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/Outcome.h"
 #include "pipeline/BackupContext.h"
 #include "pipeline/RowOutcome.h"
 #include "pipeline/TargetDrive.h"
-#include "platform/Outcome.h"
 
 #include <QList>
 #include <QMap>

@@ -1,6 +1,6 @@
 #include "pipeline/BranchNames.h"
 
-#include "platform/BlankTrim.h"
+#include "base/BlankTrim.h"
 
 #include <cmath>
 

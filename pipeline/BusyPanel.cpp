@@ -1,7 +1,7 @@
 #include "pipeline/BusyPanel.h"
 
+#include "base/Outcome.h"
 #include "pipeline/BranchNames.h"
-#include "platform/Outcome.h"
 
 #include <QFile>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "pipeline/CommandLine.h"
 
-#include "platform/BlankTrim.h"
+#include "base/BlankTrim.h"
 
 namespace tavor {
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Outcome.h"
 #include "pipeline/BackupContext.h"
-#include "platform/Outcome.h"
 
 #include <QMap>
 

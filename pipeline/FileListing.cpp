@@ -1,6 +1,6 @@
 #include "pipeline/FileListing.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 
 namespace tavor {
 

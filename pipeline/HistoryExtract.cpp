@@ -1,8 +1,8 @@
 #include "pipeline/HistoryExtract.h"
 
+#include "base/Outcome.h"
 #include "pipeline/BackupStatement.h"
 #include "pipeline/BusyPanel.h"
-#include "platform/Outcome.h"
 
 namespace tavor {
 

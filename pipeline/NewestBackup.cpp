@@ -1,8 +1,8 @@
 #include "pipeline/NewestBackup.h"
 
+#include "base/BlankTrim.h"
+#include "base/Outcome.h"
 #include "pipeline/BranchNames.h"
-#include "platform/BlankTrim.h"
-#include "platform/Outcome.h"
 
 #include <algorithm>
 

@@ -1,5 +1,8 @@
 #include "pipeline/StartUp.h"
 
+#include "base/BlankTrim.h"
+#include "base/Outcome.h"
+#include "formats/connectionstring/ConnectionString.h"
 #include "modules/NewLink.h"
 #include "modules/modCheckNewVer.h"
 #include "pipeline/BackupItemList.h"
@@ -7,13 +10,10 @@
 #include "pipeline/CommandLine.h"
 #include "pipeline/DriveList.h"
 #include "pipeline/UnattendedRun.h"
-#include "platform/BlankTrim.h"
-#include "platform/Outcome.h"
 #include "platform/api/AccessCode.h"
 #include "platform/api/ORVApi.h"
 #include "platform/api/StoredTokens.h"
 #include "platform/bank/ORV_Bank.h"
-#include "platform/database/ConnectionString.h"
 #include "platform/registry/RegistryKeys.h"
 
 namespace tavor {

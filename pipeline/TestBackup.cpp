@@ -1,7 +1,7 @@
 #include "pipeline/TestBackup.h"
 
+#include "base/Error.h"
 #include "pipeline/BackupStatement.h"
-#include "platform/Error.h"
 
 namespace tavor {
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The window's pictures live in the static UI library; a static library's
+// The window's pictures live in the static resources library; a static library's
 // resources are registered only when a function of the program asks for them.
 void tavorInitWindowResources();
 

@@ -1,7 +1,7 @@
 #include "controls/animation/AnimationControl.h"
 
-#include "controls/animation/AviClip.h"
-#include "platform/Error.h"
+#include "base/Error.h"
+#include "formats/avi/AviClip.h"
 
 #include <QPainter>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "controls/orvlog/ImageLibrary.h"
 
+#include "base/Error.h"
 #include "controls/orvlog/ListGeometry.h"
-#include "platform/Error.h"
 
 namespace tavor {
 

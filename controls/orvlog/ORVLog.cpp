@@ -10,7 +10,7 @@
 #include <QScrollBar>
 #include <QToolTip>
 
-// The picture library is compiled into the static UI library; its resources
+// The picture library is compiled into the static controls library; its resources
 // must be registered by name before the first list is built.
 static void initOrvlogResources() {
     Q_INIT_RESOURCE(orvlog);

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <utility>
 
-// The pictures live in the static tavor_ui library, whose resources must be
+// The pictures live in the static tavor_controls library, whose resources must be
 // registered explicitly, and from outside any namespace.
 static void initProgressResources() {
     static const bool registered = [] {

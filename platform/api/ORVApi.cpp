@@ -1,7 +1,7 @@
 #include "platform/api/ORVApi.h"
 #include "platform/api/AccessCode.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/api/TokenCipher.h"
 #include "platform/ini/IniFile.h"
 

@@ -1,6 +1,6 @@
 #include "platform/bank/BankDate.h"
 
-#include "platform/BlankTrim.h"
+#include "base/BlankTrim.h"
 
 #include <QRegularExpression>
 

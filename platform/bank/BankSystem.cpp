@@ -2,10 +2,10 @@
 #include "platform/api/AccessCode.h"
 #include "platform/registry/RegistryKeys.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
+#include "formats/connectionstring/ConnectionString.h"
 #include "platform/api/StoredTokens.h"
 #include "platform/api/TokenCipher.h"
-#include "platform/database/ConnectionString.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "platform/bank/ORV_Bank.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 #include "platform/bank/BankDate.h"
 
 namespace tavor {

@@ -1,21 +1,20 @@
 #include "platform/database/RoutingConnection.h"
 
-#include "platform/database/ConnectionString.h"
-#include "platform/database/embedded/EmbeddedConnection.h"
-#include "platform/database/embedded/SqlErrors.h"
+#include "formats/connectionstring/ConnectionString.h"
+#include "platform/database/SqlErrors.h"
 
 namespace tavor {
 
-RoutingConnection::RoutingConnection(Factory serverConnection)
-    : serverConnection_(std::move(serverConnection)) {}
+RoutingConnection::RoutingConnection(Route route, Factory serverConnection)
+    : route_(std::move(route)), serverConnection_(std::move(serverConnection)) {}
 
 void RoutingConnection::open(const QString& connectionString) {
     close();
     const QString dataSource =
         ConnectionString::parse(connectionString).valueOr(QStringLiteral("Data Source"));
     std::unique_ptr<DatabaseConnection> chosen;
-    if (EmbeddedConnection::servesDataSource(dataSource)) {
-        chosen = std::make_unique<EmbeddedConnection>();
+    if (route_.serves && route_.serves(dataSource)) {
+        chosen = route_.connection();
     } else if (serverConnection_) {
         chosen = serverConnection_();
     }

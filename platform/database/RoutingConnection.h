@@ -6,14 +6,21 @@
 
 namespace tavor {
 
-// A connection that picks its server when it is opened: the embedded server for a
-// Data Source "embedded:<folder>", otherwise a connection from the factory of the
-// real server. Settings made before opening carry over to the chosen connection.
+// A connection that picks its server when it is opened: a connection of the route
+// when the route serves the Data Source (main routes "embedded:<folder>" to the
+// embedded server), otherwise a connection from the factory of the real server.
+// Settings made before opening carry over to the chosen connection.
 class RoutingConnection : public DatabaseConnection {
 public:
     using Factory = std::function<std::unique_ptr<DatabaseConnection>()>;
 
-    explicit RoutingConnection(Factory serverConnection);
+    // The Data Sources that a server of its own serves, and its connections.
+    struct Route {
+        std::function<bool(const QString& dataSource)> serves;
+        Factory connection;
+    };
+
+    RoutingConnection(Route route, Factory serverConnection);
 
     void open(const QString& connectionString) override;
     void close() override;
@@ -29,6 +36,7 @@ public:
 private:
     DatabaseConnection& target();
 
+    Route route_;
     Factory serverConnection_;
     std::unique_ptr<DatabaseConnection> target_;
     int timeoutSeconds_ = 30;

@@ -4,15 +4,18 @@
 
 namespace tavor {
 
-// The program's database provider: its connections serve an embedded Data Source
-// themselves and hand every other one to the real server's adapter.
+// The program's database provider: its connections hand the Data Sources of the
+// route to the route's server (the embedded one) and every other one to the real
+// server's adapter.
 class RoutingDatabaseProvider : public DatabaseProvider {
 public:
-    explicit RoutingDatabaseProvider(RoutingConnection::Factory serverConnection);
+    RoutingDatabaseProvider(RoutingConnection::Route route,
+                            RoutingConnection::Factory serverConnection);
 
     std::unique_ptr<DatabaseConnection> createConnection() override;
 
 private:
+    RoutingConnection::Route route_;
     RoutingConnection::Factory serverConnection_;
 };
 

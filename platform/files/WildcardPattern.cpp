@@ -1,6 +1,6 @@
 #include "platform/files/WildcardPattern.h"
 
-#include "platform/BlankTrim.h"
+#include "base/BlankTrim.h"
 
 namespace tavor {
 

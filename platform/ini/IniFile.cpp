@@ -1,7 +1,7 @@
 #include "platform/ini/IniFile.h"
 
-#include "platform/Error.h"
-#include "platform/files/ReplacementFile.h"
+#include "base/Error.h"
+#include "safewrite/ReplacementFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ini/IniDocument.h"
+#include "formats/ini/IniDocument.h"
 
 #include <QString>
 

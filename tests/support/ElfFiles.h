@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/files/ElfFileVersion.h"
+#include "formats/elf/ElfFileVersion.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/files/SystemCalls.h"
+#include "safewrite/SystemCalls.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "app/FontMapping.h"
+#include "resources/FontMapping.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

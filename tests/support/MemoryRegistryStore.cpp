@@ -1,6 +1,6 @@
 #include "support/MemoryRegistryStore.h"
 
-#include "platform/Error.h"
+#include "base/Error.h"
 
 namespace tavor {
 

@@ -2,7 +2,7 @@
 
 #include "platform/Platform.h"
 #include "platform/clock/SystemClock.h"
-#include "platform/files/LinuxFileServices.h"
+#include "platform/files/linux/LinuxFileServices.h"
 #include "platform/registry/RegistryKeys.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeLogicalDisks.h"

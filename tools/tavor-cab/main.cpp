@@ -7,9 +7,9 @@
 // Prints each percentage on its own line to standard error; exits 0 on success,
 // 1 with the error number and description otherwise, 2 on bad usage.
 
-#include "platform/Error.h"
-#include "platform/cabinet/LinuxCabinetCompressor.h"
-#include "platform/files/LinuxFileServices.h"
+#include "base/Error.h"
+#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
+#include "platform/files/linux/LinuxFileServices.h"
 
 #include <QString>
 #include <cstdio>

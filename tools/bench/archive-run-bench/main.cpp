@@ -26,13 +26,13 @@
 #include "pipeline/NewestBackup.h"
 #include "platform/api/ORVApi.h"
 #include "platform/bank/ORV_Bank.h"
-#include "platform/cabinet/LinuxCabinetCompressor.h"
+#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "platform/clock/SystemClock.h"
-#include "platform/disks/LinuxLogicalDisks.h"
-#include "platform/files/LinuxFileServices.h"
+#include "platform/disks/linux/LinuxLogicalDisks.h"
+#include "platform/files/linux/LinuxFileServices.h"
 #include "platform/messages/MessageLog.h"
-#include "platform/process/LinuxProcessServices.h"
-#include "platform/registry/IniRegistryStore.h"
+#include "platform/process/linux/LinuxProcessServices.h"
+#include "platform/registry/linux/IniRegistryStore.h"
 
 #include <QDateTime>
 #include <QDir>

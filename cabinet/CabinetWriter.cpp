@@ -1,0 +1,147 @@
+#include "cabinet/CabinetWriter.h"
+
+#include "base/Error.h"
+#include "cabinet/CabinetFormat.h"
+#include "cabinet/CabinetVerifier.h"
+#include "cabinet/ParallelBlockEncoder.h"
+#include "safewrite/ReplacementFile.h"
+#include "safewrite/SourceFile.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+namespace tavor {
+
+namespace {
+
+// Blocks are gathered into writes of about this size.
+constexpr std::size_t OutputBufferBytes = std::size_t(1) << 20;
+// Writing to the medium starts every this many bytes, so that the flush before
+// reading back, which the window waits for, has little left.
+constexpr std::int64_t WritebackBytes = std::int64_t(8) << 20;
+// Packing takes the progress up to here; reading back takes it on to 99, and 100
+// is kept for the cabinet in place.
+constexpr int PackedPercent = 80;
+
+void refuseOversized(const SourceFile& source) {
+    if (source.size() > cabinet::MaxFolderBytes) {
+        const QLocale c = QLocale::c();
+        throw Error(ErrorNumber::InvalidProcedureCall,
+                    QStringLiteral("'%1' has %2 bytes; a cabinet holds at most %3")
+                        .arg(source.path(), c.toString(source.size()),
+                             c.toString(cabinet::MaxFolderBytes)));
+    }
+}
+
+cabinet::Entry entryFor(const SourceFile& source, const QString& name) {
+    cabinet::Entry entry;
+    entry.name = name.toUtf8();
+    entry.size = std::uint32_t(source.size());
+    entry.dosDate = cabinet::dosDate(source.modified().tv_sec);
+    entry.dosTime = cabinet::dosTime(source.modified().tv_sec);
+    return entry;
+}
+
+// Tells each whole percentage at most once, in order.
+class PercentReporter {
+public:
+    explicit PercentReporter(const CabinetWriter::Progress& progress) : progress_(progress) {}
+
+    void reach(int percent) {
+        if (percent > last_ && progress_) {
+            last_ = percent;
+            progress_(percent);
+        }
+    }
+
+private:
+    const CabinetWriter::Progress& progress_;
+    int last_ = -1;
+};
+
+// Writes the blocks after the header, then the cabinet's total size into the header;
+// returns the checksum of the source bytes the blocks hold.
+ContentChecksum writeBlocks(ParallelBlockEncoder& blocks, ReplacementFile& output,
+                            std::int64_t headerSize, PercentReporter& percent, IdleTicker& idle) {
+    ContentChecksum packed;
+    std::int64_t writebackFrom = 0;
+    std::vector<std::uint8_t> buffer;
+    buffer.reserve(OutputBufferBytes + 2 * cabinet::BlockSize);
+    std::int64_t total = headerSize;
+    const std::uint32_t count = blocks.blockCount();
+    for (std::uint32_t block = 0; block < count; ++block) {
+        const ParallelBlockEncoder::Block next = blocks.next();
+        const std::span<const std::uint8_t> bytes = next.encoded;
+        packed.add(next.source.data(), next.source.size());
+        buffer.insert(buffer.end(), bytes.begin(), bytes.end());
+        if (buffer.size() >= OutputBufferBytes) {
+            output.append(buffer.data(), buffer.size());
+            total += std::int64_t(buffer.size());
+            buffer.clear();
+            if (total - writebackFrom >= WritebackBytes) {
+                output.startWriteback();
+                writebackFrom = total;
+            }
+        }
+        percent.reach(int(std::int64_t(block + 1) * PackedPercent / count));
+        idle.tick();
+    }
+    output.append(buffer.data(), buffer.size());
+    total += std::int64_t(buffer.size());
+    std::uint8_t size[4];
+    for (int i = 0; i < 4; ++i) {
+        size[i] = std::uint8_t(std::uint64_t(total) >> (8 * i));
+    }
+    output.overwrite(size, sizeof size, cabinet::CabinetSizeOffset);
+    return packed;
+}
+
+// Reads the flushed cabinet back from the disk before it takes its name.
+void verify(SystemCalls& calls, const ReplacementFile& output, const QByteArray& entryName,
+            const ContentChecksum& packed, PercentReporter& percent, IdleTicker& idle) {
+    const std::int64_t total = std::max<std::int64_t>(1, packed.length());
+    CabinetVerifier(calls, idle)
+        .verify(output.temporaryPath(), output.target(), entryName, packed,
+                [&](std::int64_t unpacked) {
+                    percent.reach(PackedPercent + int(unpacked * (99 - PackedPercent) / total));
+                });
+}
+
+} // namespace
+
+CabinetWriter::CabinetWriter(SystemCalls& calls, CabinetWriterOptions options)
+    : calls_(calls), options_(options) {}
+
+void CabinetWriter::write(const QString& cabinet, const QString& source, const QString& entryName,
+                          const Progress& progress, const IdleTicker::Handler& idle) {
+    const SourceFile input(source, calls_);
+    refuseOversized(input);
+    PercentReporter percent(progress);
+    percent.reach(0);
+    IdleTicker ticker(idle, options_.idleInterval);
+
+    ReplacementFile output(cabinet, calls_);
+    ParallelBlockEncoder blocks(input, calls_, threadCount(), options_.level);
+    const cabinet::Entry entry = entryFor(input, entryName);
+    const QByteArray header = cabinet::headerBytes(entry, std::uint16_t(blocks.blockCount()));
+    output.append(header.constData(), std::size_t(header.size()));
+    const ContentChecksum packed = writeBlocks(blocks, output, header.size(), percent, ticker);
+    input.checkUnchanged();
+    ticker.runAside([&] { output.flush(); });
+    if (options_.verify) {
+        verify(calls_, output, entry.name, packed, percent, ticker);
+    }
+    ticker.runAside([&] { output.commit(); });
+    percent.reach(100);
+}
+
+int CabinetWriter::threadCount() const {
+    if (options_.threads > 0) {
+        return options_.threads;
+    }
+    return int(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+} // namespace tavor

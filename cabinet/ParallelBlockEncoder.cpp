@@ -1,0 +1,129 @@
+#include "cabinet/ParallelBlockEncoder.h"
+
+#include "cabinet/CabinetFormat.h"
+#include "cabinet/MszipBlockEncoder.h"
+#include "safewrite/SystemError.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace tavor {
+
+namespace {
+
+constexpr int SlotsPerThread = 4;
+constexpr int SourceCameUpShort = -1;
+
+} // namespace
+
+ParallelBlockEncoder::ParallelBlockEncoder(const SourceFile& source, SystemCalls& calls,
+                                           int threads, int level)
+    : source_(source), calls_(calls), blockCount_(cabinet::blockCountFor(source.size())) {
+    threads = std::max(1, threads);
+    const std::size_t slotBytes = MszipBlockEncoder(level).maxEncodedSize();
+    slots_.resize(std::size_t(threads) * SlotsPerThread);
+    for (Slot& slot : slots_) {
+        slot.bytes.resize(slotBytes);
+        slot.source.resize(cabinet::BlockSize);
+    }
+    workers_.reserve(std::size_t(threads));
+    for (int i = 0; i < threads; ++i) {
+        workers_.emplace_back([this, level] { work(level); });
+    }
+}
+
+ParallelBlockEncoder::~ParallelBlockEncoder() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& worker : workers_) {
+        worker.join();
+    }
+}
+
+ParallelBlockEncoder::Block ParallelBlockEncoder::next() {
+    std::unique_lock lock(mutex_);
+    if (holdingTaken_) {
+        slots_[(nextToTake_ - 1) % slots_.size()].ready = false;
+        holdingTaken_ = false;
+        changed_.notify_all();
+    }
+    Slot& slot = slots_[nextToTake_ % slots_.size()];
+    changed_.wait(lock, [&] { return slot.ready || failure_ != 0; });
+    if (!slot.ready) {
+        if (failure_ == SourceCameUpShort) {
+            throw source_.changedError();
+        }
+        throw systemError(failure_, QStringLiteral("Cannot read"), source_.path());
+    }
+    ++nextToTake_;
+    holdingTaken_ = true;
+    return {{slot.bytes.data(), slot.length}, {slot.source.data(), slot.sourceLength}};
+}
+
+void ParallelBlockEncoder::work(int level) {
+    MszipBlockEncoder encoder(level);
+    std::uint32_t block = 0;
+    while (claimBlock(block)) {
+        // The slot is this worker's alone until it is marked ready.
+        Slot& slot = slots_[block % slots_.size()];
+        if (!readBlock(block, slot)) {
+            return;
+        }
+        slot.length = encoder.encode(slot.source.data(), slot.sourceLength, slot.bytes.data());
+        {
+            std::lock_guard lock(mutex_);
+            slot.ready = true;
+        }
+        changed_.notify_all();
+    }
+}
+
+// Takes the next block to encode once its slot in the window is free.
+bool ParallelBlockEncoder::claimBlock(std::uint32_t& block) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] {
+        return stopping_ || failure_ != 0 || nextToClaim_ >= blockCount_ ||
+               nextToClaim_ < nextToTake_ - (holdingTaken_ ? 1 : 0) + slots_.size();
+    });
+    if (stopping_ || failure_ != 0 || nextToClaim_ >= blockCount_) {
+        return false;
+    }
+    block = nextToClaim_++;
+    return true;
+}
+
+bool ParallelBlockEncoder::readBlock(std::uint32_t block, Slot& slot) {
+    const off_t offset = off_t(block) * cabinet::BlockSize;
+    const auto wanted =
+        std::size_t(std::min<std::int64_t>(cabinet::BlockSize, source_.size() - offset));
+    std::size_t& size = slot.sourceLength;
+    size = 0;
+    while (size < wanted) {
+        const ssize_t got = calls_.pread(source_.fd(), slot.source.data() + size, wanted - size,
+                                         offset + off_t(size));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            fail(got < 0 ? errno : SourceCameUpShort);
+            return false;
+        }
+        size += std::size_t(got);
+    }
+    return true;
+}
+
+void ParallelBlockEncoder::fail(int errorCode) {
+    {
+        std::lock_guard lock(mutex_);
+        if (failure_ == 0) {
+            failure_ = errorCode;
+        }
+    }
+    changed_.notify_all();
+}
+
+} // namespace tavor

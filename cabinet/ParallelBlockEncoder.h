@@ -1,0 +1,67 @@
+#pragma once
+
+#include "safewrite/SourceFile.h"
+#include "safewrite/SystemCalls.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <span>
+#include <thread>
+#include <vector>
+
+namespace tavor {
+
+// Reads the 32 KiB blocks of one source and encodes them on worker threads, at most
+// a fixed window of blocks ahead of the consumer, and hands them back in order.
+// Memory stays bounded by the window whatever the size of the source.
+class ParallelBlockEncoder {
+public:
+    ParallelBlockEncoder(const SourceFile& source, SystemCalls& calls, int threads, int level);
+    ~ParallelBlockEncoder();
+
+    ParallelBlockEncoder(const ParallelBlockEncoder&) = delete;
+    ParallelBlockEncoder& operator=(const ParallelBlockEncoder&) = delete;
+
+    std::uint32_t blockCount() const { return blockCount_; }
+
+    struct Block {
+        std::span<const std::uint8_t> encoded;
+        // The source bytes the block holds, for checksums of what was packed.
+        std::span<const std::uint8_t> source;
+    };
+
+    // Waits for the next block in order and returns it, valid until the following
+    // call. Raises tavor::Error when the source could not be read.
+    Block next();
+
+private:
+    struct Slot {
+        std::vector<std::uint8_t> bytes;
+        std::size_t length = 0;
+        std::vector<std::uint8_t> source;
+        std::size_t sourceLength = 0;
+        bool ready = false;
+    };
+
+    void work(int level);
+    bool claimBlock(std::uint32_t& block);
+    bool readBlock(std::uint32_t block, Slot& slot);
+    void fail(int errorCode);
+
+    const SourceFile& source_;
+    SystemCalls& calls_;
+    const std::uint32_t blockCount_;
+    std::vector<Slot> slots_;
+    std::vector<std::thread> workers_;
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::uint32_t nextToClaim_ = 0;
+    std::uint32_t nextToTake_ = 0;
+    bool holdingTaken_ = false;
+    bool stopping_ = false;
+    int failure_ = 0; // errno of a failed read; -1 when the source came up short
+};
+
+} // namespace tavor

@@ -1,0 +1,217 @@
+#include "embeddedserver/EmbeddedBackup.h"
+
+#include "platform/database/SqlErrors.h"
+#include "safewrite/ReplacementFile.h"
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <memory>
+#include <sqlite3.h>
+
+namespace tavor {
+
+namespace {
+
+constexpr int kPagesPerStep = 256;
+constexpr int kSaltBytes = 16;
+
+struct CloseDatabase {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+using DatabaseHandle = std::unique_ptr<sqlite3, CloseDatabase>;
+
+QByteArray saltedHash(const QByteArray& salt, const QString& password) {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(salt);
+    hash.addData(password.toUtf8());
+    return hash.result();
+}
+
+[[noreturn]] void cannotOpenDevice(const QString& file, const QString& reason) {
+    throw Error(SqlError::BackupDeviceError,
+                QStringLiteral("Cannot open backup device '%1'. Operating system error: %2. "
+                               "BACKUP DATABASE is terminating abnormally.")
+                    .arg(file, reason));
+}
+
+// The server takes either separator, as a Windows server does.
+QString serverPath(const QString& disk) {
+    QString path = disk;
+    return path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+}
+
+void checkTarget(const EmbeddedBackup::Request& request, const QString& path) {
+    const QFileInfo target(path);
+    if (!target.isAbsolute()) {
+        cannotOpenDevice(request.targetFile,
+                         QStringLiteral("the path is not a full path on the server"));
+    }
+    if (!target.absoluteDir().exists()) {
+        cannotOpenDevice(request.targetFile,
+                         QStringLiteral("the system cannot find the path specified"));
+    }
+    if (target.isDir()) {
+        cannotOpenDevice(request.targetFile, QStringLiteral("the path is a folder"));
+    }
+    if (target.exists() && !request.init) {
+        throw Error(SqlError::BackupTerminated,
+                    QStringLiteral("BACKUP DATABASE is terminating abnormally: '%1' already holds "
+                                   "a backup and the embedded server replaces a backup file only "
+                                   "WITH INIT.")
+                        .arg(request.targetFile));
+    }
+}
+
+DatabaseHandle openTarget(const QString& file) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(file.toUtf8().constData(), &raw,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    DatabaseHandle db(raw);
+    if (rc != SQLITE_OK) {
+        cannotOpenDevice(file, QString::fromUtf8(raw ? sqlite3_errmsg(raw) : "out of memory"));
+    }
+    return db;
+}
+
+// Copies in steps so that the time-out is checked; SQLite restarts the copy by
+// itself when another connection writes in between, so the result is consistent.
+void copyPages(const EmbeddedBackup::Request& request, sqlite3* target,
+               const std::function<bool()>& expired) {
+    sqlite3_backup* backup =
+        sqlite3_backup_init(target, "main", request.source, request.schema.toUtf8().constData());
+    if (!backup) {
+        throw Error(SqlError::BackupTerminated,
+                    QStringLiteral("BACKUP DATABASE is terminating abnormally: %1")
+                        .arg(QString::fromUtf8(sqlite3_errmsg(target))));
+    }
+    int rc = SQLITE_OK;
+    bool timedOut = false;
+    while (true) {
+        rc = sqlite3_backup_step(backup, kPagesPerStep);
+        if (rc == SQLITE_DONE) {
+            break;
+        }
+        if (expired()) {
+            timedOut = true;
+            break;
+        }
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+            sqlite3_sleep(20);
+        } else if (rc != SQLITE_OK) {
+            break;
+        }
+    }
+    sqlite3_backup_finish(backup);
+    if (timedOut) {
+        throw Error(SqlError::Timeout, QStringLiteral("Query timeout expired"));
+    }
+    if (rc != SQLITE_DONE) {
+        throw Error(SqlError::BackupTerminated,
+                    QStringLiteral("BACKUP DATABASE is terminating abnormally: %1")
+                        .arg(QString::fromUtf8(sqlite3_errstr(rc))));
+    }
+}
+
+void recordMedia(sqlite3* target, const EmbeddedBackup::Request& request) {
+    const QString create =
+        QStringLiteral("DROP TABLE IF EXISTS %1; CREATE TABLE %1 (database_name TEXT, "
+                       "finished_utc TEXT, salt BLOB, password_sha256 BLOB);")
+            .arg(QLatin1String(EmbeddedBackup::mediaTable()));
+    char* message = nullptr;
+    if (sqlite3_exec(target, create.toUtf8().constData(), nullptr, nullptr, &message) !=
+        SQLITE_OK) {
+        const QString text = QString::fromUtf8(message);
+        sqlite3_free(message);
+        throw Error(SqlError::BackupTerminated,
+                    QStringLiteral("BACKUP DATABASE is terminating abnormally: %1").arg(text));
+    }
+    sqlite3_stmt* insert = nullptr;
+    const QByteArray sql = QStringLiteral("INSERT INTO %1 VALUES (?, ?, ?, ?)")
+                               .arg(QLatin1String(EmbeddedBackup::mediaTable()))
+                               .toUtf8();
+    sqlite3_prepare_v2(target, sql.constData(), -1, &insert, nullptr);
+    const QByteArray name = request.databaseName.toUtf8();
+    const QByteArray finished = QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8();
+    sqlite3_bind_text(insert, 1, name.constData(), name.size(), SQLITE_TRANSIENT);
+    sqlite3_bind_text(insert, 2, finished.constData(), finished.size(), SQLITE_TRANSIENT);
+    if (request.mediaPassword) {
+        QByteArray salt(kSaltBytes, Qt::Uninitialized);
+        QRandomGenerator::system()->generate(salt.begin(), salt.end());
+        const QByteArray hash = saltedHash(salt, *request.mediaPassword);
+        sqlite3_bind_blob(insert, 3, salt.constData(), salt.size(), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(insert, 4, hash.constData(), hash.size(), SQLITE_TRANSIENT);
+    }
+    const int rc = sqlite3_step(insert);
+    sqlite3_finalize(insert);
+    if (rc != SQLITE_DONE) {
+        throw Error(SqlError::BackupTerminated,
+                    QStringLiteral("BACKUP DATABASE is terminating abnormally: %1")
+                        .arg(QString::fromUtf8(sqlite3_errmsg(target))));
+    }
+}
+
+// Runs a step of putting the copy in place; a file system failure is reported as
+// the server reports a backup device it cannot use.
+template <typename Step> void asDeviceError(const QString& file, Step step) {
+    try {
+        step();
+    } catch (const Error& error) {
+        cannotOpenDevice(file, error.description());
+    }
+}
+
+} // namespace
+
+const char* EmbeddedBackup::mediaTable() {
+    return "tavor_backup_media";
+}
+
+void EmbeddedBackup::write(const Request& request, const std::function<bool()>& expired) {
+    const QString path = serverPath(request.targetFile);
+    checkTarget(request, path);
+    // The copy is built beside the target and put in its place only when complete and
+    // flushed, so a failed backup never spoils an earlier one. Only its owner may read it.
+    std::unique_ptr<ReplacementFile> part;
+    asDeviceError(request.targetFile, [&] {
+        part = std::make_unique<ReplacementFile>(path, SystemCalls::host(), 0600);
+    });
+    {
+        DatabaseHandle target = openTarget(QFile::decodeName(part->temporaryPath()));
+        copyPages(request, target.get(), expired);
+        recordMedia(target.get(), request);
+        if (sqlite3_close(target.release()) != SQLITE_OK) {
+            cannotOpenDevice(request.targetFile, QStringLiteral("the copy cannot be closed"));
+        }
+    }
+    asDeviceError(request.targetFile, [&] { part->commit(); });
+}
+
+bool EmbeddedBackup::matchesMediaPassword(const QString& backupFile, const QString& password) {
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(backupFile.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    DatabaseHandle db(raw);
+    sqlite3_stmt* query = nullptr;
+    const QByteArray sql = QStringLiteral("SELECT salt, password_sha256 FROM %1")
+                               .arg(QLatin1String(mediaTable()))
+                               .toUtf8();
+    if (sqlite3_prepare_v2(db.get(), sql.constData(), -1, &query, nullptr) != SQLITE_OK) {
+        return false;
+    }
+    bool matches = false;
+    if (sqlite3_step(query) == SQLITE_ROW && sqlite3_column_type(query, 0) == SQLITE_BLOB) {
+        const QByteArray salt(static_cast<const char*>(sqlite3_column_blob(query, 0)),
+                              sqlite3_column_bytes(query, 0));
+        const QByteArray stored(static_cast<const char*>(sqlite3_column_blob(query, 1)),
+                                sqlite3_column_bytes(query, 1));
+        matches = saltedHash(salt, password) == stored;
+    }
+    sqlite3_finalize(query);
+    return matches;
+}
+
+} // namespace tavor

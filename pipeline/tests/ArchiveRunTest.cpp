@@ -1,0 +1,310 @@
+#include "pipeline/ArchiveRun.h"
+#include "PipelineFixture.h"
+
+#include "base/Error.h"
+#include "pipeline/BackupItemList.h"
+#include "pipeline/RunReport.h"
+#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
+#include "platform/disks/linux/LinuxLogicalDisks.h"
+#include "support/FakeLogicalDisks.h"
+#include "support/TestFiles.h"
+
+#include <QFileInfo>
+
+using namespace tavor;
+
+namespace {
+
+const QString kDriveKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\ORV\\Tavor\\Backup");
+
+// Reports a chosen size for one file and records plain copies, so that the size
+// threshold is tried without writing gigabytes; puts one path on another volume.
+class SizedFiles : public LinuxFileServices {
+public:
+    QString bigFile;
+    qint64 bigSize = 0;
+    QStringList copies;
+    QString otherVolume;
+
+    std::optional<quint64> deviceOf(const QString& path) const override {
+        const auto device = LinuxFileServices::deviceOf(path);
+        return path == otherVolume && device ? *device + 1 : device;
+    }
+
+    std::optional<qint64> fileSize(const QString& path) const override {
+        if (path == bigFile)
+            return bigSize;
+        return LinuxFileServices::fileSize(path);
+    }
+    void copyFile(const QString& source, const QString& target) override {
+        copies << target;
+        LinuxFileServices::copyFile(source, target);
+    }
+};
+
+class ArchiveRunTest : public PipelineFixture {
+protected:
+    void SetUp() override {
+        PipelineFixture::SetUp();
+        clock->step = 1000;
+        sized = std::make_shared<SizedFiles>();
+        platform.files = sized;
+        platform.cabinet = std::make_shared<LinuxCabinetCompressor>();
+        api = std::make_unique<ORVApi>(registry);
+        api->setOpenKey(QStringLiteral("418265"));
+        QDir(root.path()).mkpath(QStringLiteral("usb"));
+        window.driveTag = path(QStringLiteral("usb"));
+        platform.disks = disks;
+        disks->volumes.insert(window.driveTag,
+                              *LinuxLogicalDisks(nullptr).volumeAt(window.driveTag));
+        state.DriveVolumes = disks->volumes;
+        state.PrevBusinessDate = QStringLiteral("2026-12-06");
+        for (const char* name : {"TAVOR_HS", "TAVOR_SG", "LCS_007"})
+            createDatabase(QString::fromLatin1(name));
+        test::writeFile(state.FinaFile, test::randomBytes(70000, 1));
+        test::writeFile(path(QStringLiteral("backup/TAVOR_07_backup_2026_12_06.bak")),
+                        test::randomBytes(50000, 2));
+        BackupItemList(context).FillBackupList();
+        window.log.clear();
+    }
+    QString dated(const QString& name) const {
+        return path(QStringLiteral("usb/Tavor_Backup/Tavor_2026-12-06/")) + name;
+    }
+    QList<int> images() const {
+        QList<int> result;
+        for (const auto& row : window.rows)
+            result << row.image;
+        return result;
+    }
+
+    std::shared_ptr<SizedFiles> sized;
+    std::shared_ptr<FakeLogicalDisks> disks = std::make_shared<FakeLogicalDisks>();
+};
+
+} // namespace
+
+// The whole run: fresh backups, five cabinets in the dated folder, ticks, the
+// drive remembered and both satellite dates recorded, the end message.
+TEST_F(ArchiveRunTest, FullRunPacksEveryRowAndRecordsTheDates) {
+    ASSERT_EQ(window.rows.size(), 5);
+    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+    ASSERT_EQ(outcomes.size(), 5);
+    EXPECT_EQ(images(), (QList<int>{1, 1, 1, 1, 1}));
+    for (const char* name : {"TAVOR_07_backup_2026_12_06.cab", "F0012007.cab", "TAVOR_LCS.cab",
+                             "TAVOR_HS.cab", "TAVOR_SG.cab"})
+        EXPECT_TRUE(QFileInfo(dated(QString::fromLatin1(name))).isFile()) << name;
+    EXPECT_EQ(registry->value(kDriveKey, QStringLiteral("Drive")), window.driveTag);
+    EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_HS_Backup_Date")), QStringLiteral("2026-12-07"));
+    EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_SG_Backup_Date")), QStringLiteral("2026-12-07"));
+    ASSERT_FALSE(messages->shown.isEmpty());
+    EXPECT_EQ(messages->shown.last().text, ArchiveRun::FinishedText);
+    EXPECT_EQ(messages->shown.last().icon, MessageIcon::Information);
+    EXPECT_TRUE(window.buttonsEnabled && window.progressVisible);
+    EXPECT_EQ(window.log.first(), QStringLiteral("disable"));
+}
+
+// A backup the server refused must not be ticked on the strength of an older file.
+TEST_F(ArchiveRunTest, RefusedServerBackupFailsItsRowEvenWithAnOlderFile) {
+    test::writeFile(state.SgBakFile, "last week's backup");
+    QFile::remove(databaseFile(QStringLiteral("TAVOR_SG")));
+    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+    EXPECT_EQ(images(), (QList<int>{1, 1, 1, 1, 2}));
+    EXPECT_FALSE(QFileInfo::exists(dated(QStringLiteral("TAVOR_SG.cab"))));
+    EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_SG_Backup_Date")), QString());
+    EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_HS_Backup_Date")), QStringLiteral("2026-12-07"));
+    EXPECT_FALSE(outcomes.last().reason.isEmpty());
+}
+
+// The threshold is 1,800,000,000 bytes: one less is packed, the threshold copied.
+TEST_F(ArchiveRunTest, FilesFromTheThresholdOnAreCopiedPlainly) {
+    sized->bigFile = state.FinaFile;
+    sized->bigSize = ArchiveRun::CopyThreshold - 1;
+    ArchiveRun(context).cmdCopy_Click();
+    EXPECT_TRUE(sized->copies.isEmpty());
+    EXPECT_TRUE(QFileInfo(dated(QStringLiteral("F0012007.cab"))).isFile());
+
+    sized->bigSize = ArchiveRun::CopyThreshold;
+    ArchiveRun(context).cmdCopy_Click();
+    EXPECT_EQ(sized->copies, QStringList{dated(QStringLiteral("F0012007.mdb"))});
+    EXPECT_EQ(test::readFile(dated(QStringLiteral("F0012007.mdb"))),
+              test::readFile(state.FinaFile));
+    EXPECT_EQ(window.rows[1].image, 1);
+}
+
+// A second run for the same date reuses the folder and replaces its cabinets.
+TEST_F(ArchiveRunTest, SecondRunReplacesTheCabinetsInTheSameFolder) {
+    ArchiveRun(context).cmdCopy_Click();
+    const QByteArray first = test::readFile(dated(QStringLiteral("F0012007.cab")));
+    test::writeFile(state.FinaFile, test::randomBytes(90000, 3));
+    ArchiveRun(context).cmdCopy_Click();
+    EXPECT_NE(test::readFile(dated(QStringLiteral("F0012007.cab"))), first);
+    EXPECT_EQ(test::folderEntries(path(QStringLiteral("usb/Tavor_Backup"))).size(), 1);
+}
+
+// Without a selected drive nothing is written and the operator is told why.
+TEST_F(ArchiveRunTest, NoSelectedDriveRefusesToStart) {
+    window.driveTag.clear();
+    EXPECT_TRUE(ArchiveRun(context).cmdCopy_Click().isEmpty());
+    ASSERT_EQ(messages->shown.size(), 1);
+    EXPECT_EQ(messages->shown.front().icon, MessageIcon::Warning);
+    EXPECT_TRUE(messages->shown.front().rtlReading);
+    EXPECT_FALSE(registry->value(kDriveKey, QStringLiteral("Drive")).has_value());
+    EXPECT_TRUE(window.buttonsEnabled);
+    EXPECT_FALSE(QFileInfo::exists(state.SgBakFile));
+}
+
+// A click that arrives while events run inside a run starts nothing.
+TEST_F(ArchiveRunTest, ClickDuringARunStartsNoSecondRun) {
+    int nested = -1;
+    window.onPump = [&] {
+        if (nested < 0)
+            nested = int(ArchiveRun(context).cmdCopy_Click().size());
+    };
+    EXPECT_EQ(ArchiveRun(context).cmdCopy_Click().size(), 5);
+    EXPECT_EQ(nested, 0);
+    EXPECT_FALSE(state.RunInProgress);
+}
+
+// Events run while a row is packed: the reset gesture then rebuilt the list under
+// the running loop and cleared the history date just recorded, and a click on
+// another drive moved the rest of the run there.
+TEST_F(ArchiveRunTest, ResetGestureAndDriveClickDuringARunChangeNothing) {
+    QDir(root.path()).mkpath(QStringLiteral("other"));
+    window.onPump = [&] {
+        BackupItemList(context).Label1_MouseDown(2, 7);
+        window.driveTag = path(QStringLiteral("other"));
+    };
+    EXPECT_EQ(ArchiveRun(context).cmdCopy_Click().size(), 5);
+    EXPECT_EQ(images(), (QList<int>{1, 1, 1, 1, 1}));
+    EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_HS_Backup_Date")), QStringLiteral("2026-12-07"));
+    EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_SG_Backup_Date")), QStringLiteral("2026-12-07"));
+    EXPECT_TRUE(QFileInfo(dated(QStringLiteral("TAVOR_SG.cab"))).isFile());
+    EXPECT_TRUE(test::folderEntries(path(QStringLiteral("other"))).isEmpty());
+    EXPECT_EQ(registry->value(kDriveKey, QStringLiteral("Drive")), path(QStringLiteral("usb")));
+}
+
+// A stale backup in the program's folder was packed and ticked when the backup
+// folder could not be listed; the main row now fails with the folder and the reason.
+TEST_F(ArchiveRunTest, MainRowFailsWithTheReasonWhenTheBackupFolderCannotBeRead) {
+    test::writeFile(path(QStringLiteral("program/TAVOR_07_backup_2020_01_01.bak")), "stale");
+    fileList.setFolder(path(QStringLiteral("program")));
+    state.BackupPath = path(QStringLiteral("gone"));
+    BackupItemList(context).FillBackupList();
+    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+    ASSERT_EQ(outcomes.size(), 5);
+    EXPECT_FALSE(outcomes[0].succeeded);
+    EXPECT_TRUE(outcomes[0].reason.contains(path(QStringLiteral("gone"))))
+        << outcomes[0].reason.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dated(QStringLiteral("TAVOR_07_backup_2020_01_01.cab"))));
+}
+
+// In maintenance mode a failing row shows its five lines; outside it, nothing.
+TEST_F(ArchiveRunTest, FailingRowShowsFiveLinesOnlyInMaintenanceMode) {
+    QFile::remove(state.FinaFile);
+    ArchiveRun(context).cmdCopy_Click();
+    EXPECT_EQ(messages->shown.size(), 1);
+    state.CommandLine = QStringLiteral("/M");
+    ArchiveRun(context).cmdCopy_Click();
+    ASSERT_EQ(messages->shown.size(), 3);
+    const QStringList lines = messages->shown[1].text.split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines[1], QStringLiteral("sFile= ") + state.FinaFile);
+    EXPECT_EQ(lines[3], QStringLiteral("cabFile= ") + dated(QStringLiteral("F0012007.cab")));
+}
+
+namespace {
+
+// Calls the idle handler a few times, then makes the cabinet.
+class IdlingCompressor : public CabinetCompressor {
+public:
+    static constexpr int IdleCalls = 3;
+
+    bool hasIdleHandler() const { return bool(idleHandler()); }
+
+    void compress() override {
+        fileList().clear();
+        for (int i = 0; i < IdleCalls; ++i)
+            idleHandler()();
+        test::writeFile(cabinetFile(), "cabinet");
+    }
+};
+
+} // namespace
+
+// Guards against idle calls of the compressor that do not reach the window, an
+// error of one pump that fails the cabinet, and a handler left behind on the
+// compressor after the run.
+TEST_F(ArchiveRunTest, CompressorIdleCallsPumpWindowEvents) {
+    const auto compressor = std::make_shared<IdlingCompressor>();
+    platform.cabinet = compressor;
+    const int pumpsBefore = window.pumps;
+    window.onPump = [&] {
+        if (window.pumps == pumpsBefore + 2)
+            throw Error(ErrorNumber::AutomationError, QStringLiteral("event failed"));
+    };
+    EXPECT_TRUE(
+        ArchiveRun(context).CompressFile(path(QStringLiteral("usb/a.cab")), state.FinaFile));
+    // One pump before packing and one after it, besides the idle calls.
+    EXPECT_EQ(window.pumps - pumpsBefore, IdlingCompressor::IdleCalls + 2);
+    EXPECT_FALSE(compressor->hasIdleHandler());
+}
+
+// The stick is pulled out after the second row: the rows after it fail without
+// being tried, no date is recorded, and the operator is told the drive is gone.
+TEST_F(ArchiveRunTest, DriveGoneMidRunFailsTheRemainingRowsAndSaysSo) {
+    int done = 0;
+    const QList<RowOutcome> outcomes = ArchiveRun(context, [&](const RowOutcome&) {
+                                           if (++done == 2)
+                                               disks->volumes.clear();
+                                       }).cmdCopy_Click();
+    EXPECT_EQ(images(), (QList<int>{1, 1, 2, 2, 2}));
+    ASSERT_EQ(outcomes.size(), 5);
+    EXPECT_TRUE(outcomes[4].driveMissing && outcomes[4].reason.contains(window.driveTag));
+    EXPECT_EQ(RunReport::exitStatus(outcomes), 1);
+    EXPECT_FALSE(QFileInfo::exists(dated(QStringLiteral("TAVOR_HS.cab"))));
+    EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_HS_Backup_Date")), QString());
+    ASSERT_EQ(messages->shown.size(), 2);
+    EXPECT_EQ(messages->shown[0].text, ArchiveRun::DriveGoneText);
+    EXPECT_TRUE(messages->shown[0].icon == MessageIcon::Warning && messages->shown[0].rtlReading);
+    EXPECT_EQ(messages->shown[1].text, ArchiveRun::FinishedText);
+}
+
+// Only what lies on the drive's own volume counts: a volume mounted on the backup
+// folder fails every row and gets no dated folder, a cabinet found on another
+// volume fails its own row.
+TEST_F(ArchiveRunTest, FilesOnAnotherVolumeThanTheDriveFailTheirRows) {
+    const struct {
+        QString otherVolume;
+        QList<int> images;
+    } cases[] = {
+        {path(QStringLiteral("usb/Tavor_Backup")), {2, 2, 2, 2, 2}},
+        {dated(QStringLiteral("TAVOR_LCS.cab")), {1, 1, 2, 1, 1}},
+    };
+    for (const auto& c : cases) {
+        sized->otherVolume = c.otherVolume;
+        const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+        EXPECT_EQ(images(), c.images) << c.otherVolume.toStdString();
+        EXPECT_TRUE(outcomes[2].reason.contains(QStringLiteral("another volume")));
+        EXPECT_EQ(QFileInfo::exists(dated(QString())), c.images[0] == 1);
+    }
+}
+
+namespace {
+
+// Reports success but leaves no cabinet, as a writer whose rename was lost would.
+class VanishingCompressor : public CabinetCompressor {
+public:
+    void compress() override { fileList().clear(); }
+};
+
+} // namespace
+
+// A cabinet missing after a reported success failed its row with an empty reason.
+TEST_F(ArchiveRunTest, CabinetMissingAfterReportedSuccessFailsWithAReason) {
+    platform.cabinet = std::make_shared<VanishingCompressor>();
+    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+    ASSERT_EQ(outcomes.size(), 5);
+    EXPECT_FALSE(outcomes[1].succeeded);
+    EXPECT_EQ(outcomes[1].reason,
+              QStringLiteral("'%1' is not there after it was written").arg(dated("F0012007.cab")));
+}

@@ -1,0 +1,138 @@
+#include "PipelineFixture.h"
+#include "pipeline/HistoryExtract.h"
+#include "pipeline/TestBackup.h"
+
+#include "platform/database/linux/OdbcConnection.h"
+#include "support/ScriptedTdsPeer.h"
+
+#include <cstring>
+
+using namespace tavor;
+using Reply = ScriptedTdsPeer::Reply;
+
+namespace {
+
+// The statement text of a SQL batch: the UTF-16 text after its headers.
+QString batchText(const QByteArray& payload) {
+    quint32 headers = 0;
+    if (payload.size() < 4)
+        return {};
+    std::memcpy(&headers, payload.constData(), sizeof headers);
+    const QByteArray text = payload.mid(qsizetype(headers));
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text.constData()), text.size() / 2);
+}
+
+// The pipeline on a real ODBC connection to a scripted server that records what
+// it receives.
+class ServerStatementsTest : public PipelineFixture {
+protected:
+    void SetUp() override {
+        PipelineFixture::SetUp();
+        auto odbc = std::make_unique<OdbcConnection>();
+        odbc->open(QStringLiteral("Provider=SQLOLEDB.1;Password=pw;User ID=sa;Initial "
+                                  "Catalog=TAVOR_07;Data Source=127.0.0.1,%1")
+                       .arg(peer.port()));
+        connection = std::move(odbc);
+        sentBefore = peer.requests().size();
+    }
+
+    QStringList received() const {
+        QStringList texts;
+        const QList<QByteArray> requests = peer.requests();
+        for (qsizetype i = sentBefore; i < requests.size(); ++i)
+            texts << batchText(requests.at(i));
+        return texts;
+    }
+
+    ScriptedTdsPeer peer;
+    qsizetype sentBefore = 0;
+};
+
+} // namespace
+
+// Guards against any character of the extract's statements drifting from what the
+// server expects, in content or order; a refused drop (no extract yet) is silent.
+TEST_F(ServerStatementsTest, HistoryExtractSendsItsStatementsInOrder) {
+    peer.script(
+        QStringLiteral("Drop Database"),
+        Reply::error(3701, QStringLiteral("Cannot drop the database 'HS_Tmp', because it "
+                                          "does not exist or you do not have permission.")));
+    const QString E = QStringLiteral("HS_Tmp");
+    const QString H = QStringLiteral("TAVOR_HS");
+    const QString balances = QStringLiteral(
+        "( [LOAN_ID] [int] NULL, [L_ACCNUM] [nchar](15) COLLATE SQL_Latin1_General_CP1_CI_AS NULL, "
+        "[BANK_LOAN_ID] [nchar](15) COLLATE SQL_Latin1_General_CP1_CI_AS NULL, [LOANAMOUNT] "
+        "[float] NULL, [INTRESTAMOUNT] [float] NULL, [TOTPAYMENT] [float] NULL, [PAIDPAYMENTS] "
+        "[float] NULL, [PAIDINTREST] [float] NULL, [LOANRASEED] [float] NULL, [INTRESTRASEED] "
+        "[float] NULL, [LDateapproved] [smalldatetime] NULL, [TRANSAMOUNT] [float] NULL, [XDATE1] "
+        "[smalldatetime] NULL, [L_ACCNAME] [nchar](80) COLLATE SQL_Latin1_General_CP1_CI_AS NULL, "
+        "[LOANTYP_ID] [int] NULL, [loanTypref] [nchar](15) COLLATE SQL_Latin1_General_CP1_CI_AS "
+        "NULL, [SDELAYDfee] [float] NULL, [Sdelaydint] [float] NULL, [delaycount] [int] NULL ) ON "
+        "[PRIMARY]");
+    const QString copy = QStringLiteral(
+        " ([LOAN_ID] ,[L_ACCNUM] ,[BANK_LOAN_ID] ,[LOANAMOUNT] ,[INTRESTAMOUNT] ,[TOTPAYMENT] "
+        ",[PAIDPAYMENTS] ,[PAIDINTREST] ,[LOANRASEED] ,[INTRESTRASEED] ,[LDateapproved] "
+        ",[TRANSAMOUNT] ,[XDATE1] ,[L_ACCNAME] ,[LOANTYP_ID] ,[loanTypref] ,[SDELAYDfee] "
+        ",[Sdelaydint] ,[delaycount]) select [LOAN_ID] ,[L_ACCNUM] ,[BANK_LOAN_ID] ,[LOANAMOUNT] "
+        ",[INTRESTAMOUNT] ,[TOTPAYMENT] ,[PAIDPAYMENTS] ,[PAIDINTREST] ,[LOANRASEED] "
+        ",[INTRESTRASEED] ,[LDateapproved] ,[TRANSAMOUNT] ,[XDATE1] ,[L_ACCNAME] ,[LOANTYP_ID] "
+        ",[loanTypref] ,[SDELAYDfee] ,[Sdelaydint] ,[delaycount] from ");
+    const QStringList expected = {
+        QStringLiteral("Drop Database ") + E,
+        QStringLiteral("CREATE DATABASE ") + E,
+        QStringLiteral("CREATE TABLE ") + E +
+            QStringLiteral(".[dbo].[ORV_Jornal_Hist]( [Jr_Id] [int] NOT NULL, [Jr_User_Id] [int] "
+                           "NULL, [Jr_Ws_Id] [nchar](15) COLLATE SQL_Latin1_General_CP1_CI_AS "
+                           "NULL, [Jr_Function_Id] [nchar](5) COLLATE SQL_Latin1_General_CP1_CI_AS "
+                           "NULL, [JrFunction_Flag] [smallint] NULL, [Jr_Date] [datetime] NULL, "
+                           "[Jr_AccId] [bigint] NULL, [Jr_Amount] [bigint] NULL, [Jr_Parameters] "
+                           "[ntext] COLLATE SQL_Latin1_General_CP1_CI_AS NULL, [Jr_BssDate] "
+                           "[smalldatetime] NULL ) ON [PRIMARY] TEXTIMAGE_ON [PRIMARY]"),
+        QStringLiteral("CREATE TABLE ") + E + QStringLiteral(".[dbo].[ORV_L_dailybalances]") +
+            balances,
+        QStringLiteral("CREATE TABLE ") + E + QStringLiteral(".[dbo].[ORV_L_LOANSBALANCES]") +
+            balances,
+        QStringLiteral("INSERT INTO ") + E +
+            QStringLiteral(".dbo.ORV_Jornal_Hist (Jr_Id, Jr_User_Id, Jr_Function_Id, "
+                           "JrFunction_Flag, Jr_Date, Jr_AccId, Jr_Amount, Jr_Parameters, "
+                           "Jr_BssDate) SELECT Jr_Id, Jr_User_Id, Jr_Function_Id, JrFunction_Flag, "
+                           "Jr_Date, Jr_AccId, Jr_Amount, Jr_Parameters, Jr_BssDate FROM ") +
+            H + QStringLiteral(".dbo.ORV_Jornal_Hist"),
+        QStringLiteral("INSERT INTO ") + E + QStringLiteral(".dbo.[ORV_L_LOANSBALANCES]") + copy +
+            H + QStringLiteral(".[dbo].[ORV_L_LOANSBALANCES]"),
+        QStringLiteral("INSERT INTO ") + E + QStringLiteral(".dbo.[ORV_L_dailybalances]") + copy +
+            H + QStringLiteral(".[dbo].[ORV_L_dailybalances]"),
+        QStringLiteral("BACKUP DATABASE ") + E + QStringLiteral(" TO DISK = '") + state.HsBakFile +
+            QStringLiteral("' WITH INIT , MEDIAPASSWORD='") + mediaPassword + QStringLiteral("'"),
+    };
+
+    EXPECT_TRUE(HistoryExtract(context).Backup_HS_Express());
+    const QStringList sent = received();
+    ASSERT_EQ(sent.size(), expected.size()) << sent.join(QLatin1Char('\n')).toStdString();
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(sent.at(i), expected.at(i)) << "statement " << i;
+    EXPECT_EQ(connection->commandTimeout(), 360);
+}
+
+// Guards against a test statement that differs from the one shown, or is sent
+// before the window could show it, and against a missing "OK".
+TEST_F(ServerStatementsTest, TestBackupShowsThenSendsTheExactStatement) {
+    state.ServerName = QStringLiteral("BRANCH-SRV");
+    state.DatabaseName = QStringLiteral("TAVOR_07");
+    const QString expected = QStringLiteral("BACKUP DATABASE TAVOR_07 TO DISK = "
+                                            "'\\\\BRANCH-SRV\\tavor\\backup\\test.bak' WITH INIT "
+                                            ", MEDIAPASSWORD='947'");
+    int pumpsWhileShownUnsent = 0;
+    window.onPump = [&] {
+        pumpsWhileShownUnsent += !window.testStatement.isEmpty() && received().isEmpty();
+    };
+
+    TestBackup(context).cmdTest_Click();
+    EXPECT_EQ(window.testStatement, expected);
+    EXPECT_GE(pumpsWhileShownUnsent, 1) << "the window had no chance to show the statement first";
+    EXPECT_EQ(received(), QStringList{expected});
+    ASSERT_EQ(messages->shown.size(), 1);
+    EXPECT_EQ(messages->shown.front().text, QStringLiteral("OK"));
+    EXPECT_EQ(messages->shown.front().title, process->title);
+    EXPECT_EQ(messages->shown.front().buttons, MessageButtons::Ok);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "base/Error.h"
+
+namespace tavor {
+
+// The database server's own error numbers for the failures the embedded server
+// reports, so that callers see the same numbers from either server.
+namespace SqlError {
+constexpr long IncorrectSyntax = 102;
+constexpr long UnclosedQuote = 105;
+constexpr long MissingEndComment = 113;
+constexpr long InvalidColumn = 207;
+constexpr long InvalidObject = 208;
+constexpr long ColumnCountMismatch = 213;
+constexpr long UnknownType = 2715;
+constexpr long ObjectExists = 2714;
+constexpr long UnknownDatabase = 911;
+constexpr long DatabaseExists = 1801;
+constexpr long CannotDropMissing = 3701;
+constexpr long CannotDropInUse = 3702;
+constexpr long BackupDeviceError = 3201;
+constexpr long BackupTerminated = 3013;
+constexpr long CannotOpenDatabase = 4060;
+constexpr long ParameterMismatch = 8178;
+constexpr long Timeout = -2147217871;   // 0x80040E31, the provider's "Query timeout expired"
+constexpr long ConnectionClosed = 3709; // the provider's "connection is closed"
+constexpr long NoRecordset = 3704;      // the provider's "object is closed": no rows to read
+} // namespace SqlError
+
+} // namespace tavor

@@ -1,0 +1,150 @@
+#include "platform/disks/linux/LinuxLogicalDisks.h"
+
+#include "platform/disks/linux/ExtraDrives.h"
+#include "platform/registry/RegistryStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <sys/stat.h>
+
+namespace tavor {
+
+namespace {
+
+bool isNetworkFileSystem(const QString& type) {
+    static const QSet<QString> network = {
+        QStringLiteral("nfs"),         QStringLiteral("nfs4"),
+        QStringLiteral("cifs"),        QStringLiteral("smb3"),
+        QStringLiteral("smbfs"),       QStringLiteral("sshfs"),
+        QStringLiteral("fuse.sshfs"),  QStringLiteral("9p"),
+        QStringLiteral("virtiofs"),    QStringLiteral("ceph"),
+        QStringLiteral("afs"),         QStringLiteral("ncpfs"),
+        QStringLiteral("glusterfs"),   QStringLiteral("fuse.glusterfs"),
+        QStringLiteral("davfs"),       QStringLiteral("fuse.davfs2"),
+        QStringLiteral("fuse.rclone"), QStringLiteral("fuse.s3fs"),
+        QStringLiteral("lustre")};
+    return network.contains(type);
+}
+
+bool isOpticalFileSystem(const QString& type) {
+    return type == u"iso9660" || type == u"udf";
+}
+
+// Read-only compressed images (installed software, live media) can never hold a backup.
+bool isImageFileSystem(const QString& type) {
+    return type == u"squashfs" || type == u"erofs" || type == u"cramfs";
+}
+
+// Volumes the system itself uses: boot and firmware partitions and the kernel's
+// own trees. Removable media mounted under /run/media stay drives.
+bool isSystemFolder(const QString& mountPoint) {
+    const auto under = [&](QStringView folder) {
+        return mountPoint == folder ||
+               (mountPoint.startsWith(folder) && mountPoint.at(folder.size()) == u'/');
+    };
+    if (under(u"/run/media"))
+        return false;
+    return under(u"/boot") || under(u"/efi") || under(u"/proc") || under(u"/sys") ||
+           under(u"/dev") || under(u"/run") || under(u"/snap");
+}
+
+QString deviceKey(const MountEntry& entry) {
+    return QStringLiteral("%1:%2").arg(entry.major).arg(entry.minor);
+}
+
+} // namespace
+
+LinuxLogicalDisks::LinuxLogicalDisks(std::shared_ptr<const RegistryStore> registry,
+                                     QString mountTablePath, QString sysfsRoot)
+    : registry_(std::move(registry)), mountTablePath_(std::move(mountTablePath)),
+      blockDevices_(std::move(sysfsRoot)) {}
+
+// The root volume is always a drive, also in a chroot whose mount table has no line
+// for it; an extra drive naming a folder already listed is not listed again.
+QList<LogicalDisk> LinuxLogicalDisks::query() {
+    const QList<MountEntry> mounts = MountTable::read(mountTablePath_);
+    const QList<LogicalDisk> volumes = volumesIn(mounts);
+    QList<LogicalDisk> disks;
+    QSet<QString> listed;
+    const auto add = [&](const LogicalDisk& disk) {
+        if (listed.contains(QDir::cleanPath(disk.DeviceID)))
+            return;
+        listed.insert(QDir::cleanPath(disk.DeviceID));
+        disks.append(disk);
+    };
+    const LogicalDisk root{QStringLiteral("/"), DriveType::LocalDisk};
+    if (!volumes.contains(root))
+        add(root);
+    for (const LogicalDisk& volume : volumes) {
+        if (volume.DriveType < DriveType::Network)
+            add(volume);
+    }
+    if (registry_) {
+        for (const LogicalDisk& extra : ExtraDrives::read(*registry_, mounts))
+            add(extra);
+    }
+    return disks;
+}
+
+// The marker counts only as a file of the folder's own volume, never through a link.
+std::optional<VolumeIdentity> LinuxLogicalDisks::volumeAt(const QString& deviceId) const {
+    const QByteArray folder = QFile::encodeName(deviceId);
+    struct stat root {};
+    if (deviceId.isEmpty() || ::stat(folder.constData(), &root) != 0 || !S_ISDIR(root.st_mode))
+        return std::nullopt;
+    const QByteArray marker = folder + '/' + QFile::encodeName(ExtraDrives::TargetMarker);
+    struct stat mark {};
+    if (::lstat(marker.constData(), &mark) == 0 && S_ISREG(mark.st_mode) &&
+        mark.st_dev == root.st_dev)
+        return VolumeIdentity{quint64(mark.st_dev), quint64(mark.st_ino)};
+    return VolumeIdentity{quint64(root.st_dev), quint64(root.st_ino)};
+}
+
+// Each file system is listed once, at its first mount of the whole of it: a bind
+// mount shows a folder of a volume already listed (or, in a container, single
+// files of the host such as /etc/hosts), not a drive of its own.
+QList<LogicalDisk> LinuxLogicalDisks::volumesIn(const QList<MountEntry>& mounts) const {
+    QList<LogicalDisk> volumes;
+    QSet<QString> listedDevices;
+    for (const MountEntry& entry : mounts) {
+        const auto type = driveTypeOf(entry);
+        if (!type || listedDevices.contains(deviceKey(entry)))
+            continue;
+        listedDevices.insert(deviceKey(entry));
+        volumes.append({entry.mountPoint, *type});
+    }
+    return volumes;
+}
+
+// The root volume is the machine's own disk even when it is an overlay (a container).
+std::optional<int> LinuxLogicalDisks::driveTypeOf(const MountEntry& entry) const {
+    if (entry.mountPoint == u"/")
+        return DriveType::LocalDisk;
+    if (entry.root != u"/" || isSystemFolder(entry.mountPoint) || isImageFileSystem(entry.fsType))
+        return std::nullopt;
+    if (isNetworkFileSystem(entry.fsType))
+        return DriveType::Network;
+    if (isOpticalFileSystem(entry.fsType))
+        return DriveType::CompactDisc;
+    return blockDeviceType(entry);
+}
+
+// Only file systems on a block device are drives; proc, sysfs, tmpfs, cgroup,
+// overlay and the like have none (their device number has major 0). Some file
+// systems (btrfs) report a device number of their own: their source names the device.
+std::optional<int> LinuxLogicalDisks::blockDeviceType(const MountEntry& entry) const {
+    if (entry.major != 0)
+        return blockDevices_.driveType(entry.major, entry.minor);
+    static const QString devFolder = QStringLiteral("/dev/");
+    if (!entry.source.startsWith(devFolder))
+        return std::nullopt;
+    // "/dev/mapper/name" is a link to the device's own node ("/dev/dm-0").
+    const QString node = QFileInfo(entry.source).canonicalFilePath();
+    const QString name = node.startsWith(devFolder) ? QFileInfo(node).fileName()
+                                                    : entry.source.mid(devFolder.size());
+    return blockDevices_.driveTypeByName(name);
+}
+
+} // namespace tavor

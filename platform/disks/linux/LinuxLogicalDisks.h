@@ -1,0 +1,37 @@
+#pragma once
+
+#include "formats/mountinfo/MountTable.h"
+#include "platform/disks/LogicalDisks.h"
+#include "platform/disks/linux/SysfsBlockDevices.h"
+
+#include <memory>
+
+namespace tavor {
+
+class RegistryStore;
+
+// The logical disks of a Linux host: the mounted volumes of the kernel's mount
+// table that can hold a backup, then the extra drives named in the registry.
+// A mounted volume's device ID is its mount point.
+class LinuxLogicalDisks : public LogicalDisks {
+public:
+    explicit LinuxLogicalDisks(std::shared_ptr<const RegistryStore> registry,
+                               QString mountTablePath = QStringLiteral("/proc/self/mountinfo"),
+                               QString sysfsRoot = QStringLiteral("/sys"));
+
+    QList<LogicalDisk> query() override;
+    std::optional<VolumeIdentity> volumeAt(const QString& deviceId) const override;
+
+private:
+    // The volumes of the mount table with their drive types, network and optical
+    // ones included; pseudo and memory file systems are not volumes.
+    QList<LogicalDisk> volumesIn(const QList<MountEntry>& mounts) const;
+    std::optional<int> driveTypeOf(const MountEntry& entry) const;
+    std::optional<int> blockDeviceType(const MountEntry& entry) const;
+
+    std::shared_ptr<const RegistryStore> registry_;
+    QString mountTablePath_;
+    SysfsBlockDevices blockDevices_;
+};
+
+} // namespace tavor

@@ -1,0 +1,88 @@
+#include "platform/disks/linux/SysfsBlockDevices.h"
+
+#include "platform/disks/LogicalDisks.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace tavor {
+
+namespace {
+// Stacked devices (encryption over a partition over a disk) are followed this deep.
+constexpr int MaxStackDepth = 4;
+} // namespace
+
+SysfsBlockDevices::SysfsBlockDevices(QString sysfsRoot) : root_(std::move(sysfsRoot)) {}
+
+std::optional<int> SysfsBlockDevices::driveType(int major, int minor) const {
+    return driveTypeOfEntry(root_ + QStringLiteral("/dev/block/%1:%2").arg(major).arg(minor));
+}
+
+std::optional<int> SysfsBlockDevices::driveTypeByName(const QString& deviceName) const {
+    if (deviceName.isEmpty() || deviceName.contains(QLatin1Char('/')) || deviceName == u"." ||
+        deviceName == u"..")
+        return std::nullopt;
+    return driveTypeOfEntry(root_ + QStringLiteral("/class/block/") + deviceName);
+}
+
+std::optional<int> SysfsBlockDevices::driveTypeOfEntry(const QString& entryPath) const {
+    const QString device = QFileInfo(entryPath).canonicalFilePath();
+    if (device.isEmpty())
+        return std::nullopt;
+    const QString disk = wholeDisk(device);
+    if (QFileInfo(disk).fileName().startsWith(u"sr"))
+        return DriveType::CompactDisc;
+    return isRemovable(disk, 0) ? DriveType::Removable : DriveType::LocalDisk;
+}
+
+// A partition's folder sits inside the folder of its disk and has a "partition" file.
+QString SysfsBlockDevices::wholeDisk(const QString& deviceFolder) {
+    if (QFileInfo::exists(deviceFolder + QStringLiteral("/partition")))
+        return QFileInfo(deviceFolder).path();
+    return deviceFolder;
+}
+
+bool SysfsBlockDevices::isRemovable(const QString& diskFolder, int depth) const {
+    if (readAttribute(diskFolder + QStringLiteral("/removable")) == u"1" ||
+        isOnUsbBus(diskFolder) || isSdCard(diskFolder))
+        return true;
+    if (depth >= MaxStackDepth)
+        return false;
+    // A mapped device (encrypted, LVM) is removable when what lies under it is.
+    const QDir slaves(diskFolder + QStringLiteral("/slaves"));
+    const QFileInfoList below = slaves.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QFileInfo& slave : below) {
+        if (isRemovable(wholeDisk(slave.canonicalFilePath()), depth + 1))
+            return true;
+    }
+    return false;
+}
+
+// USB storage sits below a folder named after its bus ("usb1") in the device tree.
+bool SysfsBlockDevices::isOnUsbBus(const QString& diskFolder) const {
+    static const QRegularExpression usbBus(QStringLiteral("^usb[0-9]+$"));
+    const QString canonicalRoot = QFileInfo(root_).canonicalFilePath();
+    const QString relative = diskFolder.startsWith(canonicalRoot + QLatin1Char('/'))
+                                 ? diskFolder.mid(canonicalRoot.size())
+                                 : diskFolder;
+    const QStringList parts = relative.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return std::any_of(parts.cbegin(), parts.cend(),
+                       [](const QString& part) { return usbBus.match(part).hasMatch(); });
+}
+
+// Card readers on a memory-card host often report their SD cards as fixed; the
+// card's own type says it can be taken out (built-in eMMC storage says "MMC").
+bool SysfsBlockDevices::isSdCard(const QString& diskFolder) {
+    return readAttribute(diskFolder + QStringLiteral("/device/type")) == u"SD";
+}
+
+QString SysfsBlockDevices::readAttribute(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.read(64)).trimmed();
+}
+
+} // namespace tavor

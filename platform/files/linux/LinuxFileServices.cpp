@@ -1,0 +1,247 @@
+#include "platform/files/linux/LinuxFileServices.h"
+
+#include "formats/elf/ElfFileVersion.h"
+#include "platform/files/WildcardPattern.h"
+#include "safewrite/ReadBackFile.h"
+#include "safewrite/ReplacementFile.h"
+#include "safewrite/SourceFile.h"
+#include "safewrite/SystemError.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace tavor {
+
+namespace {
+
+// Writeback of each chunk starts as soon as it is written, so that the disk works
+// while the next chunk is copied and the final flush has little left to do.
+constexpr std::int64_t WritebackChunkBytes = std::int64_t(64) << 20;
+constexpr std::size_t CopyBufferBytes = std::size_t(1) << 20;
+// FAT keeps a file's size in 32 bits.
+constexpr std::int64_t FatFileLimit = std::int64_t(1) << 32;
+
+QString bytes(std::int64_t count) {
+    return QLocale::c().toString(count);
+}
+
+// A name ending in a slash is resolved through a link: "link/" is the folder it leads to.
+QByteArray entryName(const QString& path) {
+    QByteArray name = QFile::encodeName(path);
+    while (name.size() > 1 && name.endsWith('/'))
+        name.chop(1);
+    return name;
+}
+
+} // namespace
+
+LinuxFileServices::LinuxFileServices(SystemCalls& calls) : calls_(calls) {}
+
+std::optional<qint64> LinuxFileServices::fileSize(const QString& path) const {
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    return status.st_size;
+}
+
+QString LinuxFileServices::fileVersion(const QString& path) const {
+    return ElfFileVersion::read(path);
+}
+
+bool LinuxFileServices::fileExists(const QString& path) const {
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool LinuxFileServices::folderExists(const QString& path) const {
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+void LinuxFileServices::copyFile(const QString& source, const QString& target) {
+    const SourceFile input(source, calls_);
+    refuseWhatCannotFit(input, target);
+    ReplacementFile copy(target, calls_, input.permissions() & 0777);
+    IdleTicker idle(idleHandler());
+    const ContentChecksum expected = copyContents(input, copy, idle);
+    input.checkUnchanged();
+    checkCopiedSize(input, copy);
+    const timespec times[2] = {{0, UTIME_OMIT}, input.modified()};
+    if (calls_.futimens(copy.fd(), times) != 0) {
+        throw systemError(errno, QStringLiteral("Cannot set the date of"), target);
+    }
+    idle.runAside([&] { copy.flush(); });
+    verifyCopy(copy, expected, idle);
+    idle.runAside([&] { copy.commit(); });
+}
+
+// An older file of the target's name stays until the copy is complete, so the
+// whole size must be free. A folder that cannot be examined is left to the
+// creation of the copy to report.
+void LinuxFileServices::refuseWhatCannotFit(const SourceFile& source, const QString& target) {
+    struct statfs info {};
+    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
+    if (calls_.statfs(folder.constData(), &info) != 0) {
+        return;
+    }
+    if (info.f_type == MSDOS_SUPER_MAGIC && source.size() >= FatFileLimit) {
+        throw Error(ErrorNumber::DiskFull,
+                    QStringLiteral("'%1' has %2 bytes; the FAT file system of '%3' cannot hold a "
+                                   "file of 4 GiB (%4 bytes) or more")
+                        .arg(source.path(), bytes(source.size()), target, bytes(FatFileLimit)));
+    }
+    const std::int64_t unit = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
+    const std::int64_t available = std::int64_t(info.f_bavail) * unit;
+    if (source.size() > available) {
+        throw Error(ErrorNumber::DiskFull,
+                    QStringLiteral("'%1' has %2 bytes; the file system of '%3' has only %4 bytes "
+                                   "free")
+                        .arg(source.path(), bytes(source.size()), target, bytes(available)));
+    }
+}
+
+ContentChecksum LinuxFileServices::copyContents(const SourceFile& source, ReplacementFile& copy,
+                                                IdleTicker& idle) {
+    std::vector<char> buffer(CopyBufferBytes);
+    ContentChecksum sum;
+    std::int64_t offset = 0;
+    std::int64_t flushedUpTo = 0;
+    while (offset < source.size()) {
+        const auto wanted =
+            static_cast<std::size_t>(std::min<std::int64_t>(buffer.size(), source.size() - offset));
+        const ssize_t got = calls_.pread(source.fd(), buffer.data(), wanted, offset);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw systemError(errno, QStringLiteral("Cannot read"), source.path());
+        }
+        if (got == 0) {
+            throw source.changedError();
+        }
+        copy.append(buffer.data(), static_cast<std::size_t>(got));
+        sum.add(buffer.data(), static_cast<std::size_t>(got));
+        offset += got;
+        if (offset - flushedUpTo >= WritebackChunkBytes) {
+            calls_.startWriteback(copy.fd(), flushedUpTo, offset - flushedUpTo);
+            flushedUpTo = offset;
+        }
+        idle.tick();
+    }
+    return sum;
+}
+
+void LinuxFileServices::checkCopiedSize(const SourceFile& source, ReplacementFile& copy) {
+    struct stat status {};
+    if (calls_.fstat(copy.fd(), &status) != 0) {
+        throw systemError(errno, QStringLiteral("Cannot read the size of"), copy.target());
+    }
+    if (status.st_size != source.size()) {
+        throw Error(ErrorNumber::DeviceIOError, QStringLiteral("The copy '%1' holds %2 of %3 bytes")
+                                                    .arg(copy.target())
+                                                    .arg(status.st_size)
+                                                    .arg(source.size()));
+    }
+}
+
+bool LinuxFileServices::isOrdinaryFile(const QString& path) const {
+    struct stat status {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return false;
+    const QString name = path.section(QLatin1Char('/'), -1);
+    return S_ISREG(status.st_mode) && !name.startsWith(QLatin1Char('.'));
+}
+
+QStringList LinuxFileServices::listFolder(const QString& folder, const QString& pattern) const {
+    const QList<WildcardPattern> patterns = WildcardPattern::list(pattern);
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (dir == nullptr)
+        throw systemError(errno, QStringLiteral("Cannot read the folder"), folder);
+    QStringList names;
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    while (const dirent* entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name.startsWith(QLatin1Char('.')))
+            continue;
+        const bool matches = std::any_of(patterns.cbegin(), patterns.cend(),
+                                         [&](const WildcardPattern& p) { return p.matches(name); });
+        if (matches && isOrdinaryFile(prefix + name))
+            names << name;
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int order = a.compare(b, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a < b;
+    });
+    return names;
+}
+
+// Judged with the effective user's rights, as the files would be created.
+bool LinuxFileServices::isWritableFolder(const QString& path) const {
+    const QByteArray name = QFile::encodeName(path);
+    return folderExists(path) &&
+           ::faccessat(AT_FDCWD, name.constData(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+void LinuxFileServices::makeFolder(const QString& path) {
+    if (::mkdir(entryName(path).constData(), 0777) == 0)
+        return;
+    const int error = errno;
+    struct stat status {};
+    if (error == EEXIST && ::lstat(entryName(path).constData(), &status) == 0) {
+        if (S_ISDIR(status.st_mode))
+            return;
+        if (S_ISLNK(status.st_mode))
+            throw Error(ErrorNumber::PathNotFound,
+                        QStringLiteral("'%1' is a link, not a folder").arg(path));
+    }
+    throw systemError(error, QStringLiteral("Cannot create the folder"), path);
+}
+
+std::optional<quint64> LinuxFileServices::deviceOf(const QString& path) const {
+    struct stat status {};
+    if (::lstat(entryName(path).constData(), &status) != 0 ||
+        !(S_ISDIR(status.st_mode) || S_ISREG(status.st_mode)))
+        return std::nullopt;
+    return quint64(status.st_dev);
+}
+
+void LinuxFileServices::removeFile(const QString& path) {
+    if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
+        throw systemError(errno, QStringLiteral("Cannot delete"), path);
+}
+
+void LinuxFileServices::removeAbandonedTemporaries(const QString& folder) {
+    ReplacementFile::removeAbandoned(folder, calls_);
+}
+
+void LinuxFileServices::writeFile(const QString& path, const QByteArray& data) {
+    ReplacementFile::write(path, data, calls_);
+}
+
+void LinuxFileServices::verifyCopy(const ReplacementFile& copy, const ContentChecksum& expected,
+                                   IdleTicker& idle) {
+    // Opening flushes the copy and drops its cached pages, which can take a while.
+    std::optional<ReadBackFile> file;
+    idle.runAside([&] { file.emplace(copy.temporaryPath(), copy.target(), calls_); });
+    const ContentChecksum found = file->checksum(idle);
+    if (found != expected) {
+        throw Error(ErrorNumber::DeviceIOError,
+                    QStringLiteral("The copy '%1' read back from the disk differs from its source: "
+                                   "read %2, copied %3")
+                        .arg(copy.target(), found.describe(), expected.describe()));
+    }
+}
+
+} // namespace tavor

@@ -1,0 +1,78 @@
+#include "safewrite/ReadBackFile.h"
+
+#include "safewrite/SystemError.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <vector>
+
+namespace tavor {
+
+namespace {
+
+constexpr std::size_t ChecksumBufferBytes = std::size_t(1) << 20;
+const QString ReadBackAction = QStringLiteral("Cannot read back");
+
+} // namespace
+
+ReadBackFile::ReadBackFile(const QByteArray& path, const QString& target, SystemCalls& calls)
+    : target_(target), calls_(calls) {
+    fd_ = calls_.open(path.constData(), O_RDONLY | O_CLOEXEC, 0);
+    if (fd_ < 0) {
+        throw systemError(errno, ReadBackAction, target_);
+    }
+    struct stat status {};
+    if (calls_.fstat(fd_, &status) != 0) {
+        const int failure = errno;
+        calls_.close(fd_);
+        throw systemError(failure, ReadBackAction, target_);
+    }
+    size_ = status.st_size;
+    // Pages still dirty are not dropped: flush them first.
+    if (calls_.fsync(fd_) != 0) {
+        const int failure = errno;
+        calls_.close(fd_);
+        throw systemError(failure, QStringLiteral("Cannot flush"), target_);
+    }
+    if (const int failure = calls_.dropCache(fd_); failure != 0) {
+        calls_.close(fd_);
+        throw systemError(failure, QStringLiteral("Cannot drop the cached pages of"), target_);
+    }
+}
+
+ReadBackFile::~ReadBackFile() {
+    calls_.close(fd_);
+}
+
+std::size_t ReadBackFile::read(void* buffer, std::size_t size, std::int64_t offset) {
+    auto* bytes = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = calls_.pread(fd_, bytes + done, size - done, off_t(offset + done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            throw systemError(errno, ReadBackAction, target_);
+        }
+        if (got == 0) {
+            break;
+        }
+        done += std::size_t(got);
+    }
+    return done;
+}
+
+ContentChecksum ReadBackFile::checksum(IdleTicker& idle) {
+    std::vector<char> buffer(ChecksumBufferBytes);
+    ContentChecksum sum;
+    std::int64_t offset = 0;
+    while (const std::size_t got = read(buffer.data(), buffer.size(), offset)) {
+        sum.add(buffer.data(), got);
+        offset += std::int64_t(got);
+        idle.tick();
+    }
+    return sum;
+}
+
+} // namespace tavor
