@@ -83,6 +83,8 @@ QJsonObject stateOf(const MainState& s) {
         {QStringLiteral("BranchNum"), s.BranchNum},
         {QStringLiteral("FinaPath"), s.FinaPath},
         {QStringLiteral("RememberedDrive"), s.RememberedDrive},
+        {QStringLiteral("ServerVersion"), s.ServerVersion},
+        {QStringLiteral("ServerEdition"), s.ServerEdition},
     };
 }
 

@@ -117,10 +117,54 @@ void copyPages(const EmbeddedBackup::Request& request, sqlite3* target,
     }
 }
 
+// Every row of every table but the media record, in stored order, with its
+// values' types: any change to what a restore would bring back changes it.
+QByteArray contentChecksum(sqlite3* db) {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QStringList tables;
+    sqlite3_stmt* list = nullptr;
+    const QByteArray listSql = QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                              "AND name NOT LIKE 'sqlite_%' AND name <> '%1' "
+                                              "ORDER BY name")
+                                   .arg(QLatin1String(EmbeddedBackup::mediaTable()))
+                                   .toUtf8();
+    if (sqlite3_prepare_v2(db, listSql.constData(), -1, &list, nullptr) != SQLITE_OK)
+        return {};
+    while (sqlite3_step(list) == SQLITE_ROW)
+        tables << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(list, 0)));
+    sqlite3_finalize(list);
+    for (const QString& table : tables) {
+        hash.addData(table.toUtf8());
+        QString quotedName = table;
+        quotedName.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        const QByteArray sql =
+            (QStringLiteral("SELECT * FROM \"") + quotedName + QLatin1Char('"')).toUtf8();
+        sqlite3_stmt* rows = nullptr;
+        if (sqlite3_prepare_v2(db, sql.constData(), -1, &rows, nullptr) != SQLITE_OK)
+            return {};
+        int rc = SQLITE_OK;
+        while ((rc = sqlite3_step(rows)) == SQLITE_ROW) {
+            for (int c = 0; c < sqlite3_column_count(rows); ++c) {
+                const char type = char(sqlite3_column_type(rows, c));
+                const auto* bytes = static_cast<const char*>(sqlite3_column_blob(rows, c));
+                const int size = sqlite3_column_bytes(rows, c);
+                hash.addData(QByteArrayView(&type, 1));
+                hash.addData(QByteArray::number(size) + ':');
+                hash.addData(QByteArrayView(bytes, bytes ? size : 0));
+            }
+        }
+        sqlite3_finalize(rows);
+        if (rc != SQLITE_DONE)
+            return {};
+    }
+    return hash.result();
+}
+
 void recordMedia(sqlite3* target, const EmbeddedBackup::Request& request) {
     const QString create =
         QStringLiteral("DROP TABLE IF EXISTS %1; CREATE TABLE %1 (database_name TEXT, "
-                       "finished_utc TEXT, salt BLOB, password_sha256 BLOB);")
+                       "finished_utc TEXT, salt BLOB, password_sha256 BLOB, "
+                       "checksum_sha256 BLOB, encrypted_by TEXT);")
             .arg(QLatin1String(EmbeddedBackup::mediaTable()));
     char* message = nullptr;
     if (sqlite3_exec(target, create.toUtf8().constData(), nullptr, nullptr, &message) !=
@@ -131,7 +175,13 @@ void recordMedia(sqlite3* target, const EmbeddedBackup::Request& request) {
                     QStringLiteral("BACKUP DATABASE is terminating abnormally: %1").arg(text));
     }
     sqlite3_stmt* insert = nullptr;
-    const QByteArray sql = QStringLiteral("INSERT INTO %1 VALUES (?, ?, ?, ?)")
+    const QByteArray checksum = request.checksum ? contentChecksum(target) : QByteArray();
+    if (request.checksum && checksum.isEmpty()) {
+        throw Error(SqlError::BackupTerminated,
+                    QStringLiteral("BACKUP DATABASE is terminating abnormally: the checksum of "
+                                   "the copy cannot be computed."));
+    }
+    const QByteArray sql = QStringLiteral("INSERT INTO %1 VALUES (?, ?, ?, ?, ?, ?)")
                                .arg(QLatin1String(EmbeddedBackup::mediaTable()))
                                .toUtf8();
     sqlite3_prepare_v2(target, sql.constData(), -1, &insert, nullptr);
@@ -146,6 +196,11 @@ void recordMedia(sqlite3* target, const EmbeddedBackup::Request& request) {
         sqlite3_bind_blob(insert, 3, salt.constData(), salt.size(), SQLITE_TRANSIENT);
         sqlite3_bind_blob(insert, 4, hash.constData(), hash.size(), SQLITE_TRANSIENT);
     }
+    if (request.checksum)
+        sqlite3_bind_blob(insert, 5, checksum.constData(), checksum.size(), SQLITE_TRANSIENT);
+    const QByteArray certificate = request.certificate.toUtf8();
+    if (!request.certificate.isEmpty())
+        sqlite3_bind_text(insert, 6, certificate.constData(), certificate.size(), SQLITE_TRANSIENT);
     const int rc = sqlite3_step(insert);
     sqlite3_finalize(insert);
     if (rc != SQLITE_DONE) {
@@ -163,6 +218,60 @@ template <typename Step> void asDeviceError(const QString& file, Step step) {
     } catch (const Error& error) {
         cannotOpenDevice(file, error.description());
     }
+}
+
+[[noreturn]] void verifyFailed(long number, const QString& reason) {
+    throw Error(number, reason + QStringLiteral(" VERIFY DATABASE is terminating abnormally."));
+}
+
+[[noreturn]] void malformed(const QString& file, const QString& why) {
+    verifyFailed(SqlError::MalformedBackup,
+                 QStringLiteral("The media family on device '%1' is incorrectly formed (%2). SQL "
+                                "Server cannot process this media family.")
+                     .arg(file, why));
+}
+
+quint32 bigEndian(const QByteArray& bytes, int at, int size) {
+    quint32 value = 0;
+    for (int i = 0; i < size; ++i)
+        value = value << 8 | quint8(bytes.at(at + i));
+    return value;
+}
+
+// A complete copy is as long as its header says: a page size times the page
+// count the copy was finished with.
+void checkComplete(const QString& file, const QString& path) {
+    QFile backup(path);
+    if (!backup.open(QIODevice::ReadOnly)) {
+        verifyFailed(SqlError::BackupDeviceError,
+                     QStringLiteral("Cannot open backup device '%1'. Operating system error 2(The "
+                                    "system cannot find the file specified.).")
+                         .arg(file));
+    }
+    const QByteArray header = backup.read(100);
+    if (header.size() < 100 || !header.startsWith(QByteArrayView("SQLite format 3\0", 16)))
+        malformed(file, QStringLiteral("no backup header"));
+    const quint32 pageSize = bigEndian(header, 16, 2) == 1 ? 65536 : bigEndian(header, 16, 2);
+    const quint32 pages = bigEndian(header, 28, 4);
+    if (pages == 0 || qint64(pageSize) * pages != backup.size())
+        malformed(file, QStringLiteral("%1 bytes where the header promises %2")
+                            .arg(backup.size())
+                            .arg(qint64(pageSize) * pages));
+}
+
+QString firstText(sqlite3* db, const char* sql) {
+    sqlite3_stmt* query = nullptr;
+    QString text;
+    if (sqlite3_prepare_v2(db, sql, -1, &query, nullptr) == SQLITE_OK &&
+        sqlite3_step(query) == SQLITE_ROW)
+        text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(query, 0)));
+    sqlite3_finalize(query);
+    return text;
+}
+
+QByteArray blobAt(sqlite3_stmt* row, int column) {
+    return QByteArray(static_cast<const char*>(sqlite3_column_blob(row, column)),
+                      sqlite3_column_bytes(row, column));
 }
 
 } // namespace
@@ -189,6 +298,47 @@ void EmbeddedBackup::write(const Request& request, const std::function<bool()>& 
         }
     }
     asDeviceError(request.targetFile, [&] { part->commit(); });
+}
+
+void EmbeddedBackup::verify(const Verification& verification) {
+    const QString& file = verification.targetFile;
+    const QString path = serverPath(file);
+    checkComplete(file, path);
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    DatabaseHandle db(raw);
+    if (firstText(db.get(), "PRAGMA integrity_check") != QLatin1String("ok"))
+        malformed(file, QStringLiteral("the integrity check failed"));
+
+    sqlite3_stmt* media = nullptr;
+    const QByteArray sql =
+        QStringLiteral("SELECT database_name, salt, password_sha256, checksum_sha256 FROM %1")
+            .arg(QLatin1String(mediaTable()))
+            .toUtf8();
+    if (sqlite3_prepare_v2(db.get(), sql.constData(), -1, &media, nullptr) != SQLITE_OK ||
+        sqlite3_step(media) != SQLITE_ROW || sqlite3_column_bytes(media, 0) == 0) {
+        sqlite3_finalize(media);
+        malformed(file, QStringLiteral("it holds no backup set"));
+    }
+    const bool hasPassword = sqlite3_column_type(media, 1) == SQLITE_BLOB;
+    const QByteArray salt = blobAt(media, 1);
+    const QByteArray password = blobAt(media, 2);
+    const bool hasChecksum = sqlite3_column_type(media, 3) == SQLITE_BLOB;
+    const QByteArray checksum = blobAt(media, 3);
+    sqlite3_finalize(media);
+
+    if (hasPassword &&
+        (!verification.mediaPassword || saltedHash(salt, *verification.mediaPassword) != password))
+        verifyFailed(SqlError::PasswordFailure,
+                     QStringLiteral("Access is denied due to a password failure."));
+    if (verification.checksum && !hasChecksum)
+        verifyFailed(SqlError::NoChecksum,
+                     QStringLiteral("RESTORE WITH CHECKSUM cannot be specified because the backup "
+                                    "set does not contain checksum information."));
+    // As the server does, a checksum the backup carries is checked unasked.
+    if (hasChecksum && contentChecksum(db.get()) != checksum)
+        verifyFailed(SqlError::BackupDamaged,
+                     QStringLiteral("Damage to the backup set was detected."));
 }
 
 bool EmbeddedBackup::matchesMediaPassword(const QString& backupFile, const QString& password) {

@@ -10,7 +10,9 @@ namespace tavor {
 
 // Writes a full backup of one database of an embedded server: a consistent copy
 // made with SQLite's online backup while other connections may keep writing.
-// The media password is kept in the copy only as a salted SHA-256 hash.
+// The media password is kept in the copy only as a salted SHA-256 hash; WITH
+// CHECKSUM records a SHA-256 of the copy's rows, and ENCRYPTION the certificate's
+// name (the stand-in does not encipher the copy).
 class EmbeddedBackup {
 public:
     struct Request {
@@ -19,12 +21,26 @@ public:
         QString databaseName; // as stored, recorded in the copy
         QString targetFile;
         bool init = false; // WITH INIT: replace an existing file
+        bool checksum = false;
+        std::optional<QString> mediaPassword;
+        QString certificate; // empty: not encrypted
+    };
+
+    // RESTORE VERIFYONLY: what the server is asked to check of a backup file.
+    struct Verification {
+        QString targetFile;
+        bool checksum = false; // WITH CHECKSUM: the backup must carry one
         std::optional<QString> mediaPassword;
     };
 
     // Raises tavor::Error on failure, or when expired() turns true before the copy
     // is complete; an existing target file is then left as it was.
     static void write(const Request& request, const std::function<bool()>& expired);
+
+    // Raises tavor::Error with the server's number unless the file is a complete,
+    // intact copy of the database it names, its checksum (when it has one) agrees
+    // with its rows, and the password given opens it (when it has one).
+    static void verify(const Verification& verification);
 
     // True when the backup file carries a media password and it is this one.
     static bool matchesMediaPassword(const QString& backupFile, const QString& password);

@@ -71,7 +71,8 @@ std::optional<QVariant> EmbeddedConnection::readFirstValue(const QString& sql,
                     QStringLiteral("Operation is not allowed when the connection is closed."));
     }
     const SqlParsedStatement parsed = SqlParser::parse(sql);
-    if (!std::holds_alternative<SqlSelect>(parsed.statement)) {
+    if (!std::holds_alternative<SqlSelect>(parsed.statement) &&
+        !std::holds_alternative<SqlServerProperty>(parsed.statement)) {
         throw Error(SqlError::NoRecordset,
                     QStringLiteral("Operation is not allowed when the object is closed: the "
                                    "statement returns no rows."));

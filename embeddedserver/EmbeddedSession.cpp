@@ -132,7 +132,7 @@ struct EmbeddedSession::Query {
 };
 
 EmbeddedSession::EmbeddedSession(const QString& folder, const QString& database, int timeoutSeconds)
-    : catalog_(folder) {
+    : catalog_(folder), profile_(EmbeddedServerProfile::read(folder)) {
     auto closeOnFailure = qScopeGuard([this] { sqlite3_close(db_); });
     if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
         SQLITE_OK) {
@@ -190,6 +190,8 @@ std::optional<QVariant> EmbeddedSession::run(const SqlParsedStatement& parsed,
             },
             [&](const SqlDropDatabase& d) { return dropDatabase(d), std::optional<QVariant>(); },
             [&](const SqlBackup& b) { return backup(b), std::optional<QVariant>(); },
+            [&](const SqlVerifyBackup& v) { return verifyBackup(v), std::optional<QVariant>(); },
+            [&](const SqlServerProperty& p) { return serverProperty(p); },
         },
         parsed.statement);
 }
@@ -272,6 +274,7 @@ void EmbeddedSession::dropDatabase(const SqlDropDatabase& d) {
 }
 
 void EmbeddedSession::backup(const SqlBackup& b) {
+    checkBackupOptions(b);
     const std::optional<QString> stored = catalog_.storedName(b.database);
     if (!stored) {
         unknownDatabase(b.database);
@@ -283,7 +286,61 @@ void EmbeddedSession::backup(const SqlBackup& b) {
     request.targetFile = b.disk;
     request.init = b.init;
     request.mediaPassword = b.mediaPassword;
+    request.checksum = b.checksum;
+    request.certificate = b.encryption ? b.encryption->certificate : QString();
     EmbeddedBackup::write(request, [this] { return expired(); });
+}
+
+// What the server generation played takes: no media password from version 11 on,
+// no encryption before it, nor on Express, nor with a certificate it does not hold.
+void EmbeddedSession::checkBackupOptions(const SqlBackup& b) const {
+    const auto unknownOption = [](const char* option) {
+        throw Error(
+            SqlError::UnknownBackupOption,
+            QStringLiteral("'%1' is not a recognized BACKUP option.").arg(QLatin1String(option)));
+    };
+    if (b.mediaPassword && profile_.refusesMediaPassword())
+        unknownOption("MEDIAPASSWORD");
+    if (!b.encryption)
+        return;
+    if (!profile_.knowsEncryption())
+        unknownOption("ENCRYPTION");
+    static const QStringList algorithms = {QStringLiteral("AES_128"), QStringLiteral("AES_192"),
+                                           QStringLiteral("AES_256"),
+                                           QStringLiteral("TRIPLE_DES_3KEY")};
+    if (!algorithms.contains(b.encryption->algorithm, Qt::CaseInsensitive))
+        throw Error(SqlError::IncorrectSyntax,
+                    QStringLiteral("Incorrect syntax near '%1'.").arg(b.encryption->algorithm));
+    if (profile_.engineEdition == EmbeddedServerProfile::ExpressEdition)
+        throw Error(SqlError::NotOnThisEdition,
+                    QStringLiteral("BACKUP DATABASE WITH ENCRYPTION is not supported on %1.")
+                        .arg(profile_.editionName()));
+    if (!profile_.hasCertificate(b.encryption->certificate))
+        throw Error(SqlError::UnknownCertificate,
+                    QStringLiteral("Cannot find the certificate '%1', because it does not exist "
+                                   "or you do not have permission.")
+                        .arg(b.encryption->certificate));
+}
+
+void EmbeddedSession::verifyBackup(const SqlVerifyBackup& v) {
+    EmbeddedBackup::Verification verification;
+    verification.targetFile = v.disk;
+    verification.checksum = v.checksum;
+    verification.mediaPassword = v.mediaPassword;
+    EmbeddedBackup::verify(verification);
+}
+
+// An unknown property is NULL, as on the server.
+std::optional<QVariant> EmbeddedSession::serverProperty(const SqlServerProperty& p) const {
+    QVariant value;
+    if (sameName(p.name, QStringLiteral("ProductVersion")))
+        value = profile_.productVersion;
+    else if (sameName(p.name, QStringLiteral("EngineEdition")))
+        value = p.asText ? QVariant(QString::number(profile_.engineEdition))
+                         : QVariant(qlonglong(profile_.engineEdition));
+    else if (sameName(p.name, QStringLiteral("Edition")))
+        value = profile_.editionName();
+    return value;
 }
 
 QString EmbeddedSession::selectText(const SqlSelect& s) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "embeddedserver/EmbeddedCatalog.h"
+#include "embeddedserver/EmbeddedServerProfile.h"
 #include "embeddedserver/SqlStatement.h"
 
 #include <QElapsedTimer>
@@ -40,6 +41,9 @@ private:
     void createDatabase(const SqlCreateDatabase& d);
     void dropDatabase(const SqlDropDatabase& d);
     void backup(const SqlBackup& b);
+    void checkBackupOptions(const SqlBackup& b) const;
+    void verifyBackup(const SqlVerifyBackup& v);
+    std::optional<QVariant> serverProperty(const SqlServerProperty& p) const;
 
     QString selectText(const SqlSelect& s);
     QString whereText(const QList<SqlCondition>& conditions);
@@ -61,6 +65,7 @@ private:
     static int progress(void* self);
 
     EmbeddedCatalog catalog_;
+    EmbeddedServerProfile profile_;
     sqlite3* db_ = nullptr;
     QString current_;                  // stored name; empty on master
     QHash<QString, QString> attached_; // lower-case name -> schema alias

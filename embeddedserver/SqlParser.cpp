@@ -78,6 +78,9 @@ private:
     SqlStatement statementByKeyword() {
         const SqlToken& first = peek();
         if (first.isWord("SELECT")) {
+            if (peekAt(1).isWord("SERVERPROPERTY") || peekAt(1).isWord("CAST")) {
+                return serverProperty();
+            }
             return select();
         }
         if (first.isWord("UPDATE")) {
@@ -101,6 +104,9 @@ private:
         }
         if (first.isWord("BACKUP")) {
             return backup();
+        }
+        if (first.isWord("RESTORE")) {
+            return verifyBackup();
         }
         throw Error(SqlError::IncorrectSyntax,
                     QStringLiteral("Incorrect syntax near '%1': the embedded server does not run "
@@ -257,12 +263,81 @@ private:
             b.init = true;
         } else if (acceptWord("NOINIT")) {
             b.init = false;
+        } else if (acceptWord("CHECKSUM")) {
+            b.checksum = true;
         } else if (acceptWord("MEDIAPASSWORD")) {
             expectPunctuation('=');
             b.mediaPassword = string();
+        } else if (acceptWord("ENCRYPTION")) {
+            b.encryption = encryption();
         } else {
             fail();
         }
+    }
+
+    SqlBackupEncryption encryption() {
+        SqlBackupEncryption e;
+        expectPunctuation('(');
+        expectWord("ALGORITHM");
+        expectPunctuation('=');
+        e.algorithm = name();
+        expectPunctuation(',');
+        expectWord("SERVER");
+        expectWord("CERTIFICATE");
+        expectPunctuation('=');
+        e.certificate = name();
+        expectPunctuation(')');
+        return e;
+    }
+
+    SqlVerifyBackup verifyBackup() {
+        expectWord("RESTORE");
+        expectWord("VERIFYONLY");
+        expectWord("FROM");
+        expectWord("DISK");
+        expectPunctuation('=');
+        SqlVerifyBackup v;
+        v.disk = string();
+        if (acceptWord("WITH")) {
+            do {
+                if (acceptWord("CHECKSUM")) {
+                    v.checksum = true;
+                } else if (acceptWord("MEDIAPASSWORD")) {
+                    expectPunctuation('=');
+                    v.mediaPassword = string();
+                } else {
+                    fail();
+                }
+            } while (acceptPunctuation(','));
+        }
+        return v;
+    }
+
+    SqlServerProperty serverProperty() {
+        expectWord("SELECT");
+        SqlServerProperty p;
+        p.asText = acceptWord("CAST");
+        if (p.asText) {
+            expectPunctuation('(');
+        }
+        expectWord("SERVERPROPERTY");
+        expectPunctuation('(');
+        p.name = string();
+        expectPunctuation(')');
+        if (p.asText) {
+            expectWord("AS");
+            static const QSet<QString> textTypes = {QStringLiteral("nvarchar"),
+                                                    QStringLiteral("varchar")};
+            if (!textTypes.contains(name().toLower())) {
+                fail();
+            }
+            if (acceptPunctuation('(')) {
+                expectNumber();
+                expectPunctuation(')');
+            }
+            expectPunctuation(')');
+        }
+        return p;
     }
 
     QList<SqlCondition> conditions() {
@@ -397,6 +472,11 @@ private:
     const SqlToken& peek() const {
         static const SqlToken end{SqlToken::Kind::Punctuation, QString(), false, -1};
         return atEnd() ? end : tokens_.at(pos_);
+    }
+
+    const SqlToken& peekAt(qsizetype ahead) const {
+        static const SqlToken end{SqlToken::Kind::Punctuation, QString(), false, -1};
+        return pos_ + ahead >= tokens_.size() ? end : tokens_.at(pos_ + ahead);
     }
 
     const SqlToken& next() { return tokens_.at(pos_++); }

@@ -75,15 +75,37 @@ struct SqlDropDatabase {
     QString name;
 };
 
+// ENCRYPTION (ALGORITHM = a, SERVER CERTIFICATE = c)
+struct SqlBackupEncryption {
+    QString algorithm;
+    QString certificate;
+};
+
 struct SqlBackup {
     QString database;
     QString disk;
     bool init = false;
+    bool checksum = false;
+    std::optional<QString> mediaPassword;
+    std::optional<SqlBackupEncryption> encryption;
+};
+
+// RESTORE VERIFYONLY FROM DISK = 'f' [WITH CHECKSUM, MEDIAPASSWORD = 'p']
+struct SqlVerifyBackup {
+    QString disk;
+    bool checksum = false;
     std::optional<QString> mediaPassword;
 };
 
-using SqlStatement = std::variant<SqlSelect, SqlUpdate, SqlInsert, SqlCreateTable,
-                                  SqlCreateDatabase, SqlDropDatabase, SqlBackup>;
+// SELECT SERVERPROPERTY('name'), or CAST(SERVERPROPERTY('name') AS <text type>).
+struct SqlServerProperty {
+    QString name;
+    bool asText = false;
+};
+
+using SqlStatement =
+    std::variant<SqlSelect, SqlUpdate, SqlInsert, SqlCreateTable, SqlCreateDatabase,
+                 SqlDropDatabase, SqlBackup, SqlVerifyBackup, SqlServerProperty>;
 
 struct SqlParsedStatement {
     SqlStatement statement;

@@ -83,7 +83,9 @@ void ArchiveRun::run(const QString& drive) {
     rows_ = context_.plan.rows;
     ignoreFailure([&] { window.setRunButtonsEnabled(false); });
     ignoreFailure([&] { window.pumpEvents(); });
-    serverBackups_ = DatabaseBackup(context_).PreparingDatabase();
+    DatabaseBackup serverBackup(context_);
+    serverBackups_ = serverBackup.PreparingDatabase();
+    serverProtection_ = serverBackup.protection();
     ignoreFailure([&] { window.showProgress(); });
     ignoreFailure([&] { window.pumpEvents(); });
 
@@ -144,6 +146,8 @@ RowOutcome ArchiveRun::archiveRow(int row, const QString& target) {
     outcome.kind = planned.kind;
     outcome.text = planned.text;
     outcome.source = planned.source;
+    if (serverBackups_.contains(row))
+        outcome.protection = serverProtection_;
     ignoreFailure([&] { window.setBackupRowImage(row, ImageKind::Working); });
     ignoreFailure([&] { window.pumpEvents(); });
     const std::optional<qint64> size = GetFileSize(outcome.source);
@@ -182,9 +186,9 @@ Outcome ArchiveRun::takeRow(int row, const QString& target, qint64 size, RowOutc
     }
     if (const auto backup = serverBackups_.constFind(row);
         backup != serverBackups_.cend() && backup->failed())
-        return Error(
-            ErrorNumber::ProviderError,
-            QStringLiteral("The server did not write a fresh backup to %1").arg(outcome.source));
+        return Error(ErrorNumber::ProviderError,
+                     QStringLiteral("The server did not write a fresh backup to %1: %2")
+                         .arg(outcome.source, backup->reason()));
     if (const QString& unusable = rows_.at(row).unusable; !unusable.isEmpty())
         return Error(ErrorNumber::PathNotFound, unusable);
 

@@ -81,6 +81,8 @@ private:
     // The plan as the run started, and what the server made of each row's backup.
     QList<PlannedRow> rows_;
     QMap<int, Outcome> serverBackups_;
+    // The protection of the server's backups this run.
+    QString serverProtection_;
     QList<RowOutcome> outcomes_;
     QString interruption_;
     std::optional<TargetDrive> drive_;

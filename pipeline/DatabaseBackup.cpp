@@ -47,22 +47,62 @@ Outcome DatabaseBackup::Backup_SG() {
     return backup(context_.state.SgDatabase, context_.state.SgBakFile);
 }
 
-// The password stays out of the outcome, and of the box, even where a server
-// repeats the statement in its error.
+QString DatabaseBackup::protection() const {
+    return ServerBackupStatements::of(context_).protection();
+}
+
 Outcome DatabaseBackup::backup(const QString& database, const QString& file) {
-    const QString head = BackupStatement::head(database, file);
-    const QString statement = BackupStatement::statement(database, file, context_.mediaPassword);
-    const Outcome sent = Outcome::of([&] { context_.databaseConnection().execute(statement); });
-    if (!sent.failed())
-        return sent;
+    const ServerBackupStatements statements = ServerBackupStatements::of(context_);
+    const QString head = statements.head(database, file);
+    const Outcome sent = Outcome::of(
+        [&] { context_.databaseConnection().execute(statements.backup(database, file)); });
+    if (sent.failed()) {
+        const Error refused = refusal(sent, head);
+        listBackup(head, statements.protection(),
+                   QStringLiteral("not run, the backup was refused"));
+        return refused;
+    }
+    const Outcome verified = verify(statements, file);
+    listBackup(head, statements.protection(),
+               verified.failed() ? QStringLiteral("FAILED: ") + verified.reason()
+                                 : QStringLiteral("ok"));
+    return verified;
+}
+
+Outcome DatabaseBackup::verify(const ServerBackupStatements& statements, const QString& file) {
+    const Outcome checked =
+        Outcome::of([&] { context_.databaseConnection().execute(statements.verify(file)); });
+    if (!checked.failed())
+        return checked;
+    const Error refused = refusal(checked, statements.verifyHead(file));
+    return Error(refused.number(),
+                 QStringLiteral("RESTORE VERIFYONLY refused it: ") + refused.description());
+}
+
+// The password stays out of the outcome, and of the box, even where a server
+// repeats the statement in its error; the box shows the statement up to its file.
+Error DatabaseBackup::refusal(const Outcome& sent, const QString& shownStatement) const {
     QString description = sent.reason();
     if (!context_.mediaPassword.isEmpty())
         description.replace(context_.mediaPassword, QStringLiteral("****"));
-    const Error refusal(sent.failure().number(), description);
+    const Error refused(sent.failure().number(), description);
     if (context_.maintenanceMode())
-        ignoreFailure(
-            [&] { context_.showMessage(refusal.report() + QStringLiteral("\r\n") + head); });
-    return refusal;
+        ignoreFailure([&] {
+            context_.showMessage(refused.report() + QStringLiteral("\r\n") + shownStatement);
+        });
+    return refused;
+}
+
+// The maintenance panel's list shows what each backup was and what became of it.
+void DatabaseBackup::listBackup(const QString& head, const QString& protection,
+                                const QString& result) {
+    if (!context_.maintenanceMode())
+        return;
+    QString line = head + QStringLiteral(" | protection: ") + protection +
+                   QStringLiteral(" | verified: ") + result;
+    if (!context_.mediaPassword.isEmpty())
+        line.replace(context_.mediaPassword, QStringLiteral("****"));
+    ignoreFailure([&] { context_.window.appendDebugLine(line); });
 }
 
 } // namespace tavor

@@ -3,6 +3,7 @@
 #include "base/Outcome.h"
 #include "pipeline/BackupStatement.h"
 #include "pipeline/BusyPanel.h"
+#include "pipeline/ServerBackupStatements.h"
 
 namespace tavor {
 
@@ -46,9 +47,10 @@ bool HistoryExtract::Backup_HS_Express() {
     if (!extractIsNew)
         return false;
 
-    const QString backup =
-        BackupStatement::statement(kExtract, context_.state.HsBakFile, context_.mediaPassword);
-    return !execute(backup).failed();
+    // A backup the server cannot read back is no backup.
+    const ServerBackupStatements statements = ServerBackupStatements::of(context_);
+    return !execute(statements.backup(kExtract, context_.state.HsBakFile)).failed() &&
+           !execute(statements.verify(context_.state.HsBakFile)).failed();
 }
 
 Outcome HistoryExtract::execute(const QString& sql) {

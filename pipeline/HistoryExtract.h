@@ -7,8 +7,8 @@ namespace tavor {
 
 // The history backup made from a small extract instead of the whole history
 // database: the extract database is built afresh on the server with copies of
-// three history tables and backed up into the history backup file under the
-// run's media password. Nothing in the archive run calls it.
+// three history tables and backed up into the history backup file as the run's
+// backups are. Nothing in the archive run calls it.
 class HistoryExtract {
 public:
     static constexpr const char* ExtractDatabase = "HS_Tmp";
@@ -16,7 +16,8 @@ public:
 
     explicit HistoryExtract(BackupContext& context) : context_(context) {}
 
-    // True when the server accepted the final backup statement. The steps before
+    // True when the server accepted the final backup statement and verified the
+    // backup it wrote (the statements of the server's generation). The steps before
     // it fail silently, except that an extract which cannot be created afresh
     // stops the run: copying into a left-over extract would append to its rows.
     bool Backup_HS_Express();

@@ -20,6 +20,8 @@ struct RowOutcome {
     bool driveMissing = false;
     QString reason;
     double seconds = 0;
+    // A server backup's protection: "media password", "encrypted (<certificate>)" or "none"; empty for other rows.
+    QString protection;
 };
 
 } // namespace tavor

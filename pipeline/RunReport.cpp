@@ -13,7 +13,10 @@ QString RunReport::rowLine(const RowOutcome& outcome, int index, int count) {
                        .arg(outcome.text, outcome.source,
                             outcome.target.isEmpty() ? QStringLiteral("-") : outcome.target, size);
     line += outcome.succeeded ? QStringLiteral("ok") : QStringLiteral("FAILED: ") + outcome.reason;
-    return line + QStringLiteral(" %1 s").arg(outcome.seconds, 0, 'f', 2);
+    line += QStringLiteral(" %1 s").arg(outcome.seconds, 0, 'f', 2);
+    if (!outcome.protection.isEmpty())
+        line += QStringLiteral(" protection=") + outcome.protection;
+    return line;
 }
 
 QString RunReport::summaryLine(const QList<RowOutcome>& outcomes, double seconds,

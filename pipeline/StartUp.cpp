@@ -130,6 +130,8 @@ void StartUp::ConnectToBranch() {
     state.BranchNum = ReadSystemValue(QStringLiteral("Sys_BranchNum"));
     state.BackupPath = ReadSystemValue(QStringLiteral("Sys_Backup_Path"));
     state.FinaPath = ReadSystemValue(QStringLiteral("Sys_Fina_Path"));
+    state.ServerVersion = ReadServerProperty(QStringLiteral("ProductVersion"));
+    state.ServerEdition = ReadServerProperty(QStringLiteral("EngineEdition"));
 
     const ProgramVersion version = platform.process->programVersion();
     context_.window.setTitle(
@@ -164,6 +166,24 @@ QString StartUp::ReadSystemValue(const QString& name) {
             value = BlankTrim::trim(first->toString());
     });
     return value;
+}
+
+// A property the server cannot tell stays empty, which the backup statements take
+// for an old server.
+QString StartUp::ReadServerProperty(const QString& name) {
+    QString value;
+    ignoreFailure([&] {
+        if (!context_.connection)
+            throw Error(ErrorNumber::ObjectRequired, QStringLiteral("The connection is not open"));
+        value = ServerProperty(*context_.connection, name);
+    });
+    return value;
+}
+
+QString StartUp::ServerProperty(DatabaseConnection& connection, const QString& name) {
+    const std::optional<QVariant> first = connection.readFirstValue(
+        QStringLiteral("SELECT CAST(SERVERPROPERTY('%1') AS nvarchar(128))").arg(name));
+    return first && !first->isNull() ? first->toString().trimmed() : QString();
 }
 
 void StartUp::FormBranchNames() {

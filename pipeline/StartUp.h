@@ -24,12 +24,17 @@ public:
     static QString BranchConnectionString(const QString& password, const QString& userId,
                                           const QString& databaseName, const QString& serverName);
 
+    // SERVERPROPERTY(name) as text: "ProductVersion" (16.0.4135.4), "EngineEdition"
+    // (4 for Express); empty when the server has no such property.
+    static QString ServerProperty(DatabaseConnection& connection, const QString& name);
+
     static const QString NotLinkedText;
 
 private:
     void PrepareControls();
     void ConnectToBranch();
     QString ReadSystemValue(const QString& name);
+    QString ReadServerProperty(const QString& name);
     void FormBranchNames();
     void ListTargetDrives();
     void ShowNotLinkedMessage();

@@ -1,7 +1,7 @@
 #include "pipeline/TestBackup.h"
 
 #include "base/Error.h"
-#include "pipeline/BackupStatement.h"
+#include "pipeline/ServerBackupStatements.h"
 
 namespace tavor {
 
@@ -9,9 +9,10 @@ QString TestBackup::targetFile(const QString& serverName) {
     return QStringLiteral("\\\\") + serverName + QStringLiteral("\\tavor\\backup\\test.bak");
 }
 
-QString TestBackup::statement(const QString& serverName, const QString& databaseName) {
-    return BackupStatement::statement(databaseName, targetFile(serverName),
-                                      QLatin1String(TestPassword));
+QString TestBackup::statement(const QString& serverName, const QString& databaseName,
+                              const QString& serverVersion, const QString& certificate) {
+    return ServerBackupStatements(serverVersion, certificate, QLatin1String(TestPassword))
+        .backup(databaseName, targetFile(serverName));
 }
 
 void TestBackup::cmdTest_Click() {
@@ -24,7 +25,9 @@ void TestBackup::cmdTest_Click() {
 
 // Runs without trapping: the first failing step ends the test.
 void TestBackup::run() {
-    const QString sql = statement(context_.state.ServerName, context_.state.DatabaseName);
+    const MainState& state = context_.state;
+    const QString sql = statement(state.ServerName, state.DatabaseName, state.ServerVersion,
+                                  ServerBackupStatements::of(context_).certificate());
     context_.window.showTestStatement(sql);
     context_.window.pumpEvents();
     context_.databaseConnection().execute(sql);

@@ -19,7 +19,10 @@ public:
 
     // The test file on the server's share, a path of the server: \\S\tavor\backup\test.bak
     static QString targetFile(const QString& serverName);
-    static QString statement(const QString& serverName, const QString& databaseName);
+    // The test's statement of the server's generation: on an old server (or one of
+    // unknown version) the fixed one with the test's password.
+    static QString statement(const QString& serverName, const QString& databaseName,
+                             const QString& serverVersion = {}, const QString& certificate = {});
 
 private:
     void run();

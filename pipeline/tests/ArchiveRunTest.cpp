@@ -112,7 +112,11 @@ TEST_F(ArchiveRunTest, RefusedServerBackupFailsItsRowEvenWithAnOlderFile) {
     EXPECT_FALSE(QFileInfo::exists(dated(QStringLiteral("TAVOR_SG.cab"))));
     EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_SG_Backup_Date")), QString());
     EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_HS_Backup_Date")), QStringLiteral("2026-12-07"));
-    EXPECT_FALSE(outcomes.last().reason.isEmpty());
+    // The server's own reason, which once stayed out of the row's.
+    EXPECT_TRUE(outcomes.last().reason.endsWith(
+        QStringLiteral(": Database 'TAVOR_SG' does not exist. Make sure that the name is entered "
+                       "correctly.")))
+        << outcomes.last().reason.toStdString();
 }
 
 // The threshold is 1,800,000,000 bytes: one less is packed, the threshold copied.
@@ -307,4 +311,59 @@ TEST_F(ArchiveRunTest, CabinetMissingAfterReportedSuccessFailsWithAReason) {
     EXPECT_FALSE(outcomes[1].succeeded);
     EXPECT_EQ(outcomes[1].reason,
               QStringLiteral("'%1' is not there after it was written").arg(dated("F0012007.cab")));
+}
+
+namespace {
+
+// The server's connection, but each backup file named here is cut to half its
+// length just before the server is asked to verify it: a copy damaged between
+// its writing and its reading back.
+class TruncatingBeforeVerify : public DatabaseConnection {
+public:
+    TruncatingBeforeVerify(std::unique_ptr<DatabaseConnection> server, QString file)
+        : server_(std::move(server)), file_(std::move(file)) {}
+    void open(const QString& connectionString) override { server_->open(connectionString); }
+    void close() override { server_->close(); }
+    bool isOpen() const override { return server_->isOpen(); }
+    void setCommandTimeout(int seconds) override { server_->setCommandTimeout(seconds); }
+    int commandTimeout() const override { return server_->commandTimeout(); }
+    void execute(const QString& sql, const QList<QVariant>& parameters) override {
+        if (sql.startsWith(QLatin1String("RESTORE VERIFYONLY")) && sql.contains(file_)) {
+            QFile file(file_);
+            file.resize(file.size() / 2);
+        }
+        server_->execute(sql, parameters);
+    }
+    std::optional<QVariant> readFirstValue(const QString& sql,
+                                           const QList<QVariant>& parameters) override {
+        return server_->readFirstValue(sql, parameters);
+    }
+
+private:
+    std::unique_ptr<DatabaseConnection> server_;
+    QString file_;
+};
+
+} // namespace
+
+// A backup that the server wrote but that is damaged before it is read back must
+// fail its row as a refused one does: not packed, no date; each server row names
+// its protection, the other rows none.
+TEST_F(ArchiveRunTest, BackupDamagedBeforeVerificationFailsItsRowOnACurrentServer) {
+    test::writeFile(path(QStringLiteral("server/server.ini")),
+                    "[Server]\nProductVersion=16.0.4135.4\nEngineEdition=3\n");
+    state.ServerVersion = QStringLiteral("16.0.4135.4");
+    connection = std::make_unique<TruncatingBeforeVerify>(std::move(connection), state.SgBakFile);
+    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+    ASSERT_EQ(outcomes.size(), 5);
+    EXPECT_EQ(images(), (QList<int>{1, 1, 1, 1, 2}));
+    QStringList protections;
+    for (const RowOutcome& outcome : outcomes)
+        protections << outcome.protection;
+    EXPECT_EQ(protections, (QStringList{{}, {}, "none", "none", "none"}));
+    EXPECT_TRUE(outcomes[4].reason.contains(QLatin1String("RESTORE VERIFYONLY refused it")))
+        << outcomes[4].reason.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dated(QStringLiteral("TAVOR_SG.cab"))));
+    EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_SG_Backup_Date")), QString());
+    EXPECT_TRUE(RunReport::rowLine(outcomes[4], 5, 5).endsWith(QLatin1String(" protection=none")));
 }

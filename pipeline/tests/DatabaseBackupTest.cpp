@@ -1,6 +1,7 @@
 #include "pipeline/DatabaseBackup.h"
 #include "PipelineFixture.h"
 
+#include "platform/registry/RegistryKeys.h"
 #include "support/FakeDatabase.h"
 
 using namespace tavor;
@@ -25,6 +26,10 @@ protected:
         return QStringLiteral("BACKUP DATABASE %1 TO DISK = '%2' WITH INIT , MEDIAPASSWORD='%3'")
             .arg(database, file, mediaPassword);
     }
+    QString verifyFor(const QString& file) const {
+        return QStringLiteral("RESTORE VERIFYONLY FROM DISK = N'%1' WITH MEDIAPASSWORD = '%2'")
+            .arg(file, mediaPassword);
+    }
 
     FakeDatabaseProvider fakeServer;
 };
@@ -38,11 +43,14 @@ TEST_F(DatabaseBackupTest, OneStatementPerRowInListOrder) {
     EXPECT_EQ(written.keys(), (QList<int>{1, 2, 3, 4}));
     for (const Outcome& backup : written)
         EXPECT_TRUE(backup);
-    EXPECT_EQ(fakeServer.state->statements,
-              (QStringList{statementFor(QStringLiteral("TAVOR_SG"), state.SgBakFile),
-                           statementFor(QStringLiteral("LCS_007"), state.LcsBakFile),
-                           statementFor(QStringLiteral("TAVOR_HS"), state.HsBakFile),
-                           statementFor(QStringLiteral("TAVOR_SG"), state.SgBakFile)}));
+    EXPECT_EQ(
+        fakeServer.state->statements,
+        (QStringList{
+            statementFor(QStringLiteral("TAVOR_SG"), state.SgBakFile), verifyFor(state.SgBakFile),
+            statementFor(QStringLiteral("LCS_007"), state.LcsBakFile), verifyFor(state.LcsBakFile),
+            statementFor(QStringLiteral("TAVOR_HS"), state.HsBakFile), verifyFor(state.HsBakFile),
+            statementFor(QStringLiteral("TAVOR_SG"), state.SgBakFile),
+            verifyFor(state.SgBakFile)}));
     EXPECT_EQ(connection->commandTimeout(), 3000);
     // The panel stayed up through the two-second wait, then went away.
     EXPECT_EQ(window.log.filter(QStringLiteral("busy")),
@@ -58,9 +66,22 @@ TEST_F(DatabaseBackupTest, OddNamesAreBracketedAndApostrophesDoubled) {
     list({state.SgBakFile});
     DatabaseBackup(context).PreparingDatabase();
     EXPECT_EQ(fakeServer.state->statements,
-              QStringList{QStringLiteral("BACKUP DATABASE [TAVOR SG]]x] TO DISK = "
-                                         "'/srv/o''brien/TAVOR_SG.bak' WITH INIT , "
-                                         "MEDIAPASSWORD='pa''ss'")});
+              (QStringList{QStringLiteral("BACKUP DATABASE [TAVOR SG]]x] TO DISK = "
+                                          "'/srv/o''brien/TAVOR_SG.bak' WITH INIT , "
+                                          "MEDIAPASSWORD='pa''ss'"),
+                           QStringLiteral("RESTORE VERIFYONLY FROM DISK = "
+                                          "N'/srv/o''brien/TAVOR_SG.bak' WITH MEDIAPASSWORD = "
+                                          "'pa''ss'")}));
+    // On a current server the certificate is a name of the statement like the database.
+    state.ServerVersion = QStringLiteral("16.0.4135.4");
+    registry->setValue(RegistryKeys::Technician, QStringLiteral("ServerCertificate"),
+                       QStringLiteral("Cert]1"));
+    fakeServer.state->statements.clear();
+    DatabaseBackup(context).PreparingDatabase();
+    EXPECT_EQ(fakeServer.state->statements.value(0),
+              QStringLiteral("BACKUP DATABASE [TAVOR SG]]x] TO DISK = "
+                             "N'/srv/o''brien/TAVOR_SG.bak' WITH INIT, CHECKSUM, ENCRYPTION "
+                             "(ALGORITHM = AES_256, SERVER CERTIFICATE = [Cert]]1])"));
 }
 
 // A refused backup is reported as refused, and in maintenance mode shown without
@@ -82,4 +103,41 @@ TEST_F(DatabaseBackupTest, RefusedBackupIsKeptAndShownOnlyInMaintenanceWithoutPa
     EXPECT_TRUE(text.endsWith(QStringLiteral("\r\nBACKUP DATABASE TAVOR_HS TO DISK = '") +
                               state.HsBakFile));
     EXPECT_FALSE(text.contains(mediaPassword));
+}
+
+// The maintenance list names each server backup, its protection and whether the
+// server verified it, by the server's generation, and never the password.
+TEST_F(DatabaseBackupTest, MaintenanceListNamesProtectionAndVerificationWithoutPassword) {
+    state.CommandLine = QStringLiteral("/M");
+    list({state.SgBakFile});
+    const struct {
+        QString version;
+        QString certificate;
+        bool refuse;
+        QString line;
+    } cases[] = {
+        {{},
+         {},
+         false,
+         QStringLiteral("BACKUP DATABASE TAVOR_SG TO DISK = '%1 | protection: media password | "
+                        "verified: ok")},
+        {QStringLiteral("16.0.4135.4"), QStringLiteral("TavorBackupCert"), false,
+         QStringLiteral("BACKUP DATABASE TAVOR_SG TO DISK = N'%1 | protection: encrypted "
+                        "(TavorBackupCert) | verified: ok")},
+        {QStringLiteral("11.0.2100.60"),
+         {},
+         true,
+         QStringLiteral("BACKUP DATABASE TAVOR_SG TO DISK = N'%1 | protection: none | verified: "
+                        "not run, the backup was refused")},
+    };
+    for (const auto& c : cases) {
+        state.ServerVersion = c.version;
+        registry->setValue(RegistryKeys::Technician, QStringLiteral("ServerCertificate"),
+                           c.certificate);
+        fakeServer.state->refuseExecute = c.refuse;
+        window.debugLines.clear();
+        DatabaseBackup(context).PreparingDatabase();
+        EXPECT_EQ(window.debugLines, QStringList{c.line.arg(state.SgBakFile)});
+        EXPECT_FALSE(window.debugLines.join(QString()).contains(mediaPassword));
+    }
 }

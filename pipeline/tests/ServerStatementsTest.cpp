@@ -1,11 +1,14 @@
 #include "PipelineFixture.h"
+#include "pipeline/DatabaseBackup.h"
 #include "pipeline/HistoryExtract.h"
+#include "pipeline/StartUp.h"
 #include "pipeline/TestBackup.h"
 
 #include "platform/database/linux/OdbcConnection.h"
 #include "support/ScriptedTdsPeer.h"
 
 #include <cstring>
+#include <functional>
 
 using namespace tavor;
 using Reply = ScriptedTdsPeer::Reply;
@@ -104,6 +107,8 @@ TEST_F(ServerStatementsTest, HistoryExtractSendsItsStatementsInOrder) {
             H + QStringLiteral(".[dbo].[ORV_L_dailybalances]"),
         QStringLiteral("BACKUP DATABASE ") + E + QStringLiteral(" TO DISK = '") + state.HsBakFile +
             QStringLiteral("' WITH INIT , MEDIAPASSWORD='") + mediaPassword + QStringLiteral("'"),
+        QStringLiteral("RESTORE VERIFYONLY FROM DISK = N'") + state.HsBakFile +
+            QStringLiteral("' WITH MEDIAPASSWORD = '") + mediaPassword + QStringLiteral("'"),
     };
 
     EXPECT_TRUE(HistoryExtract(context).Backup_HS_Express());
@@ -135,4 +140,75 @@ TEST_F(ServerStatementsTest, TestBackupShowsThenSendsTheExactStatement) {
     EXPECT_EQ(messages->shown.front().text, QStringLiteral("OK"));
     EXPECT_EQ(messages->shown.front().title, process->title);
     EXPECT_EQ(messages->shown.front().buttons, MessageButtons::Ok);
+}
+
+// Guards against a server of either generation getting the other's statements: a
+// 10.50 server takes the media password and verifies with it; a 16 refuses the
+// media password, takes the checksum and verifies with it, and a verification it
+// refuses fails that row alone.
+TEST_F(ServerStatementsTest, EachServerGenerationGetsItsOwnStatementsInOrder) {
+    const QString versionQuery =
+        QStringLiteral("SELECT CAST(SERVERPROPERTY('ProductVersion') AS nvarchar(128))");
+    const auto old = [&](const QString& database, const QString& file) {
+        return QStringList{
+            QStringLiteral("BACKUP DATABASE %1 TO DISK = '%2' WITH INIT , MEDIAPASSWORD='%3'")
+                .arg(database, file, mediaPassword),
+            QStringLiteral("RESTORE VERIFYONLY FROM DISK = N'%1' WITH MEDIAPASSWORD = '%2'")
+                .arg(file, mediaPassword)};
+    };
+    const auto current = [](const QString& database, const QString& file) {
+        return QStringList{
+            QStringLiteral("BACKUP DATABASE %1 TO DISK = N'%2' WITH INIT, CHECKSUM")
+                .arg(database, file),
+            QStringLiteral("RESTORE VERIFYONLY FROM DISK = N'%1' WITH CHECKSUM").arg(file)};
+    };
+    const struct {
+        QString version;
+        std::function<QStringList(const QString&, const QString&)> statements;
+        QList<bool> failed;
+    } generations[] = {
+        {QStringLiteral("10.50.6000.34"), old, {false, false, false}},
+        {QStringLiteral("16.0.4135.4"), current, {true, false, false}},
+    };
+    clock->step = 1000; // the busy panel's wait passes at once
+    for (const QString& file : {state.LcsBakFile, state.HsBakFile, state.SgBakFile})
+        plan.rows.append({DataSet::Main, QStringLiteral("row"), file, QString()});
+    for (const auto& generation : generations) {
+        ScriptedTdsPeer server;
+        server.script(QStringLiteral("SERVERPROPERTY('ProductVersion')"),
+                      Reply::scalar(generation.version));
+        server.script(QStringLiteral("BACKUP DATABASE"), Reply::backupLike(2));
+        if (generation.version.startsWith(QLatin1String("16"))) {
+            server.script(QStringLiteral("MEDIAPASSWORD"),
+                          Reply::error(155, QStringLiteral("'MEDIAPASSWORD' is not a recognized "
+                                                           "BACKUP option.")));
+            server.scriptOnce(QStringLiteral("RESTORE VERIFYONLY"),
+                              Reply::error(3241, QStringLiteral("The media family on device is "
+                                                                "incorrectly formed.")));
+        }
+        auto odbc = std::make_unique<OdbcConnection>();
+        odbc->open(QStringLiteral("Provider=SQLOLEDB.1;Password=pw;User ID=sa;Initial "
+                                  "Catalog=TAVOR_07;Data Source=127.0.0.1,%1")
+                       .arg(server.port()));
+        connection = std::move(odbc);
+        const qsizetype before = server.requests().size();
+
+        state.ServerVersion =
+            StartUp::ServerProperty(*connection, QStringLiteral("ProductVersion"));
+        const QMap<int, Outcome> written = DatabaseBackup(context).PreparingDatabase();
+
+        EXPECT_EQ(state.ServerVersion, generation.version);
+        QStringList expected{versionQuery};
+        expected << generation.statements(state.LcsDatabase, state.LcsBakFile)
+                 << generation.statements(state.HsDatabase, state.HsBakFile)
+                 << generation.statements(state.SgDatabase, state.SgBakFile);
+        QStringList sent;
+        for (const QByteArray& request : server.requests().mid(before))
+            sent << batchText(request);
+        EXPECT_EQ(sent, expected) << generation.version.toStdString();
+        QList<bool> failed;
+        for (const Outcome& outcome : written)
+            failed << outcome.failed();
+        EXPECT_EQ(failed, generation.failed) << generation.version.toStdString();
+    }
 }

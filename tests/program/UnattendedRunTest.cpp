@@ -378,3 +378,60 @@ TEST_F(UnattendedRun, FifoSourceFailsItsRowWithoutBlocking) {
     EXPECT_EQ(run([&] { makeFifo(main); }, 60000), 1) << errors.toStdString();
     EXPECT_TRUE(errors.contains(QStringLiteral("1 ticked, 2 failed"))) << errors.toStdString();
 }
+
+// A current server refuses the media password, and the satellite rows failed every
+// night there. On a stand-in playing version 16 every row is ticked and each server
+// backup's row names its protection, as on the default stand-in; the main and
+// general-accounts rows name none.
+TEST_F(UnattendedRun, EachServerGenerationTicksEveryRowAndNamesItsProtection) {
+    const QString current = QStringLiteral("[Server]\nProductVersion=16.0.4135.4\n"
+                                           "EngineEdition=3\nCertificates=TavorBackupCert\n");
+    const struct {
+        QString ini;
+        QString certificate;
+        QString protection;
+        QString version;
+    } generations[] = {
+        {{}, {}, QStringLiteral("media password"), QStringLiteral("10.50.6000.34")},
+        {current, {}, QStringLiteral("none"), QStringLiteral("16.0.4135.4")},
+        {current, QStringLiteral("TavorBackupCert"), QStringLiteral("encrypted (TavorBackupCert)"),
+         QStringLiteral("16.0.4135.4")},
+    };
+    QFile hive(path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini")));
+    ASSERT_TRUE(hive.open(QIODevice::ReadOnly));
+    const QByteArray machineHive = hive.readAll();
+    hive.close();
+    for (const auto& generation : generations) {
+        QFile ini(path(QStringLiteral("server/server.ini")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write(generation.ini.toUtf8());
+        ini.close();
+        ASSERT_TRUE(hive.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        hive.write(machineHive + "\n[SOFTWARE\\ORV\\Tavor\\Backup]\nServerCertificate=" +
+                   generation.certificate.toUtf8() + "\n");
+        hive.close();
+        // The satellites are due again.
+        SqliteFile(path(QStringLiteral("server/TAVOR_07.db")))
+            .exec(QStringLiteral("UPDATE ORV_System_Values SET SV_Value = '2000-01-01' WHERE "
+                                 "SV_Name IN ('Sys_Last_HS_Backup_Date', "
+                                 "'Sys_Last_SG_Backup_Date')"));
+
+        ASSERT_EQ(run(), 0) << errors.toStdString();
+        const QStringList rows =
+            errors.split(QLatin1Char('\n')).filter(QStringLiteral("tavor-backup: row "));
+        ASSERT_EQ(rows.size(), 5) << errors.toStdString();
+        for (int i = 0; i < rows.size(); ++i) {
+            const bool server = i >= 2;
+            EXPECT_EQ(rows[i].endsWith(QStringLiteral(" s protection=") + generation.protection),
+                      server)
+                << rows[i].toStdString();
+            EXPECT_EQ(rows[i].contains(QStringLiteral("protection=")), server)
+                << rows[i].toStdString();
+        }
+        QFile dump(path(QStringLiteral("state.json")));
+        ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
+        const QJsonObject state =
+            QJsonDocument::fromJson(dump.readAll()).object()[QStringLiteral("state")].toObject();
+        EXPECT_EQ(state[QStringLiteral("ServerVersion")].toString(), generation.version);
+    }
+}

@@ -277,8 +277,17 @@ QList<QByteArray> ScriptedTdsPeer::requests() const {
     return requests_;
 }
 
-ScriptedTdsPeer::Reply ScriptedTdsPeer::replyFor(const QByteArray& request) const {
+void ScriptedTdsPeer::scriptOnce(const QString& pattern, const Reply& reply) {
     std::lock_guard lock(mutex_);
+    once_.append({utf16(pattern), reply});
+}
+
+ScriptedTdsPeer::Reply ScriptedTdsPeer::replyFor(const QByteArray& request) {
+    std::lock_guard lock(mutex_);
+    for (qsizetype i = 0; i < once_.size(); ++i) {
+        if (request.contains(once_.at(i).first))
+            return once_.takeAt(i).second;
+    }
     for (const auto& [pattern, reply] : script_) {
         if (request.contains(pattern)) {
             return reply;

@@ -48,6 +48,9 @@ public:
     // Accepts connections but never answers the handshake, like a hung server.
     void ignoreHandshakes() { ignoreHandshakes_ = true; }
     void script(const QString& pattern, const Reply& reply);
+    // Answers the first request containing the pattern so, ahead of the script; later
+    // ones as scripted.
+    void scriptOnce(const QString& pattern, const Reply& reply);
 
     Login lastLogin() const;
     // Raw payloads of every request after the login, in arrival order.
@@ -60,7 +63,7 @@ private:
     bool readMessage(int client, uint8_t& type, QByteArray& payload);
     bool sendMessage(int client, uint8_t type, const QByteArray& payload);
     bool answerLogin(int client, const QByteArray& login);
-    Reply replyFor(const QByteArray& request) const;
+    Reply replyFor(const QByteArray& request);
 
     int listener_ = -1;
     uint16_t port_ = 0;
@@ -72,6 +75,7 @@ private:
     QString expectedPassword_;
     bool loginRequired_ = false;
     QList<QPair<QByteArray, Reply>> script_;
+    QList<QPair<QByteArray, Reply>> once_;
     Login lastLogin_;
     QList<QByteArray> requests_;
     std::thread thread_;

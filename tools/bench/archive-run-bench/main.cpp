@@ -1,12 +1,16 @@
 // archive-run-bench: times the archive run's own work with the real file services
 // and cabinet writer, a window held in memory and a server that accepts every
 // statement without doing anything.
-//   archive-run-bench run WORK PREVIOUS_DATE [--server-backup FILE]... FILE...
+//   archive-run-bench run WORK PREVIOUS_DATE [--server FOLDER [--no-verify]]
+//                     [--server-backup [DATABASE] FILE]... FILE...
 //     One archive run over rows naming the files (those given with --server-backup
 //     are the rows whose server backup the run asks for), onto the drive folder
-//     WORK/drive. Prints "row S FILE" as each row ends, then "preparing S" (server
-//     backups and the busy panel's wait), "rows S" (from the progress bar appearing
-//     to the end) and "whole S".
+//     WORK/drive. Without --server a server that accepts every statement and does
+//     nothing stands in; with it the embedded server of FOLDER writes the backups
+//     of the databases named (and reads each back, unless --no-verify). Prints
+//     "row S FILE" as each row ends, then "preparing S" (server backups and the busy
+//     panel's wait), "rows S" (from the progress bar appearing to the end) and
+//     "whole S".
 //   archive-run-bench compress CABINET SOURCE
 //     ArchiveRun::CompressFile of one file. Prints "seconds S", "pumps N", the
 //     longest gap between window events with the progress at its two ends and its
@@ -19,11 +23,13 @@
 
 #include "AcceptingConnection.h"
 #include "PumpGaps.h"
+#include "ServerConnection.h"
 #include "TimingWindow.h"
 
 #include "pipeline/ArchiveRun.h"
 #include "pipeline/ImageKind.h"
 #include "pipeline/NewestBackup.h"
+#include "pipeline/StartUp.h"
 #include "platform/api/ORVApi.h"
 #include "platform/bank/ORV_Bank.h"
 #include "platform/cabinet/linux/LinuxCabinetCompressor.h"
@@ -85,7 +91,8 @@ struct Bench {
 };
 
 int usage() {
-    std::fputs("usage: archive-run-bench run WORK PREVIOUS_DATE [--server-backup FILE]... FILE...\n"
+    std::fputs("usage: archive-run-bench run WORK PREVIOUS_DATE [--server FOLDER [--no-verify]]\n"
+               "                         [--server-backup [DATABASE] FILE]... FILE...\n"
                "       archive-run-bench compress CABINET SOURCE\n"
                "       archive-run-bench sortlist FOLDER COUNT\n",
                stderr);
@@ -94,28 +101,52 @@ int usage() {
 
 // The run asks the server for a backup of the rows whose file is one of the
 // state's three backup files.
-void assignServerBackup(MainState& state, const QString& file) {
-    QString* const slots[] = {&state.LcsBakFile, &state.HsBakFile, &state.SgBakFile};
-    for (QString* slot : slots) {
-        if (slot->isEmpty()) {
-            *slot = file;
+void assignServerBackup(MainState& state, const QString& file, const QString& database) {
+    const std::pair<QString*, QString*> slots[] = {{&state.LcsBakFile, &state.LcsDatabase},
+                                                   {&state.HsBakFile, &state.HsDatabase},
+                                                   {&state.SgBakFile, &state.SgDatabase}};
+    for (const auto& [fileSlot, databaseSlot] : slots) {
+        if (fileSlot->isEmpty()) {
+            *fileSlot = file;
+            *databaseSlot = database;
             return;
         }
     }
 }
 
-int run(const QStringList& arguments) {
+// The embedded server of the folder, as the window's connection to the branch
+// database, and the version it plays, as start-up reads it.
+void connectToServer(Bench& bench, const QString& folder, bool verify) {
+    bench.connection = std::make_unique<ServerConnection>(verify);
+    bench.connection->open(QStringLiteral("Provider=SQLOLEDB.1;Password=;User ID=;Initial "
+                                          "Catalog=;Data Source=embedded:") +
+                           folder);
+    bench.state.ServerVersion =
+        StartUp::ServerProperty(*bench.connection, QStringLiteral("ProductVersion"));
+    bench.mediaPassword = QStringLiteral("bench");
+}
+
+int run(QStringList arguments) {
     if (arguments.size() < 3)
         return usage();
     QDir().mkpath(arguments[0] + QStringLiteral("/registry"));
     QDir().mkpath(arguments[0] + QStringLiteral("/drive"));
     Bench bench(arguments[0]);
     bench.state.PrevBusinessDate = arguments[1];
+    const qsizetype server = arguments.indexOf(QLatin1String("--server"));
+    if (server >= 0 && server + 1 < arguments.size()) {
+        const bool verify = arguments.removeAll(QLatin1String("--no-verify")) == 0;
+        connectToServer(bench, arguments[server + 1], verify);
+        arguments.remove(server, 2);
+    }
     for (int i = 2; i < arguments.size(); ++i) {
         QString file = QFileInfo(arguments[i]).absoluteFilePath();
         if (arguments[i] == QLatin1String("--server-backup") && i + 1 < arguments.size()) {
+            QString database;
+            if (server >= 0 && i + 2 < arguments.size())
+                database = arguments[++i];
             file = QFileInfo(arguments[++i]).absoluteFilePath();
-            assignServerBackup(bench.state, file);
+            assignServerBackup(bench.state, file, database);
         }
         const QString text = QFileInfo(file).fileName();
         bench.plan.rows.append({DataSet::Main, text, file, QString()});
