@@ -52,6 +52,9 @@ protected:
         env.remove(QStringLiteral("ORV_MESSAGE_LOG"));
         env.insert(QStringLiteral("ORV_REGISTRY_DIR"), path(QStringLiteral("registry")));
         env.insert(QStringLiteral("ORV_STATE_DUMP"), path(QStringLiteral("state.json")));
+        // The run's record and the desktop notes stay out of the user's own.
+        env.insert(QStringLiteral("XDG_STATE_HOME"), path(QStringLiteral("state")));
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
         // The busy clip is written to the temporary folder: keep it out of the machine's
         // shared /tmp, where another user's copy cannot be replaced.
         env.insert(QStringLiteral("TMPDIR"), branch.path());
