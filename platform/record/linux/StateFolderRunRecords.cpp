@@ -54,12 +54,14 @@ QString StateFolderRunRecords::recordFile() const {
 }
 
 QList<QByteArray> StateFolderRunRecords::history() const {
-    QFile file(recordFile());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QList<QByteArray> lines = file.readAll().split('\n');
+    QList<QByteArray> lines = recordText().split('\n');
     lines.removeAll(QByteArray());
     return lines;
+}
+
+QByteArray StateFolderRunRecords::recordText() const {
+    QFile file(recordFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Past the cap the record is written anew without its oldest lines; otherwise the
@@ -68,9 +70,12 @@ void StateFolderRunRecords::append(const QByteArray& line) {
     if (!QDir().mkpath(folder_))
         throw systemError(errno, QStringLiteral("make the folder"), folder_);
     const FolderLock lock(folder_, calls_);
-    QList<QByteArray> lines = history();
+    const QByteArray text = recordText();
+    QList<QByteArray> lines = text.split('\n');
+    lines.removeAll(QByteArray());
     if (lines.size() < cap_) {
-        appendSynced(line);
+        // A line cut short by a power cut or a full disk must not swallow this one.
+        appendSynced(text.isEmpty() || text.endsWith('\n') ? line : '\n' + line);
         return;
     }
     lines = lines.mid(lines.size() - cap_ + 1);

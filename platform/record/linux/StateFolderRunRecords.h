@@ -24,6 +24,7 @@ public:
     void replace(const QString& path, const QByteArray& bytes) override;
 
 private:
+    QByteArray recordText() const;
     void appendSynced(const QByteArray& line);
 
     QString folder_;
