@@ -68,7 +68,12 @@ protected:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
         program.setProcessEnvironment(env);
         QFile::remove(path(QStringLiteral("state.json")));
-        program.start(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"), {QStringLiteral("/run")});
+        const QStringList command = {QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"),
+                                     QStringLiteral("/run")};
+        if (launcher.isEmpty())
+            program.start(command.front(), command.mid(1));
+        else
+            program.start(launcher.front(), launcher.mid(1) + command);
         started.start();
     }
     int finish(int milliseconds = 120000) {
@@ -171,6 +176,8 @@ protected:
     }
 
     QTemporaryDir branch;
+    // What the program is started through, its command line last; none: directly.
+    QStringList launcher;
     QProcess program;
     QElapsedTimer started;
     QString errors;
@@ -511,4 +518,40 @@ TEST_F(UnattendedRun, EveryRunIsRecordedFieldByFieldAndTheMetricsFollowTheRecord
     EXPECT_EQ(
         parsed.value("tavor_backup_kind_last_success_size_bytes{" + branch + ",kind=\"main\"}"),
         good["rows"][0]["size"].toDouble());
+}
+
+// After a night nobody watched, the desktop tells whoever logs in next: one note in
+// Arabic, critical when no run took place, taking the place of the program's note
+// of the night before, although each night is a process of its own.
+TEST_F(UnattendedRun, DesktopNoteAfterEachRunReplacesTheNightBefore) {
+    const QString calls = path(QStringLiteral("notes.jsonl"));
+    // A private session bus with the stand-in on it, then the program.
+    launcher = {
+        QStringLiteral("dbus-run-session"),
+        QStringLiteral("--"),
+        QStringLiteral("sh"),
+        QStringLiteral("-c"),
+        QStringLiteral("\"$0\" \"$1\" \"$2\" & i=0; until [ -e \"$2\" ] || [ $i -ge 400 ]; "
+                       "do sleep 0.05; i=$((i+1)); done; rm -f \"$2\"; shift 2; exec \"$@\""),
+        QStringLiteral(TAVOR_BINARY_DIR "/tests/program/tavor-notifications-stand-in"),
+        calls,
+        path(QStringLiteral("bus-ready"))};
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    setRememberedDrive(path(QStringLiteral("unplugged")));
+    ASSERT_EQ(run(), 2) << errors.toStdString();
+
+    QList<QJsonObject> notes;
+    for (const QByteArray& line : contents(calls).split('\n')) {
+        if (!line.isEmpty())
+            notes << QJsonDocument::fromJson(line).object();
+    }
+    ASSERT_EQ(notes.size(), 2);
+    EXPECT_EQ(notes[0]["summary"].toString(), QStringLiteral("تم النسخ الاحتياطي بنجاح"));
+    EXPECT_EQ(notes[0]["body"].toString(), QStringLiteral("تم نسخ 5 من 5 مجموعات البيانات"));
+    EXPECT_EQ(notes[0]["urgency"].toInt(), 1);
+    EXPECT_EQ(notes[0]["replaces_id"].toInt(), 0);
+    EXPECT_EQ(notes[1]["summary"].toString(), QStringLiteral("لم يتم النسخ الاحتياطي"));
+    EXPECT_EQ(notes[1]["body"].toString(), QStringLiteral("وحدة التخزين المحفوظة غير موصولة"));
+    EXPECT_EQ(notes[1]["urgency"].toInt(), 2);
+    EXPECT_EQ(notes[1]["replaces_id"].toInt(), 41);
 }
