@@ -41,11 +41,13 @@ QString whyNoRunShown(RunRecorder::NoRun why) {
 RunRecorder::RunRecorder(BackupContext& context) : context_(context) {}
 
 void RunRecorder::begin() {
-    started_ = context_.platform.clock->now();
+    started_ = now();
     ignoreFailure([&] { drive_ = context_.window.selectedDriveTag(); });
 }
 
 void RunRecorder::finish(const QList<RowOutcome>& outcomes, const QString& interruption) {
+    if (!keepsAnything())
+        return;
     if (outcomes.isEmpty() && interruption.isEmpty()) {
         notStarted(NoRun::NoDriveChosen);
         return;
@@ -67,6 +69,8 @@ void RunRecorder::finish(const QList<RowOutcome>& outcomes, const QString& inter
 }
 
 void RunRecorder::notStarted(NoRun why, const QString& detail) {
+    if (!keepsAnything())
+        return;
     if (!started_.isValid())
         begin();
     RunRecord record = startingRecord();
@@ -94,11 +98,20 @@ QString RunRecorder::noRunReason(NoRun why, const QString& detail) {
     return {};
 }
 
+bool RunRecorder::keepsAnything() const {
+    return context_.platform.records || context_.platform.notifications;
+}
+
+QDateTime RunRecorder::now() const {
+    const Clock* clock = context_.platform.clock.get();
+    return clock ? clock->now() : QDateTime::currentDateTime();
+}
+
 RunRecord RunRecorder::startingRecord() const {
     const MainState& state = context_.state;
     RunRecord record;
     record.started = started_;
-    record.ended = context_.platform.clock->now();
+    record.ended = now();
     ignoreFailure([&] {
         const ProgramVersion version = context_.platform.process->programVersion();
         record.programVersion =

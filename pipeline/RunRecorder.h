@@ -34,6 +34,9 @@ public:
     static QString noRunReason(NoRun why, const QString& detail);
 
 private:
+    // Without a record and a desktop (the tests' doubles) a run leaves nothing.
+    bool keepsAnything() const;
+    QDateTime now() const;
     RunRecord startingRecord() const;
     RecordedRow recorded(const RowOutcome& outcome) const;
     std::optional<RunDrive> listedDrive(const QString& mount) const;
