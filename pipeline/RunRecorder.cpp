@@ -164,11 +164,28 @@ void RunRecorder::keep(const RunRecord& record) {
     } catch (const std::exception& failure) {
         sayUnkept(QStringLiteral("the run could not be recorded"), failure);
     }
+    const bool knownStick =
+        record.drive && record.drive->removable && !record.drive->filesystemUuid.isEmpty();
+    const QString metricsFolder = this->metricsFolder();
+    // Reading thousands of runs back is for those who need it.
+    if (!knownStick && metricsFolder.isEmpty())
+        return;
     lines.append(line);
     const RunHistory history(lines);
-    if (record.drive && record.drive->removable && !record.drive->filesystemUuid.isEmpty())
+    if (knownStick)
         lastCompleteCopy_ = history.lastCompleteCopies().value(record.drive->filesystemUuid);
-    writeMetrics(history, record);
+    if (!metricsFolder.isEmpty())
+        writeMetrics(metricsFolder, history, record);
+}
+
+QString RunRecorder::metricsFolder() const {
+    QString folder;
+    ignoreFailure([&] {
+        if (context_.api)
+            folder = context_.api->Regestry().get_String(RegistryKeys::Technician,
+                                                         QStringLiteral("MetricsFolder"));
+    });
+    return folder.trimmed();
 }
 
 // Only into a dated folder that lies on the drive: never through a link, never on
@@ -189,16 +206,8 @@ void RunRecorder::writeBesideCabinets(const RunRecord& record) {
     }
 }
 
-void RunRecorder::writeMetrics(const RunHistory& history, const RunRecord& record) {
-    QString folder;
-    ignoreFailure([&] {
-        if (context_.api)
-            folder = context_.api->Regestry().get_String(RegistryKeys::Technician,
-                                                         QStringLiteral("MetricsFolder"));
-    });
-    folder = folder.trimmed();
-    if (folder.isEmpty())
-        return;
+void RunRecorder::writeMetrics(const QString& folder, const RunHistory& history,
+                               const RunRecord& record) {
     const QString label = record.branchNumber.isEmpty() ? record.branch : record.branchNumber;
     try {
         context_.platform.records->replace(BranchNames::FixPath(folder) +

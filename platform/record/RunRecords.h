@@ -15,7 +15,7 @@ public:
 
     // The record's lines, oldest first; none when there is no record yet.
     virtual QList<QByteArray> history() const = 0;
-    // Appends one line and syncs it to the medium; past the cap the oldest lines go.
+    // Appends one line and syncs it to the medium; at the cap the oldest lines go.
     // Raises tavor::Error when the line cannot be kept.
     virtual void append(const QByteArray& line) = 0;
     // Replaces the file at path with bytes, so that a reader sees the old file or

@@ -64,7 +64,7 @@ QByteArray StateFolderRunRecords::recordText() const {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Past the cap the record is written anew without its oldest lines; otherwise the
+// At the cap the record is written anew without its oldest lines; otherwise the
 // line is appended, so that a record of thousands of runs is not rewritten nightly.
 void StateFolderRunRecords::append(const QByteArray& line) {
     if (!QDir().mkpath(folder_))
@@ -78,7 +78,9 @@ void StateFolderRunRecords::append(const QByteArray& line) {
         appendSynced(text.isEmpty() || text.endsWith('\n') ? line : '\n' + line);
         return;
     }
-    lines = lines.mid(lines.size() - cap_ + 1);
+    // A tenth goes at once, so that the record is written anew once in many runs.
+    const int kept = cap_ - std::max(1, cap_ / 10);
+    lines = lines.mid(lines.size() - kept);
     lines.append(line);
     ReplacementFile::write(recordFile(), lines.join('\n') + '\n', calls_, 0600);
 }

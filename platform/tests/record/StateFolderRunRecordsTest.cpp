@@ -18,23 +18,30 @@ QByteArray fileText(const QString& path) {
 
 } // namespace
 
-// Past the cap the oldest lines go and the newest stay in order; below it nothing
-// is lost. A record that grew without end would fill a workstation's disk in years.
+// At the cap the oldest lines go (a tenth of them at once, so that the record is
+// not written anew every night) and the newest stay in order; below it nothing is
+// lost. A record that grew without end would fill a workstation's disk in years.
 TEST(StateFolderRunRecords, KeepsTheNewestLinesUpToTheCap) {
+    const auto numbers = [](int from, int to) {
+        QList<QByteArray> lines;
+        for (int i = from; i <= to; ++i)
+            lines << QByteArray::number(i);
+        return lines;
+    };
     const struct {
+        int cap;
         int appended;
         QList<QByteArray> kept;
     } cases[] = {
-        {2, {"1", "2"}},
-        {3, {"1", "2", "3"}},
-        {5, {"3", "4", "5"}},
+        {3, 2, numbers(1, 2)},    {3, 3, numbers(1, 3)},    {3, 5, numbers(3, 5)},
+        {20, 20, numbers(1, 20)}, {20, 21, numbers(3, 21)}, {20, 24, numbers(5, 24)},
     };
-    for (const auto& [appended, kept] : cases) {
+    for (const auto& [cap, appended, kept] : cases) {
         QTemporaryDir folder;
-        StateFolderRunRecords records(folder.filePath(QStringLiteral("state/tavor-backup")), 3);
+        StateFolderRunRecords records(folder.filePath(QStringLiteral("state/tavor-backup")), cap);
         for (int i = 1; i <= appended; ++i)
             records.append(QByteArray::number(i));
-        EXPECT_EQ(records.history(), kept) << appended;
+        EXPECT_EQ(records.history(), kept) << cap << " " << appended;
         EXPECT_EQ(fileText(records.recordFile()), kept.join('\n') + '\n') << appended;
     }
 }
