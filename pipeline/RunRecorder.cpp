@@ -157,18 +157,19 @@ void RunRecorder::keep(const RunRecord& record) {
     RunRecords* records = context_.platform.records.get();
     if (!records)
         return;
-    QList<QByteArray> lines = records->history();
+    const bool knownStick =
+        record.drive && record.drive->removable && !record.drive->filesystemUuid.isEmpty();
+    const QString metricsFolder = this->metricsFolder();
+    // Reading thousands of runs back is for those who need it.
+    const bool readBack = knownStick || !metricsFolder.isEmpty();
+    QList<QByteArray> lines = readBack ? records->history() : QList<QByteArray>();
     const QByteArray line = record.line();
     try {
         records->append(line);
     } catch (const std::exception& failure) {
         sayUnkept(QStringLiteral("the run could not be recorded"), failure);
     }
-    const bool knownStick =
-        record.drive && record.drive->removable && !record.drive->filesystemUuid.isEmpty();
-    const QString metricsFolder = this->metricsFolder();
-    // Reading thousands of runs back is for those who need it.
-    if (!knownStick && metricsFolder.isEmpty())
+    if (!readBack)
         return;
     lines.append(line);
     const RunHistory history(lines);
