@@ -9,6 +9,7 @@
 #include "pipeline/BackupItemList.h"
 #include "pipeline/BusyPanel.h"
 #include "pipeline/NewestBackup.h"
+#include "pipeline/RunRecorder.h"
 #include "pipeline/StartUp.h"
 #include "pipeline/TestBackup.h"
 #include "platform/api/ORVApi.h"
@@ -129,8 +130,10 @@ void frmBackup::Command3_Click() {
 void frmBackup::cmdCopy_Click() {
     if (state_.RunInProgress)
         return;
+    RunRecorder recorder(context_);
+    recorder.begin();
     ArchiveRun run(context_);
-    run.cmdCopy_Click();
+    recorder.finish(run.cmdCopy_Click(), run.interruption());
     // A stop signal cut the run short: the program ends as it was asked to.
     if (!run.interruption().isEmpty()) {
         context_.endProgram(1);

@@ -9,10 +9,13 @@
 #include "platform/database/linux/OdbcConnection.h"
 #include "platform/disks/linux/LinuxLogicalDisks.h"
 #include "platform/files/linux/LinuxFileServices.h"
+#include "platform/journal/linux/SystemdJournal.h"
 #include "platform/messages/MessageLog.h"
+#include "platform/notify/linux/DbusDesktopNotifications.h"
 #include "platform/process/linux/ExecutablePath.h"
 #include "platform/process/linux/LinuxProcessServices.h"
 #include "platform/process/linux/LinuxStopSignals.h"
+#include "platform/record/linux/StateFolderRunRecords.h"
 #include "platform/registry/linux/IniRegistryStore.h"
 #include "resources/FontMapping.h"
 
@@ -47,6 +50,11 @@ Platform makePlatform(const QStringList& arguments, bool unattended) {
     platform.cabinet = std::make_shared<LinuxCabinetCompressor>();
     platform.clock = std::make_shared<SystemClock>();
     platform.stopSignals = std::make_shared<LinuxStopSignals>();
+    const QString stateFolder = StateFolderRunRecords::defaultFolder();
+    platform.records = std::make_shared<StateFolderRunRecords>(stateFolder);
+    platform.journal = std::make_shared<SystemdJournal>();
+    platform.notifications = std::make_shared<DbusDesktopNotifications>(
+        stateFolder + QStringLiteral("/notification-id"));
     const QString messageLog = qEnvironmentVariable("ORV_MESSAGE_LOG");
     if (!messageLog.isEmpty())
         platform.messages = std::make_shared<MessageLog>(messageLog);

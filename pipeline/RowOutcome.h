@@ -20,8 +20,12 @@ struct RowOutcome {
     bool driveMissing = false;
     QString reason;
     double seconds = 0;
-    // A server backup's protection: "media password", "encrypted (<certificate>)" or "none"; empty for other rows.
+    // A server backup's protection: "media password", "encrypted (<certificate>)" or "none"; empty
+    // for other rows.
     QString protection;
+    // The SHA-256 of the file as read back from the medium, lower-case hex; empty when none was
+    // read back.
+    QString sha256;
 };
 
 } // namespace tavor

@@ -9,6 +9,7 @@
 #include "pipeline/BranchNames.h"
 #include "pipeline/CommandLine.h"
 #include "pipeline/DriveList.h"
+#include "pipeline/RunRecorder.h"
 #include "pipeline/UnattendedRun.h"
 #include "platform/api/AccessCode.h"
 #include "platform/api/ORVApi.h"
@@ -27,6 +28,8 @@ void StartUp::Load() {
         Form_Load();
     } catch (const Error& error) {
         context_.showMessage(error.report(), MessageIcon::Critical);
+        if (context_.unattended())
+            RunRecorder(context_).notStarted(RunRecorder::NoRun::StartUpFailed, error.report());
         context_.endProgram(1);
     }
 }
@@ -64,6 +67,8 @@ void StartUp::Form_Load() {
     ignoreFailure([&] { ListTargetDrives(); });
     if (state.BankName.isEmpty()) {
         ShowNotLinkedMessage();
+        if (context_.unattended())
+            RunRecorder(context_).notStarted(RunRecorder::NoRun::NotLinked);
         context_.endProgram(0);
         return;
     }

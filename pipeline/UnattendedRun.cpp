@@ -1,6 +1,8 @@
 #include "pipeline/UnattendedRun.h"
 
 #include "pipeline/ArchiveRun.h"
+#include "pipeline/RunRecord.h"
+#include "pipeline/RunRecorder.h"
 #include "pipeline/RunReport.h"
 
 namespace tavor {
@@ -9,19 +11,24 @@ void UnattendedRun::run() {
     MainState& state = context_.state;
     // Only the remembered drive will do: never another, least of all the system disk.
     const int row = rememberedDriveRow();
+    RunRecorder recorder(context_);
     if (row < 0) {
         say(QStringLiteral("the remembered drive \"%1\" is not listed; no run took place")
-                .arg(state.RememberedDrive));
+                .arg(state.RememberedDrive),
+            failedEntry());
+        recorder.notStarted(RunRecorder::NoRun::DriveNotListed, state.RememberedDrive);
         context_.endProgram(2);
         return;
     }
     context_.window.selectDriveRow(row);
+    recorder.begin();
+    const QString folder = ArchiveRun::targetFolder(state.RememberedDrive, state.PrevBusinessDate);
     const Clock& clock = *context_.platform.clock;
     const qint64 started = clock.monotonicMilliseconds();
     int index = 0;
     const int count = int(context_.plan.rows.size());
     ArchiveRun archive(context_, [&](const RowOutcome& outcome) {
-        say(RunReport::rowLine(outcome, ++index, count));
+        say(RunReport::rowLine(outcome, ++index, count), rowEntry(outcome, folder));
     });
     const QList<RowOutcome> outcomes = archive.cmdCopy_Click();
     const QString interruption = archive.interruption();
@@ -30,10 +37,38 @@ void UnattendedRun::run() {
         say(QStringLiteral("interrupted by signal %1: %2 of %3 rows not taken")
                 .arg(interruption)
                 .arg(count - outcomes.size())
-                .arg(count));
+                .arg(count),
+            failedEntry());
     const double seconds = (clock.monotonicMilliseconds() - started) / 1000.0;
-    say(RunReport::summaryLine(outcomes, seconds, context_.plan.unread));
-    context_.endProgram(interruption.isEmpty() ? RunReport::exitStatus(outcomes) : 1);
+    recorder.finish(outcomes, interruption);
+    const int status = interruption.isEmpty() ? RunReport::exitStatus(outcomes) : 1;
+    QString summary = RunReport::summaryLine(outcomes, seconds, context_.plan.unread);
+    if (recorder.lastCompleteCopy().isValid())
+        summary += QStringLiteral("; last complete copy on this drive: ") +
+                   RunRecord::timestamp(recorder.lastCompleteCopy());
+    JournalEntry entry = status == 0 ? JournalEntry{} : failedEntry();
+    entry.fields = {
+        {"TAVOR_OUTCOME", status == 0 ? QStringLiteral("ok") : QStringLiteral("failed")},
+        {"TAVOR_FOLDER", folder}};
+    say(summary, entry);
+    context_.endProgram(status);
+}
+
+JournalEntry UnattendedRun::rowEntry(const RowOutcome& outcome, const QString& folder) {
+    JournalEntry entry;
+    entry.priority = outcome.succeeded ? 6 : 3;
+    entry.fields = {
+        {"TAVOR_KIND", RunRecord::kindName(outcome.kind)},
+        {"TAVOR_OUTCOME", outcome.succeeded ? QStringLiteral("ok") : QStringLiteral("failed")},
+        {"TAVOR_FOLDER", folder}};
+    return entry;
+}
+
+JournalEntry UnattendedRun::failedEntry() {
+    JournalEntry entry;
+    entry.priority = 3;
+    entry.fields = {{"TAVOR_OUTCOME", QStringLiteral("failed")}};
+    return entry;
 }
 
 int UnattendedRun::rememberedDriveRow() const {
@@ -47,9 +82,17 @@ int UnattendedRun::rememberedDriveRow() const {
     return row;
 }
 
-void UnattendedRun::say(const QString& line) const {
-    context_.platform.process->writeErrorLine(QStringLiteral("tavor-backup: ") +
-                                              RunReport::printable(line));
+// Into the journal when standard error is the journal's stream, so that the lines
+// carry fields to filter on; a journal that refuses a line leaves it to standard error.
+void UnattendedRun::say(const QString& line, const JournalEntry& entry) const {
+    const QString text = RunReport::printable(line);
+    if (Journal* journal = context_.platform.journal.get(); journal && journal->connected()) {
+        JournalEntry sent = entry;
+        sent.message = text;
+        if (Outcome::of([&] { journal->send(sent); }))
+            return;
+    }
+    context_.platform.process->writeErrorLine(QStringLiteral("tavor-backup: ") + text);
 }
 
 } // namespace tavor

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "pipeline/BackupContext.h"
+#include "pipeline/RowOutcome.h"
 
 namespace tavor {
 
 // The copy run without anyone at the screen, as a timer starts it: onto the
-// remembered drive only, one line per row and a summary on standard error, then the
+// remembered drive only, one line per row and a summary on standard error (or in the
+// journal, when that is where standard error goes), then the
 // program ends with 0 (every row ticked), 1 (a row failed or a stop signal cut the
 // run short) or 2 (no run took place).
 class UnattendedRun {
@@ -17,7 +19,10 @@ public:
 private:
     // The drive list's row of the remembered drive; -1 when it is not listed.
     int rememberedDriveRow() const;
-    void say(const QString& line) const;
+    // Writes a line of the run's log; entry holds its journal fields.
+    void say(const QString& line, const JournalEntry& entry) const;
+    static JournalEntry rowEntry(const RowOutcome& outcome, const QString& folder);
+    static JournalEntry failedEntry();
 
     BackupContext& context_;
 };

@@ -5,9 +5,12 @@
 #include "platform/database/DatabaseConnection.h"
 #include "platform/disks/LogicalDisks.h"
 #include "platform/files/FileServices.h"
+#include "platform/journal/Journal.h"
 #include "platform/messages/MessageBoxes.h"
+#include "platform/notify/DesktopNotifications.h"
 #include "platform/process/ProcessServices.h"
 #include "platform/process/StopSignals.h"
+#include "platform/record/RunRecords.h"
 #include "platform/registry/RegistryStore.h"
 
 #include <memory>
@@ -28,6 +31,12 @@ struct Platform {
     std::shared_ptr<Clock> clock;
     // Held while a copy run writes; none: the signals end the program as usual.
     std::shared_ptr<StopSignals> stopSignals;
+    // Where every run is recorded; none: runs leave no record (the tests' doubles).
+    std::shared_ptr<RunRecords> records;
+    // The journal of a unit's log; none or not connected: lines go to standard error.
+    std::shared_ptr<Journal> journal;
+    // The desktop's notes after an unattended run; none: no note.
+    std::shared_ptr<DesktopNotifications> notifications;
 };
 
 } // namespace tavor

@@ -3,6 +3,7 @@
 
 #include "base/Error.h"
 #include "pipeline/BackupItemList.h"
+#include "pipeline/RunRecorder.h"
 #include "pipeline/RunReport.h"
 #include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "platform/disks/linux/LinuxLogicalDisks.h"
@@ -10,6 +11,7 @@
 #include "support/TestFiles.h"
 
 #include <QFileInfo>
+#include <QTimeZone>
 
 using namespace tavor;
 
@@ -40,6 +42,16 @@ public:
         copies << target;
         LinuxFileServices::copyFile(source, target);
     }
+};
+
+// The record kept in memory.
+class MemoryRunRecords : public RunRecords {
+public:
+    QList<QByteArray> lines;
+    QMap<QString, QByteArray> replaced;
+    QList<QByteArray> history() const override { return lines; }
+    void append(const QByteArray& line) override { lines.append(line); }
+    void replace(const QString& path, const QByteArray& bytes) override { replaced[path] = bytes; }
 };
 
 class ArchiveRunTest : public PipelineFixture {
@@ -366,4 +378,32 @@ TEST_F(ArchiveRunTest, BackupDamagedBeforeVerificationFailsItsRowOnACurrentServe
     EXPECT_FALSE(QFileInfo::exists(dated(QStringLiteral("TAVOR_SG.cab"))));
     EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_SG_Backup_Date")), QString());
     EXPECT_TRUE(RunReport::rowLine(outcomes[4], 5, 5).endsWith(QLatin1String(" protection=none")));
+}
+
+// "Last complete copy on this drive" is the last run onto that very volume, known by
+// its file system's UUID, in which every row got its tick: a night with a failed row
+// does not move it, and another stick mounted in the same place has its own.
+TEST_F(ArchiveRunTest, LastCompleteCopyIsTheLastFullRunOntoTheSameVolume) {
+    auto records = std::make_shared<MemoryRunRecords>();
+    platform.records = records;
+    LogicalDisk stick;
+    stick.DeviceID = window.driveTag;
+    stick.DriveType = DriveType::Removable;
+    const auto nightOn = [&](const QString& uuid, int day) {
+        stick.filesystemUuid = uuid;
+        disks->disks = {stick};
+        clock->wall = QDateTime(QDate(2026, 12, day), QTime(22, 30), QTimeZone(3 * 3600));
+        RunRecorder recorder(context);
+        recorder.begin();
+        recorder.finish(ArchiveRun(context).cmdCopy_Click(), QString());
+        return recorder.lastCompleteCopy();
+    };
+    const QDateTime first = nightOn(QStringLiteral("A"), 1);
+    EXPECT_EQ(first, clock->wall);
+    QFile::remove(databaseFile(QStringLiteral("TAVOR_SG")));
+    EXPECT_EQ(nightOn(QStringLiteral("A"), 2), first);
+    EXPECT_FALSE(nightOn(QStringLiteral("B"), 3).isValid());
+    ASSERT_EQ(records->lines.size(), 3);
+    EXPECT_TRUE(records->lines[2].contains("\"filesystem_uuid\":\"B\""));
+    EXPECT_TRUE(records->replaced.contains(dated(QStringLiteral("RUN.json"))));
 }

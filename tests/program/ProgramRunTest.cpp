@@ -35,6 +35,9 @@ RunResult runProgram(const QString& registryDir, const QStringList& arguments, i
     env.insert(QStringLiteral("ORV_REGISTRY_DIR"), registryDir);
     env.insert(QStringLiteral("ORV_MESSAGE_LOG"), out.filePath(QStringLiteral("messages.jsonl")));
     env.insert(QStringLiteral("ORV_STATE_DUMP"), out.filePath(QStringLiteral("state.json")));
+    // The run's record and the desktop notes stay out of the user's own.
+    env.insert(QStringLiteral("XDG_STATE_HOME"), out.filePath(QStringLiteral("state")));
+    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     program.setProcessEnvironment(env);
     program.start(executable, arguments);
     RunResult result;
@@ -120,6 +123,9 @@ TEST(ProgramRun, UnwritableMessageLogFallsBackToStandardError) {
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("ORV_REGISTRY_DIR"), dir.filePath(QStringLiteral("registry")));
         env.insert(QStringLiteral("ORV_MESSAGE_LOG"), log);
+        // The run's record and the desktop notes stay out of the user's own.
+        env.insert(QStringLiteral("XDG_STATE_HOME"), dir.filePath(QStringLiteral("state")));
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
         program.setProcessEnvironment(env);
         program.start(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"), QStringList());
         ASSERT_TRUE(program.waitForFinished(20000)) << log.toStdString();

@@ -1,3 +1,7 @@
+#include "platform/api/AccessCode.h"
+#include "platform/api/ORVApi.h"
+#include "platform/api/StoredTokens.h"
+#include "support/PrometheusText.h"
 #include "support/SqliteFile.h"
 
 #include <QDir>
@@ -52,6 +56,9 @@ protected:
         env.remove(QStringLiteral("ORV_MESSAGE_LOG"));
         env.insert(QStringLiteral("ORV_REGISTRY_DIR"), path(QStringLiteral("registry")));
         env.insert(QStringLiteral("ORV_STATE_DUMP"), path(QStringLiteral("state.json")));
+        // The run's record and the desktop notes stay out of the user's own.
+        env.insert(QStringLiteral("XDG_STATE_HOME"), path(QStringLiteral("state")));
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
         // The busy clip is written to the temporary folder: keep it out of the machine's
         // shared /tmp, where another user's copy cannot be replaced.
         env.insert(QStringLiteral("TMPDIR"), branch.path());
@@ -61,7 +68,12 @@ protected:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
         program.setProcessEnvironment(env);
         QFile::remove(path(QStringLiteral("state.json")));
-        program.start(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"), {QStringLiteral("/run")});
+        const QStringList command = {QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"),
+                                     QStringLiteral("/run")};
+        if (launcher.isEmpty())
+            program.start(command.front(), command.mid(1));
+        else
+            program.start(launcher.front(), launcher.mid(1) + command);
         started.start();
     }
     int finish(int milliseconds = 120000) {
@@ -94,6 +106,21 @@ protected:
                      QStringLiteral("Drive=") + drive);
         ASSERT_TRUE(hive.open(QIODevice::WriteOnly | QIODevice::Truncate));
         hive.write(text.toUtf8());
+    }
+    // The record's runs, oldest first.
+    QList<QJsonObject> recordedRuns() const {
+        QList<QJsonObject> runs;
+        const QByteArray text = contents(path(QStringLiteral("state/tavor-backup/runs.jsonl")));
+        for (const QByteArray& line : text.split('\n')) {
+            if (!line.isEmpty())
+                runs << QJsonDocument::fromJson(line).object();
+        }
+        return runs;
+    }
+    void setMetricsFolder(const QString& folder) {
+        QFile hive(path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini")));
+        ASSERT_TRUE(hive.open(QIODevice::Append));
+        hive.write("[SOFTWARE\\ORV\\Tavor\\Backup]\nMetricsFolder=" + folder.toUtf8() + "\n");
     }
     // Every file the cabinet holds, extracted by an independent reader.
     QByteArray extracted(const QString& cabinet) {
@@ -149,6 +176,8 @@ protected:
     }
 
     QTemporaryDir branch;
+    // What the program is started through, its command line last; none: directly.
+    QStringList launcher;
     QProcess program;
     QElapsedTimer started;
     QString errors;
@@ -434,4 +463,152 @@ TEST_F(UnattendedRun, EachServerGenerationTicksEveryRowAndNamesItsProtection) {
             QJsonDocument::fromJson(dump.readAll()).object()[QStringLiteral("state")].toObject();
         EXPECT_EQ(state[QStringLiteral("ServerVersion")].toString(), generation.version);
     }
+}
+
+// Nobody watches the screen at night: a night with a failed row, a good one and one
+// without the stick each leave their line in the record, field by field, the dated
+// folder its RUN.json, and the metrics file what head office needs to raise an alarm.
+TEST_F(UnattendedRun, EveryRunIsRecordedFieldByFieldAndTheMetricsFollowTheRecord) {
+    const QString metrics = path(QStringLiteral("metrics"));
+    ASSERT_TRUE(QDir().mkdir(metrics));
+    setMetricsFolder(metrics);
+    const QString signatures = path(QStringLiteral("server/TAVOR_SG.db"));
+    ASSERT_TRUE(QFile::rename(signatures, signatures + QStringLiteral(".away")));
+    ASSERT_EQ(run(), 1) << errors.toStdString();
+    // The sizes as the first run found and left them, before the next run replaces them.
+    const QJsonObject failed = recordedRuns().value(0);
+    EXPECT_EQ(failed["exit_status"].toInt(), 1);
+    EXPECT_EQ(failed["folder"].toString(), dated(QString()));
+    EXPECT_EQ(failed["drive"].toObject(), (QJsonObject{{"mount", path(QStringLiteral("usb"))},
+                                                       {"removable", true},
+                                                       {"encrypted", false}}));
+    const QJsonArray rows = failed["rows"].toArray();
+    ASSERT_EQ(rows.size(), 5);
+    const QStringList kinds = {"main", "general_accounts", "letters_of_credit", "history",
+                               "signatures"};
+    for (int i = 0; i < rows.size(); ++i) {
+        const QJsonObject row = rows[i].toObject();
+        const QString source = row["source"].toString();
+        SCOPED_TRACE(source.toStdString());
+        EXPECT_EQ(row["kind"].toString(), kinds[i]);
+        EXPECT_FALSE(row["text"].toString().isEmpty());
+        EXPECT_EQ(row["size"].toDouble(), double(QFileInfo(source).size()));
+        EXPECT_TRUE(row["seconds"].isDouble());
+        EXPECT_TRUE(row.contains("sha256"));
+        EXPECT_EQ(row.contains("protection"), i >= 2);
+        if (i < 4) {
+            const QString cabinet =
+                dated(QFileInfo(source).completeBaseName().section('.', 0, 0) + ".cab");
+            EXPECT_EQ(row["outcome"].toString(), QStringLiteral("ok"));
+            EXPECT_TRUE(row["reason"].isNull());
+            EXPECT_EQ(row["target"].toString(), cabinet);
+            EXPECT_EQ(row["written"].toDouble(), double(QFileInfo(cabinet).size()));
+        } else {
+            EXPECT_EQ(row["outcome"].toString(), QStringLiteral("failed"));
+            EXPECT_FALSE(row["reason"].toString().isEmpty());
+            EXPECT_TRUE(row["written"].isNull());
+        }
+    }
+    ASSERT_TRUE(QFile::rename(signatures + QStringLiteral(".away"), signatures));
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    setRememberedDrive(path(QStringLiteral("unplugged")));
+    ASSERT_EQ(run(), 2) << errors.toStdString();
+
+    const QList<QJsonObject> runs = recordedRuns();
+    ASSERT_EQ(runs.size(), 3);
+    const QRegularExpression timestamp(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d$"));
+    for (const QJsonObject& entry : runs) {
+        EXPECT_TRUE(timestamp.match(entry["started"].toString()).hasMatch())
+            << entry["started"].toString().toStdString();
+        EXPECT_TRUE(timestamp.match(entry["ended"].toString()).hasMatch());
+        EXPECT_EQ(entry["program_version"].toString(),
+                  QStringLiteral(TAVOR_FILE_VERSION).section(QLatin1Char('.'), 0, 2));
+        EXPECT_EQ(entry["bank"].toString(), systemValue(QStringLiteral("Sys_BankName")));
+        EXPECT_EQ(entry["branch"].toString(), systemValue(QStringLiteral("Sys_BranchName")));
+        EXPECT_EQ(entry["database"].toString(), QStringLiteral("TAVOR_07"));
+        EXPECT_EQ(entry["server"].toString(),
+                  QStringLiteral("embedded:") + path(QStringLiteral("server")));
+        EXPECT_EQ(entry["mode"].toString(), QStringLiteral("unattended"));
+    }
+
+    const QJsonObject good = runs[1];
+    EXPECT_EQ(good["exit_status"].toInt(), 0);
+    for (const QJsonValue& row : good["rows"].toArray())
+        EXPECT_EQ(row["outcome"].toString(), QStringLiteral("ok"));
+    // The dated folder holds the last run that wrote into it.
+    EXPECT_EQ(QJsonDocument::fromJson(contents(dated(QStringLiteral("RUN.json")))).object(), good);
+    const QJsonObject none = runs[2];
+    EXPECT_EQ(none["exit_status"].toInt(), 2);
+    EXPECT_TRUE(none["rows"].toArray().isEmpty());
+    EXPECT_TRUE(none["reason"].toString().contains(QStringLiteral("is not listed")));
+    EXPECT_EQ(none["drive"]["mount"].toString(), path(QStringLiteral("unplugged")));
+
+    // Neither the media password nor the database password is anywhere in it.
+    tavor::ORVApi api(nullptr);
+    api.setOpenKey(QLatin1String(tavor::AccessCode));
+    const QByteArray record = contents(path(QStringLiteral("state/tavor-backup/runs.jsonl")));
+    for (const QString& token :
+         {tavor::StoredTokens::MediaPassword, tavor::StoredTokens::DatabasePassword}) {
+        const QString secret = api.secret().SimpleSecrit(token);
+        ASSERT_GE(secret.size(), 7);
+        EXPECT_FALSE(record.contains(secret.toUtf8()));
+    }
+
+    const tavor::test::PrometheusText parsed(
+        contents(metrics + QStringLiteral("/tavor_backup.prom")));
+    ASSERT_EQ(parsed.violations().join('\n').toStdString(), "");
+    const auto seconds = [](const QJsonObject& entry) {
+        return double(
+            QDateTime::fromString(entry["ended"].toString(), Qt::ISODate).toSecsSinceEpoch());
+    };
+    const QString branch =
+        QStringLiteral("branch=\"") + systemValue(QStringLiteral("Sys_BranchNum")) + '"';
+    EXPECT_EQ(parsed.value("tavor_backup_last_run_exit_status{" + branch + "}"), 2);
+    EXPECT_EQ(parsed.value("tavor_backup_last_run_timestamp_seconds{" + branch + "}"),
+              seconds(none));
+    EXPECT_EQ(parsed.value("tavor_backup_last_success_timestamp_seconds{" + branch + "}"),
+              seconds(good));
+    EXPECT_EQ(parsed.value("tavor_backup_kind_last_success_timestamp_seconds{" + branch +
+                           ",kind=\"signatures\"}"),
+              seconds(good));
+    EXPECT_EQ(
+        parsed.value("tavor_backup_kind_last_success_size_bytes{" + branch + ",kind=\"main\"}"),
+        good["rows"][0]["size"].toDouble());
+}
+
+// After a night nobody watched, the desktop tells whoever logs in next: one note in
+// Arabic, critical when no run took place, taking the place of the program's note
+// of the night before, although each night is a process of its own.
+TEST_F(UnattendedRun, DesktopNoteAfterEachRunReplacesTheNightBefore) {
+    const QString calls = path(QStringLiteral("notes.jsonl"));
+    // A private session bus with the stand-in on it, then the program.
+    launcher = {
+        QStringLiteral("dbus-run-session"),
+        QStringLiteral("--"),
+        QStringLiteral("sh"),
+        QStringLiteral("-c"),
+        QStringLiteral("\"$0\" \"$1\" \"$2\" & i=0; until [ -e \"$2\" ] || [ $i -ge 400 ]; "
+                       "do sleep 0.05; i=$((i+1)); done; rm -f \"$2\"; shift 2; exec \"$@\""),
+        QStringLiteral(TAVOR_BINARY_DIR "/tests/program/tavor-notifications-stand-in"),
+        calls,
+        path(QStringLiteral("bus-ready"))};
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    setRememberedDrive(path(QStringLiteral("unplugged")));
+    ASSERT_EQ(run(), 2) << errors.toStdString();
+
+    QList<QJsonObject> notes;
+    for (const QByteArray& line : contents(calls).split('\n')) {
+        if (!line.isEmpty())
+            notes << QJsonDocument::fromJson(line).object();
+    }
+    ASSERT_EQ(notes.size(), 2);
+    EXPECT_EQ(notes[0]["summary"].toString(), QStringLiteral("تم النسخ الاحتياطي بنجاح"));
+    EXPECT_EQ(notes[0]["body"].toString(), QStringLiteral("تم نسخ 5 من 5 مجموعات البيانات"));
+    EXPECT_EQ(notes[0]["urgency"].toInt(), 1);
+    EXPECT_EQ(notes[0]["replaces_id"].toInt(), 0);
+    EXPECT_EQ(notes[1]["summary"].toString(), QStringLiteral("لم يتم النسخ الاحتياطي"));
+    EXPECT_EQ(notes[1]["body"].toString(), QStringLiteral("وحدة التخزين المحفوظة غير موصولة"));
+    EXPECT_EQ(notes[1]["urgency"].toInt(), 2);
+    EXPECT_EQ(notes[1]["replaces_id"].toInt(), 41);
 }

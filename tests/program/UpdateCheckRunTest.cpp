@@ -53,6 +53,9 @@ protected:
         env.insert(QStringLiteral("ORV_MESSAGE_LOG"), path("out/messages.jsonl"));
         env.insert(QStringLiteral("ORV_STATE_DUMP"), path("out/state.json"));
         env.insert(QStringLiteral("windir"), path("windows"));
+        // The run's record and the desktop notes stay out of the user's own.
+        env.insert(QStringLiteral("XDG_STATE_HOME"), path("state"));
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
         program.setProcessEnvironment(env);
         program.start(ElfFiles::program(), {});
         if (!program.waitForFinished(20000)) {

@@ -29,7 +29,10 @@ QList<LogicalDisk> ExtraDrives::read(const RegistryStore& registry,
             continue;
         if (*type == DriveType::Removable && !isMountedOrMarked(folder, mounts))
             continue;
-        drives.append({folder, *type});
+        LogicalDisk drive;
+        drive.DeviceID = folder;
+        drive.DriveType = *type;
+        drives.append(drive);
     }
     return drives;
 }

@@ -74,7 +74,9 @@ QList<LogicalDisk> LinuxLogicalDisks::query() {
         listed.insert(QDir::cleanPath(disk.DeviceID));
         disks.append(disk);
     };
-    const LogicalDisk root{QStringLiteral("/"), DriveType::LocalDisk};
+    LogicalDisk root;
+    root.DeviceID = QStringLiteral("/");
+    root.DriveType = DriveType::LocalDisk;
     if (!volumes.contains(root))
         add(root);
     for (const LogicalDisk& volume : volumes) {
@@ -113,7 +115,10 @@ QList<LogicalDisk> LinuxLogicalDisks::volumesIn(const QList<MountEntry>& mounts)
         if (!type || listedDevices.contains(deviceKey(entry)))
             continue;
         listedDevices.insert(deviceKey(entry));
-        volumes.append({entry.mountPoint, *type});
+        LogicalDisk volume;
+        volume.DeviceID = entry.mountPoint;
+        volume.DriveType = *type;
+        volumes.append(volume);
     }
     return volumes;
 }
