@@ -79,9 +79,9 @@ void checkLayout(const mscabd_cabinet& cabinet, std::int64_t fileSize, const QSt
 
 } // namespace
 
-void CabinetVerifier::verify(const QByteArray& path, const QString& target,
-                             const QByteArray& entryName, const ContentChecksum& expected,
-                             const Progress& progress) {
+QByteArray CabinetVerifier::verify(const QByteArray& path, const QString& target,
+                                   const QByteArray& entryName, const ContentChecksum& expected,
+                                   const Progress& progress) {
     // Opening flushes the file and drops its cached pages, which can take a while.
     std::optional<ReadBackFile> opened;
     idle_.runAside([&] { opened.emplace(path, target, calls_); });
@@ -109,6 +109,7 @@ void CabinetVerifier::verify(const QByteArray& path, const QString& target,
         throw readBackError(target, QStringLiteral("unpacks to %1; the source packed was %2")
                                         .arg(system.unpacked().describe(), expected.describe()));
     }
+    return file.sha256(idle_);
 }
 
 } // namespace tavor

@@ -24,10 +24,11 @@ public:
     CabinetVerifier(SystemCalls& calls, IdleTicker& idle) : calls_(calls), idle_(idle) {}
 
     // Checks the cabinet at path (to take the name target) holds exactly one file
-    // named entryName whose contents match expected. Raises tavor::Error naming
+    // named entryName whose contents match expected, and returns the SHA-256 of the
+    // cabinet's bytes as they were read (lower-case hex). Raises tavor::Error naming
     // target and what is wrong.
-    void verify(const QByteArray& path, const QString& target, const QByteArray& entryName,
-                const ContentChecksum& expected, const Progress& progress);
+    QByteArray verify(const QByteArray& path, const QString& target, const QByteArray& entryName,
+                      const ContentChecksum& expected, const Progress& progress);
 
 private:
     SystemCalls& calls_;

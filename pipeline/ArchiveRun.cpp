@@ -4,12 +4,14 @@
 #include "pipeline/BusyPanel.h"
 #include "pipeline/DatabaseBackup.h"
 #include "pipeline/ImageKind.h"
+#include "pipeline/RunManifest.h"
 #include "platform/api/ORVApi.h"
 #include "platform/bank/BankDate.h"
 #include "platform/bank/ORV_Bank.h"
 #include "platform/registry/RegistryKeys.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 
 namespace tavor {
 
@@ -115,6 +117,7 @@ void ArchiveRun::run(const QString& drive) {
         if (!stopSignal().isEmpty())
             break;
     }
+    writeManifest(target);
     // Read once the signals end the program again, so that none goes unnoticed.
     held.release();
     interruption_ = stopSignal();
@@ -190,14 +193,15 @@ Outcome ArchiveRun::takeRow(int row, const QString& target, qint64 size, RowOutc
 
     Outcome written;
     if (size < CopyThreshold) {
-        destination.cabinet =
-            target + BranchNames::GetFile(outcome.source, true) + QStringLiteral(".cab");
+        destination.cabinet = target + fileNameFor(outcome.source, size);
         outcome.target = destination.cabinet;
         written = CompressFile(destination.cabinet, outcome.source);
+        outcome.sha256 = context_.platform.cabinet->readBackDigest();
     } else {
-        destination.copy = target + BranchNames::GetFile(outcome.source, false);
+        destination.copy = target + fileNameFor(outcome.source, size);
         outcome.target = destination.copy;
         written = copyPlainly(outcome.source, destination.copy);
+        outcome.sha256 = context_.platform.files->lastCopyDigest();
     }
     if (written.failed())
         return written;
@@ -206,6 +210,22 @@ Outcome ArchiveRun::takeRow(int row, const QString& target, qint64 size, RowOutc
         return Error(ErrorNumber::PathNotFound, off);
     }
     return {};
+}
+
+// The manifest lists what the rows left on the drive. A manifest that cannot be
+// written takes no tick away: the files it would list are safe.
+void ArchiveRun::writeManifest(const QString& target) {
+    if (outcomes_.isEmpty() || target.isEmpty() || !drive_->holds(target))
+        return;
+    QStringList taken;
+    QList<ManifestEntry> ticked;
+    for (const RowOutcome& outcome : std::as_const(outcomes_)) {
+        const QString name = fileNameFor(outcome.source, std::max<qint64>(0, outcome.size));
+        taken << name;
+        if (outcome.succeeded && !outcome.sha256.isEmpty())
+            ticked.append({outcome.sha256, name});
+    }
+    ignoreFailure([&] { RunManifest(*context_.platform.files, target).write(taken, ticked); });
 }
 
 // The older copy stays until the new one is complete: the copy replaces it.
@@ -310,6 +330,12 @@ void ArchiveRun::idle() {
 QString ArchiveRun::stopSignal() const {
     const StopSignals* stop = context_.platform.stopSignals.get();
     return stop ? stop->received() : QString();
+}
+
+QString ArchiveRun::fileNameFor(const QString& source, qint64 size) {
+    if (size < CopyThreshold)
+        return BranchNames::GetFile(source, true) + QStringLiteral(".cab");
+    return BranchNames::GetFile(source, false);
 }
 
 QString ArchiveRun::targetFolder(const QString& mountPoint, const QString& previousBusinessDate) {

@@ -46,6 +46,9 @@ public:
     // The dated folder on a drive: FixPath(mount point) + "Tavor_Backup/Tavor_" +
     // the date + "/"; empty when the date is not a date.
     static QString targetFolder(const QString& mountPoint, const QString& previousBusinessDate);
+    // The name a row's file takes in the dated folder: the source's name cut at its
+    // first dot + ".cab", or the whole name for a plain copy.
+    static QString fileNameFor(const QString& source, qint64 size);
 
 private:
     // Where a row's file went: the cabinet, or the plain copy of a large file.
@@ -62,6 +65,7 @@ private:
     RowOutcome archiveRow(int row, const QString& targetFolder);
     Outcome takeRow(int row, const QString& target, qint64 size, RowOutcome& outcome,
                     Destination& destination);
+    void writeManifest(const QString& target);
     Outcome copyPlainly(const QString& source, const QString& copyPath);
     Outcome inPlace(const QString& file) const;
     void showMaintenanceReport(const RowOutcome& outcome, const Destination& destination,

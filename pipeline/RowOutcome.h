@@ -20,6 +20,9 @@ struct RowOutcome {
     bool driveMissing = false;
     QString reason;
     double seconds = 0;
+    // The SHA-256 of the file as read back from the medium, lower-case hex; empty when none was
+    // read back.
+    QString sha256;
 };
 
 } // namespace tavor

@@ -60,7 +60,25 @@ std::size_t ReadBackFile::read(void* buffer, std::size_t size, std::int64_t offs
         }
         done += std::size_t(got);
     }
+    digest(bytes, done, offset);
     return done;
+}
+
+void ReadBackFile::digest(const char* bytes, std::size_t size, std::int64_t offset) {
+    const std::int64_t end = offset + std::int64_t(size);
+    if (offset > digested_ || end <= digested_) {
+        return;
+    }
+    digest_.addData(QByteArrayView(bytes + (digested_ - offset), qsizetype(end - digested_)));
+    digested_ = end;
+}
+
+QByteArray ReadBackFile::sha256(IdleTicker& idle) {
+    std::vector<char> buffer(ChecksumBufferBytes);
+    while (read(buffer.data(), buffer.size(), digested_) != 0) {
+        idle.tick();
+    }
+    return digest_.result().toHex();
 }
 
 ContentChecksum ReadBackFile::checksum(IdleTicker& idle) {

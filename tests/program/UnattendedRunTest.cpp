@@ -1,5 +1,7 @@
 #include "support/SqliteFile.h"
+#include "support/TestFiles.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -377,4 +379,86 @@ TEST_F(UnattendedRun, FifoSourceFailsItsRowWithoutBlocking) {
         path(QStringLiteral("Tavor/Backup/TAVOR_07_backup_2026_12_06_230000_0000042.bak"));
     EXPECT_EQ(run([&] { makeFifo(main); }, 60000), 1) << errors.toStdString();
     EXPECT_TRUE(errors.contains(QStringLiteral("1 ticked, 2 failed"))) << errors.toStdString();
+}
+
+namespace {
+
+// A tool run in folder: its exit status, with what it wrote in output.
+int runTool(const QString& folder, const QString& tool, const QStringList& arguments,
+            QString& output) {
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(tool, arguments);
+    if (!process.waitForFinished(120000))
+        return -1;
+    output = QString::fromUtf8(process.readAll());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// The names a manifest lists, in its order, one a line.
+std::string manifestNames(const QByteArray& manifest) {
+    std::string names;
+    for (const QByteArray& line : manifest.split('\n')) {
+        if (!line.isEmpty())
+            names += line.mid(66).toStdString() + "\n";
+    }
+    return names;
+}
+
+QByteArray sha256Line(const QByteArray& contents, const char* name) {
+    return QCryptographicHash::hash(contents, QCryptographicHash::Sha256).toHex() + "  " + name +
+           "\n";
+}
+
+} // namespace
+
+// The manifest names every cabinet of the run, sorted, and the standard tool accepts
+// it in the dated folder.
+TEST_F(UnattendedRun, ManifestListsEveryCabinetAndSha256sumAcceptsIt) {
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    const QByteArray manifest = contents(dated(QStringLiteral("SHA256SUMS")));
+    QStringList cabinets = QDir(dated({})).entryList({QStringLiteral("*.cab")}, QDir::Files);
+    std::sort(cabinets.begin(), cabinets.end());
+    EXPECT_EQ(cabinets.size(), 5);
+    EXPECT_EQ(manifestNames(manifest), (cabinets.join('\n') + '\n').toStdString());
+    QString output;
+    EXPECT_EQ(
+        runTool(dated({}), QStringLiteral("sha256sum"),
+                {QStringLiteral("--strict"), QStringLiteral("-c"), QStringLiteral("SHA256SUMS")},
+                output),
+        0)
+        << output.toStdString();
+}
+
+// A second run of the same date keeps the lines of files it did not touch while they
+// still read as listed, drops the line of one that changed, and gives a failed row's
+// file none, though an earlier run had listed it.
+TEST_F(UnattendedRun, SecondRunOfTheDateMergesTheEarlierManifestLineByLine) {
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    tavor::test::writeFile(dated(QStringLiteral("extra.cab")), "kept");
+    tavor::test::writeFile(dated(QStringLiteral("stale.cab")), "changed since");
+    QFile manifest(dated(QStringLiteral("SHA256SUMS")));
+    ASSERT_TRUE(manifest.open(QIODevice::Append));
+    manifest.write(sha256Line("kept", "extra.cab") + sha256Line("as listed", "stale.cab"));
+    manifest.close();
+    // The history and signatures are not due again, and the general accounts have
+    // moved to another file: their cabinets stay untouched.
+    // A FIFO put in place of the main backup after start-up fails its row.
+    const QByteArray main = QFile::encodeName(
+        path(QStringLiteral("Tavor/Backup/TAVOR_07_backup_2026_12_06_230000_0000042.bak")));
+    ASSERT_EQ(run([&] {
+                  QFile::remove(QFile::decodeName(main));
+                  ::mkfifo(main.constData(), 0600);
+              }),
+              1)
+        << errors.toStdString();
+    EXPECT_EQ(manifestNames(contents(dated(QStringLiteral("SHA256SUMS")))),
+              "F0072007.cab\nTAVOR_HS.cab\nTAVOR_LCS.cab\nTAVOR_SG.cab\nextra.cab\n")
+        << errors.toStdString();
+    QString output;
+    EXPECT_EQ(runTool(dated({}), QStringLiteral("sha256sum"),
+                      {QStringLiteral("-c"), QStringLiteral("SHA256SUMS")}, output),
+              0)
+        << output.toStdString();
 }
