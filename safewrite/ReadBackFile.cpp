@@ -28,8 +28,9 @@ ReadBackFile::ReadBackFile(const QByteArray& path, const QString& target, System
         throw systemError(failure, ReadBackAction, target_);
     }
     size_ = status.st_size;
-    // Pages still dirty are not dropped: flush them first.
-    if (calls_.fsync(fd_) != 0) {
+    // Pages still dirty are not dropped: flush them first. A file of a medium
+    // mounted read-only has none, and some file systems refuse to flush it then.
+    if (calls_.fsync(fd_) != 0 && errno != EROFS && errno != EINVAL) {
         const int failure = errno;
         calls_.close(fd_);
         throw systemError(failure, QStringLiteral("Cannot flush"), target_);

@@ -462,3 +462,40 @@ TEST_F(UnattendedRun, SecondRunOfTheDateMergesTheEarlierManifestLineByLine) {
               0)
         << output.toStdString();
 }
+
+// /VERIFY re-reads a run's folder: all good is 0; one byte flipped in one cabinet, a
+// file gone or one the manifest does not name is 1, each named on its line; a folder
+// without a manifest is 2.
+TEST_F(UnattendedRun, VerifyNamesWhatIsDamagedMissingOrUnlisted) {
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    const QString program = QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup");
+    const auto verify = [&](QString& output) {
+        return runTool(branch.path(), program, {QStringLiteral("/verify"), dated({})}, output);
+    };
+    QString output;
+    ASSERT_EQ(verify(output), 0) << output.toStdString();
+    EXPECT_EQ(output.count(QStringLiteral(": OK\n")), 5) << output.toStdString();
+
+    QFile cabinet(dated(QStringLiteral("TAVOR_LCS.cab")));
+    ASSERT_TRUE(cabinet.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(cabinet.seek(cabinet.size() / 2));
+    char byte = 0;
+    ASSERT_TRUE(cabinet.getChar(&byte));
+    ASSERT_TRUE(cabinet.seek(cabinet.size() / 2));
+    ASSERT_TRUE(cabinet.putChar(char(byte ^ 0x01)));
+    cabinet.close();
+    EXPECT_EQ(verify(output), 1) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("TAVOR_LCS.cab: FAILED"))) << output.toStdString();
+    EXPECT_EQ(output.count(QStringLiteral(": OK\n")), 4) << output.toStdString();
+
+    ASSERT_TRUE(
+        QFile::rename(dated(QStringLiteral("TAVOR_HS.cab")), dated(QStringLiteral("HS.old"))));
+    EXPECT_EQ(verify(output), 1) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("TAVOR_HS.cab: MISSING\n")));
+    EXPECT_TRUE(output.contains(QStringLiteral("HS.old: UNLISTED\n")));
+    EXPECT_TRUE(output.contains(QStringLiteral("5 listed, 3 ok, 1 damaged, 1 missing, 1 unlisted")))
+        << output.toStdString();
+
+    ASSERT_TRUE(QFile::remove(dated(QStringLiteral("SHA256SUMS"))));
+    EXPECT_EQ(verify(output), 2) << output.toStdString();
+}
