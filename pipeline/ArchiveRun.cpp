@@ -5,6 +5,7 @@
 #include "pipeline/DatabaseBackup.h"
 #include "pipeline/ImageKind.h"
 #include "pipeline/RunManifest.h"
+#include "pipeline/TechnicianSettings.h"
 #include "platform/api/ORVApi.h"
 #include "platform/bank/BankDate.h"
 #include "platform/bank/ORV_Bank.h"
@@ -61,6 +62,10 @@ const QString ArchiveRun::FinishedText = QStringLiteral("انتهت العملي
 const QString ArchiveRun::NoDriveText =
     QStringLiteral("لم يتم اختيار وحدة التخزين") + QStringLiteral("\r\n") +
     QStringLiteral("الرجاء اختيار وحدة التخزين التي سيتم النسخ عليها");
+const QString ArchiveRun::PlainTargetText =
+    QStringLiteral("وحدة التخزين المختارة غير مشفرة") + QStringLiteral("\r\n") +
+    QStringLiteral("لا يسمح بالنسخ إلا على وحدة تخزين مشفرة، الرجاء توصيل وحدة تخزين مشفرة "
+                   "والبدء بعملية النسخ من جديد");
 const QString ArchiveRun::DriveGoneText =
     QStringLiteral("وحدة التخزين المختارة لم تعد موجودة") + QStringLiteral("\r\n") +
     QStringLiteral("الرجاء إعادة توصيل وحدة التخزين والبدء بعملية النسخ من جديد");
@@ -72,6 +77,10 @@ QList<RowOutcome> ArchiveRun::cmdCopy_Click() {
     ignoreFailure([&] { drive = context_.window.selectedDriveTag(); });
     if (drive.isEmpty()) {
         refuseWithoutDrive();
+        return {};
+    }
+    if (isRefusedAsPlain(drive)) {
+        ignoreFailure([&] { context_.showMessage(PlainTargetText, MessageIcon::Warning, true); });
         return {};
     }
     const RunFlag running(context_.state.RunInProgress);
@@ -311,6 +320,17 @@ void ArchiveRun::showDriveGone() {
 
 void ArchiveRun::showFinished() {
     ignoreFailure([&] { context_.showMessage(FinishedText, MessageIcon::Information, true); });
+}
+
+// Under the technician's policy a removable drive must be an encrypted volume. A
+// drive the list did not find counts as neither fixed nor encrypted.
+bool ArchiveRun::isRefusedAsPlain(const QString& drive) const {
+    if (!TechnicianSettings(context_.platform.registry.get()).requireEncryptedTarget())
+        return false;
+    const auto listed = context_.state.ListedDrives.constFind(drive);
+    if (listed == context_.state.ListedDrives.cend())
+        return true;
+    return listed->DriveType != DriveType::LocalDisk && !listed->encrypted;
 }
 
 void ArchiveRun::refuseWithoutDrive() {

@@ -42,6 +42,7 @@ public:
     static const QString FinishedText;
     static const QString NoDriveText;
     static const QString DriveGoneText;
+    static const QString PlainTargetText;
 
     // The dated folder on a drive: FixPath(mount point) + "Tavor_Backup/Tavor_" +
     // the date + "/"; empty when the date is not a date.
@@ -62,6 +63,7 @@ private:
     void run(const QString& drive);
     void makeFolders(const QString& backupFolder, const QString& target);
     void refuseWithoutDrive();
+    bool isRefusedAsPlain(const QString& drive) const;
     RowOutcome archiveRow(int row, const QString& targetFolder);
     Outcome takeRow(int row, const QString& target, qint64 size, RowOutcome& outcome,
                     Destination& destination);

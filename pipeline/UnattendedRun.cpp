@@ -32,7 +32,8 @@ void UnattendedRun::run() {
                 .arg(count - outcomes.size())
                 .arg(count));
     const double seconds = (clock.monotonicMilliseconds() - started) / 1000.0;
-    say(RunReport::summaryLine(outcomes, seconds, context_.plan.unread));
+    say(RunReport::summaryLine(outcomes, seconds, context_.plan.unread) +
+        RunReport::encryptionNote(state.ListedDrives.value(state.RememberedDrive).encrypted));
     context_.endProgram(interruption.isEmpty() ? RunReport::exitStatus(outcomes) : 1);
 }
 

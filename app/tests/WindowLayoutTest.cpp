@@ -12,7 +12,8 @@ class WindowLayout : public WindowFixture {
 protected:
     void SetUp() override {
         WindowFixture::SetUp();
-        disks->disks = {{QStringLiteral("/"), 3}, {QStringLiteral("/media/usb0"), 2}};
+        disks->disks = {{QStringLiteral("/"), 3, false, {}},
+                        {QStringLiteral("/media/usb0"), 2, false, {}}};
         linkBranch();
         answer(QStringLiteral("Sys_BranchName"), QStringLiteral("الفرع الرئيسي"));
         answer(QStringLiteral("Sys_BranchType"), QStringLiteral("فرع"));

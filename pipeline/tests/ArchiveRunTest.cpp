@@ -6,6 +6,7 @@
 #include "pipeline/RunReport.h"
 #include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "platform/disks/linux/LinuxLogicalDisks.h"
+#include "platform/registry/RegistryKeys.h"
 #include "support/FakeLogicalDisks.h"
 #include "support/TestFiles.h"
 
@@ -151,6 +152,39 @@ TEST_F(ArchiveRunTest, NoSelectedDriveRefusesToStart) {
     EXPECT_FALSE(registry->value(kDriveKey, QStringLiteral("Drive")).has_value());
     EXPECT_TRUE(window.buttonsEnabled);
     EXPECT_FALSE(QFileInfo::exists(state.SgBakFile));
+}
+
+// Under the encryption policy a plain removable drive (or one the list did not find)
+// is refused before anything is written; a fixed disk or an encrypted stick is not.
+// The value is a number: 0 or anything else than a number leaves the policy off.
+TEST_F(ArchiveRunTest, EncryptionPolicyRefusesOnlyAPlainRemovableTarget) {
+    struct Case {
+        const char* policy;
+        int driveType;
+        bool encrypted;
+        bool listed;
+        bool refused;
+    };
+    for (const Case& c : {Case{"1", 2, false, true, true}, Case{" 2 ", 0, false, true, true},
+                          Case{"1", 2, true, true, false}, Case{"1", 3, false, true, false},
+                          Case{"1", 2, true, false, true}, Case{"0", 2, false, true, false},
+                          Case{"yes", 2, false, true, false}}) {
+        const std::string name = std::string(c.policy) + " type " + std::to_string(c.driveType) +
+                                 (c.encrypted ? " encrypted" : "") + (c.listed ? "" : " unlisted");
+        registry->setValue(RegistryKeys::Technician, QStringLiteral("RequireEncryptedTarget"),
+                           QString::fromLatin1(c.policy));
+        state.ListedDrives.clear();
+        if (c.listed)
+            state.ListedDrives.insert(window.driveTag,
+                                      {window.driveTag, c.driveType, c.encrypted, {}});
+        QDir(path(QStringLiteral("usb/Tavor_Backup"))).removeRecursively();
+        messages->shown.clear();
+        const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+        EXPECT_EQ(outcomes.isEmpty(), c.refused) << name;
+        EXPECT_EQ(QFileInfo::exists(path(QStringLiteral("usb/Tavor_Backup"))), !c.refused) << name;
+        ASSERT_FALSE(messages->shown.isEmpty()) << name;
+        EXPECT_EQ(messages->shown.last().text == ArchiveRun::PlainTargetText, c.refused) << name;
+    }
 }
 
 // A click that arrives while events run inside a run starts nothing.

@@ -18,7 +18,11 @@ QString rowText(const QString& kind, const QString& deviceId) {
 // wrong icon; type 3 alone is a hard disk, every other listed type removable.
 TEST(DriveList, RowsCarryKindImageAndMountPointAsTag) {
     const QString arabic = QStringLiteral("/media/نسخ احتياطي");
-    const DriveList list({{"/", 3}, {arabic, 2}, {"/srv/folder", 0}, {"/mnt/x", 1}}, "");
+    const DriveList list({{"/", 3, false, {}},
+                          {arabic, 2, false, {}},
+                          {"/srv/folder", 0, false, {}},
+                          {"/mnt/x", 1, false, {}}},
+                         "");
 
     const QList<DriveRow> expected = {{rowText("HDD", "/"), 100, "/"},
                                       {rowText("USB", arabic), 101, arabic},
@@ -30,7 +34,7 @@ TEST(DriveList, RowsCarryKindImageAndMountPointAsTag) {
 // The exact code points of a row: three blanks, kind, three blanks, device ID,
 // one blank, LRM, RLM and four blanks.
 TEST(DriveList, RowTextHasTheMarksAndBlanksInPlace) {
-    const QString text = DriveList::rowFor({"/media/a b", 2}).text;
+    const QString text = DriveList::rowFor({"/media/a b", 2, false, {}}).text;
     const QList<char16_t> expected = {' ', ' ', ' ',    'U',    'S', 'B', ' ', ' ', ' ',
                                       '/', 'm', 'e',    'd',    'i', 'a', '/', 'a', ' ',
                                       'b', ' ', 0x200E, 0x200F, ' ', ' ', ' ', ' '};
@@ -42,7 +46,10 @@ TEST(DriveList, RowTextHasTheMarksAndBlanksInPlace) {
 // The remembered drive is compared whole and case-sensitive, the last match
 // wins, and anything else selects the first row.
 TEST(DriveList, SelectionIsTheLastExactMatchOrTheFirstRow) {
-    const QList<LogicalDisk> disks = {{"/", 3}, {"/media/USB", 2}, {"/data", 3}, {"/media/USB", 3}};
+    const QList<LogicalDisk> disks = {{"/", 3, false, {}},
+                                      {"/media/USB", 2, false, {}},
+                                      {"/data", 3, false, {}},
+                                      {"/media/USB", 3, false, {}}};
 
     EXPECT_EQ(DriveList(disks, "/media/USB").selectedPosition(), 3);
     EXPECT_EQ(DriveList(disks, "/data").selectedPosition(), 2);

@@ -21,6 +21,10 @@ constexpr int CompactDisc = 5;
 struct LogicalDisk {
     QString DeviceID;
     int DriveType = DriveType::Unknown;
+    // An opened LUKS or BitLocker volume (device-mapper crypt target).
+    bool encrypted = false;
+    // The file system's UUID where the system knows it; empty otherwise.
+    QString filesystemUuid;
 
     bool operator==(const LogicalDisk&) const = default;
 };

@@ -499,3 +499,27 @@ TEST_F(UnattendedRun, VerifyNamesWhatIsDamagedMissingOrUnlisted) {
     ASSERT_TRUE(QFile::remove(dated(QStringLiteral("SHA256SUMS"))));
     EXPECT_EQ(verify(output), 2) << output.toStdString();
 }
+
+// With the encryption policy on, the demo's plain stick is refused: nothing written
+// there, the drive not even remembered again, exit 2; the summary says the drive is
+// not encrypted, as it does after every run.
+TEST_F(UnattendedRun, EncryptionPolicyRefusesThePlainStickAndWritesNothing) {
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("0 failed, ")) &&
+                errors.contains(QStringLiteral(" s; drive encrypted: no\n")))
+        << errors.toStdString();
+    ASSERT_TRUE(QDir(path(QStringLiteral("usb/Tavor_Backup"))).removeRecursively());
+    QFile machine(path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini")));
+    ASSERT_TRUE(machine.open(QIODevice::Append));
+    machine.write("\n[SOFTWARE\\ORV\\Tavor\\Backup]\nRequireEncryptedTarget=1\n");
+    machine.close();
+    const QByteArray operatorHive =
+        contents(path(QStringLiteral("registry/HKEY_CURRENT_USER.ini")));
+
+    EXPECT_EQ(run(), 2) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("وحدة التخزين المختارة غير مشفرة")))
+        << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("run ended: 0 rows")));
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("usb/Tavor_Backup"))));
+    EXPECT_EQ(contents(path(QStringLiteral("registry/HKEY_CURRENT_USER.ini"))), operatorHive);
+}

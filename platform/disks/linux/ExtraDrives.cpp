@@ -29,7 +29,7 @@ QList<LogicalDisk> ExtraDrives::read(const RegistryStore& registry,
             continue;
         if (*type == DriveType::Removable && !isMountedOrMarked(folder, mounts))
             continue;
-        drives.append({folder, *type});
+        drives.append({folder, *type, false, {}});
     }
     return drives;
 }

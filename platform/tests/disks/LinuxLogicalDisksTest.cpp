@@ -109,8 +109,10 @@ TEST_F(DiskFixture, FixedRemovableAndUsbVolumesGetTheirTypes) {
                  "8:33 / /media/teller/CARD rw - exfat /dev/sdc1 rw",
                  "8:48 / /srv/archive rw master:3 shared:7 - xfs /dev/sdd rw"});
 
-    const QList<LogicalDisk> expected = {
-        {"/", 3}, {"/media/teller/STICK", 2}, {"/media/teller/CARD", 2}, {"/srv/archive", 3}};
+    const QList<LogicalDisk> expected = {{"/", 3, false, {}},
+                                         {"/media/teller/STICK", 2, false, {}},
+                                         {"/media/teller/CARD", 2, false, {}},
+                                         {"/srv/archive", 3, false, {}}};
     EXPECT_EQ(query(), expected);
 }
 
@@ -134,7 +136,7 @@ TEST_F(DiskFixture, NetworkOpticalPseudoAndSystemVolumesAreLeftOut) {
                  "7:0 / /mnt/image ro - squashfs /dev/loop0 ro",
                  "8:2 / /boot/efi rw - vfat /dev/sda2 rw", "8:3 / /data rw - ext4 /dev/sda3 rw"});
 
-    const QList<LogicalDisk> expected = {{"/", 3}, {"/data", 3}};
+    const QList<LogicalDisk> expected = {{"/", 3, false, {}}, {"/data", 3, false, {}}};
     EXPECT_EQ(query(), expected);
 }
 
@@ -148,7 +150,7 @@ TEST_F(DiskFixture, OverlayRootIsLocalDiskAndBindMountsAreNotDrives) {
                  "254:1 / /data rw - ext4 /dev/vda1 rw",
                  "254:1 / /data-again rw - ext4 /dev/vda1 rw"});
 
-    const QList<LogicalDisk> expected = {{"/", 3}, {"/data", 3}};
+    const QList<LogicalDisk> expected = {{"/", 3, false, {}}, {"/data", 3, false, {}}};
     EXPECT_EQ(query(), expected);
 }
 
@@ -163,21 +165,23 @@ TEST_F(DiskFixture, EscapedAndArabicMountPointsAreDecoded) {
                  "8:18 / " + arabic.toUtf8().replace(" ", "\\040") + " rw - vfat /dev/sdb2 rw",
                  "8:19 / /media/a\\011b\\134c\\012d rw - vfat /dev/sdb3 rw"});
 
-    const QList<LogicalDisk> expected = {
-        {"/", 3}, {"/media/My Backup", 2}, {arabic, 2}, {"/media/a\tb\\c\nd", 2}};
+    const QList<LogicalDisk> expected = {{"/", 3, false, {}},
+                                         {"/media/My Backup", 2, false, {}},
+                                         {arabic, 2, false, {}},
+                                         {"/media/a\tb\\c\nd", 2, false, {}}};
     EXPECT_EQ(query(), expected);
 }
 
 // Missing or odd input must never stop start-up: the affected rows are left out.
 TEST_F(DiskFixture, UnreadableTableOrMissingSysfsEntryLeavesRowsOut) {
-    const QList<LogicalDisk> rootOnly = {{"/", 3}};
+    const QList<LogicalDisk> rootOnly = {{"/", 3, false, {}}};
     EXPECT_EQ(query(), rootOnly) << "no mount table at all";
 
     addPartition(addDisk(Sata, "sda", "8:0"), "sda1", "8:1");
     writeMounts({"8:1 / /data rw - ext4 /dev/sda1 rw", "8:65 / /media/gone rw - ext4 /dev/sde1 rw",
                  "not a mount line", "30 1 x:y / /broken rw - ext4 /dev/sdz rw",
                  "0:60 / /media/btrfs-gone rw - btrfs /dev/sdq1 rw"});
-    const QList<LogicalDisk> expected = {{"/", 3}, {"/data", 3}};
+    const QList<LogicalDisk> expected = {{"/", 3, false, {}}, {"/data", 3, false, {}}};
     EXPECT_EQ(query(), expected);
 }
 
@@ -192,7 +196,51 @@ TEST_F(DiskFixture, BtrfsAndMappedVolumesAreTracedToTheirDisk) {
     writeMounts({"0:33 /@ / rw - btrfs /dev/sda1 rw", "0:34 / /srv/btrfs rw - btrfs /dev/sda1 rw",
                  "253:0 / /media/teller/SAFE rw - ext4 /dev/mapper/luks-1 rw"});
 
-    const QList<LogicalDisk> expected = {{"/", 3}, {"/srv/btrfs", 3}, {"/media/teller/SAFE", 2}};
+    const QList<LogicalDisk> expected = {
+        {"/", 3, false, {}}, {"/srv/btrfs", 3, false, {}}, {"/media/teller/SAFE", 2, false, {}}};
+    EXPECT_EQ(query(), expected);
+}
+
+// An opened LUKS or BitLocker stick is a removable drive that says it is encrypted;
+// a mapping counts as encrypted only when everything under it is a crypt target, so
+// neither LVM on a plain disk nor a mapping spanning a plain one passes for it.
+TEST_F(DiskFixture, CryptTargetsAndMappingsOverThemAreEncrypted) {
+    addPartition(addDisk(Sata, "sda", "8:0"), "sda1", "8:1");
+    const QString luksStick = addPartition(addDisk(UsbStick, "sdb", "8:16"), "sdb1", "8:17");
+    const QString bitlockerStick =
+        addPartition(addDisk(UsbStick + "1", "sdc", "8:32"), "sdc1", "8:33");
+    const QString plainDisk = addDisk(Sata + "1", "sdd", "8:48");
+    const auto map = [&](const char* name, const char* number, const QByteArray& uuid,
+                         const QStringList& below) {
+        const QString mapped = addDisk("virtual", name, number);
+        if (!uuid.isEmpty())
+            writeFile(mapped + "/dm/uuid", uuid + "\n");
+        QDir().mkpath(mapped + "/slaves");
+        for (const QString& slave : below)
+            QFile::link(slave, mapped + "/slaves/" + QFileInfo(slave).fileName());
+        return mapped;
+    };
+    const QString luks = map("dm-0", "253:0", "CRYPT-LUKS2-6f1c9e0a-luks-stick", {luksStick});
+    map("dm-1", "253:1", "CRYPT-BITLK-0d1e-bitlocker", {bitlockerStick});
+    map("dm-2", "253:2", "LVM-k3Jq", {plainDisk});
+    const QString sataCrypt = map("dm-3", "253:3", "CRYPT-LUKS1-77aa-home", {plainDisk});
+    map("dm-4", "253:4", "LVM-p9Xz", {sataCrypt});
+    map("dm-5", "253:5", "LVM-m2Yw", {luks, plainDisk});
+    writeMounts({"8:1 / / rw - ext4 /dev/sda1 rw",
+                 "253:0 / /media/teller/SAFE rw - ext4 /dev/mapper/luks-stick rw",
+                 "253:1 / /media/teller/BITLOCKER rw - ntfs3 /dev/mapper/bitlocker rw",
+                 "8:17 / /media/teller/PLAIN rw - vfat /dev/sdb1 rw",
+                 "253:2 / /srv/lvm rw - xfs /dev/mapper/vg-lvm rw",
+                 "253:4 / /srv/lvm-on-luks rw - xfs /dev/mapper/vg-secure rw",
+                 "253:5 / /srv/spanning rw - xfs /dev/mapper/vg-span rw"});
+
+    const QList<LogicalDisk> expected = {{"/", 3, false, {}},
+                                         {"/media/teller/SAFE", 2, true, {}},
+                                         {"/media/teller/BITLOCKER", 2, true, {}},
+                                         {"/media/teller/PLAIN", 2, false, {}},
+                                         {"/srv/lvm", 3, false, {}},
+                                         {"/srv/lvm-on-luks", 3, true, {}},
+                                         {"/srv/spanning", 2, false, {}}};
     EXPECT_EQ(query(), expected);
 }
 
@@ -211,7 +259,8 @@ TEST_F(DiskFixture, ExtraDrivesFromTheRegistryFollowTheVolumes) {
                              {other, "x"}, {other, ""},  {temp.filePath("missing"), "3"},
                              {other, "0"}};
 
-    const QList<LogicalDisk> expected = {{"/", 3}, {usb, 2}, {hdd, 3}, {other, 0}};
+    const QList<LogicalDisk> expected = {
+        {"/", 3, false, {}}, {usb, 2, false, {}}, {hdd, 3, false, {}}, {other, 0, false, {}}};
     EXPECT_EQ(query(), expected);
 }
 
@@ -231,7 +280,8 @@ TEST_F(DiskFixture, RemovableFolderListedOnlyWhenMountedOrMarked) {
     writeFile(marked + "/.tavor-target", {});
     registry->extraDrives = {{stick, "2"}, {marked, "2"}, {empty, "2"}, {fixed, "3"}, {link, "2"}};
 
-    const QList<LogicalDisk> unmounted = {{"/", 3}, {marked, 2}, {fixed, 3}};
+    const QList<LogicalDisk> unmounted = {
+        {"/", 3, false, {}}, {marked, 2, false, {}}, {fixed, 3, false, {}}};
     EXPECT_EQ(query(), unmounted) << "nothing mounted";
 
     writeMounts({"0:50 / " + base.filePath("media").toUtf8() + " rw - tmpfs tmpfs rw",
@@ -239,7 +289,11 @@ TEST_F(DiskFixture, RemovableFolderListedOnlyWhenMountedOrMarked) {
     EXPECT_EQ(query(), unmounted) << "mounts above and below the folder do not count";
 
     writeMounts({"8:17 / " + stick.toUtf8() + " rw - vfat /dev/sdb1 rw"});
-    const QList<LogicalDisk> mounted = {{"/", 3}, {stick, 2}, {marked, 2}, {fixed, 3}, {link, 2}};
+    const QList<LogicalDisk> mounted = {{"/", 3, false, {}},
+                                        {stick, 2, false, {}},
+                                        {marked, 2, false, {}},
+                                        {fixed, 3, false, {}},
+                                        {link, 2, false, {}}};
     EXPECT_EQ(query(), mounted) << "a stick mounted there, also named through a link";
 }
 
@@ -256,12 +310,13 @@ TEST_F(DiskFixture, RootIsListedOnceWithoutItsOwnLineAndExtraDrivesAreNotRepeate
         {"8:1 / " + data.toUtf8() + " rw - ext4 /dev/sda1 rw", "0:30 / /tmp rw - tmpfs tmpfs rw"});
     registry->extraDrives = {{"/", "3"}, {data + "/", "3"}, {usb, "2"}, {"//", "2"}};
 
-    const QList<LogicalDisk> expected = {{"/", 3}, {data, 3}, {usb, 2}};
+    const QList<LogicalDisk> expected = {
+        {"/", 3, false, {}}, {data, 3, false, {}}, {usb, 2, false, {}}};
     EXPECT_EQ(query(), expected);
 }
 
 // The kernel's own table must parse: the root volume is always there.
 TEST(LinuxLogicalDisksOnThisHost, RootVolumeIsListedAsLocalDisk) {
     LinuxLogicalDisks disks(nullptr);
-    EXPECT_TRUE(disks.query().contains(LogicalDisk{"/", 3}));
+    EXPECT_TRUE(disks.query().contains(LogicalDisk{"/", 3, false, {}}));
 }
