@@ -16,6 +16,7 @@
 #include "platform/process/linux/LinuxProcessServices.h"
 #include "platform/process/linux/LinuxStopSignals.h"
 #include "platform/registry/linux/IniRegistryStore.h"
+#include "platform/removal/linux/UdisksSafeRemoval.h"
 #include "resources/FontMapping.h"
 
 #include <QApplication>
@@ -50,6 +51,7 @@ Platform makePlatform(const QStringList& arguments, bool unattended) {
     platform.cabinet = std::make_shared<LinuxCabinetCompressor>();
     platform.clock = std::make_shared<SystemClock>();
     platform.stopSignals = std::make_shared<LinuxStopSignals>();
+    platform.removal = std::make_shared<UdisksSafeRemoval>();
     const QString messageLog = qEnvironmentVariable("ORV_MESSAGE_LOG");
     if (!messageLog.isEmpty())
         platform.messages = std::make_shared<MessageLog>(messageLog);

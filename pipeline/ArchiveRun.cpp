@@ -66,6 +66,12 @@ const QString ArchiveRun::PlainTargetText =
     QStringLiteral("وحدة التخزين المختارة غير مشفرة") + QStringLiteral("\r\n") +
     QStringLiteral("لا يسمح بالنسخ إلا على وحدة تخزين مشفرة، الرجاء توصيل وحدة تخزين مشفرة "
                    "والبدء بعملية النسخ من جديد");
+const QString ArchiveRun::RemovedText =
+    QStringLiteral("تم فصل وحدة التخزين، ويمكنك إزالتها الآن بأمان");
+const QString ArchiveRun::NotRemovedText =
+    QStringLiteral("تعذر فصل وحدة التخزين") + QStringLiteral("\r\n") +
+    QStringLiteral("النسخة الاحتياطية محفوظة عليها، الرجاء إيقاف وحدة التخزين من النظام قبل "
+                   "إزالتها");
 const QString ArchiveRun::DriveGoneText =
     QStringLiteral("وحدة التخزين المختارة لم تعد موجودة") + QStringLiteral("\r\n") +
     QStringLiteral("الرجاء إعادة توصيل وحدة التخزين والبدء بعملية النسخ من جديد");
@@ -132,8 +138,10 @@ void ArchiveRun::run(const QString& drive) {
     interruption_ = stopSignal();
     if (driveGone_)
         showDriveGone();
-    if (interruption_.isEmpty())
+    if (interruption_.isEmpty()) {
         showFinished();
+        removeDriveSafely(drive);
+    }
     ignoreFailure([&] { window.setRunButtonsEnabled(true); });
 }
 
@@ -331,6 +339,26 @@ bool ArchiveRun::isRefusedAsPlain(const QString& drive) const {
     if (listed == context_.state.ListedDrives.cend())
         return true;
     return listed->DriveType != DriveType::LocalDisk && !listed->encrypted;
+}
+
+// Only after a run that ticked every row onto a removable drive: the files are
+// safe whether or not the drive can be removed.
+void ArchiveRun::removeDriveSafely(const QString& drive) {
+    SafeRemoval* removal = context_.platform.removal.get();
+    const auto listed = context_.state.ListedDrives.constFind(drive);
+    const bool allTicked = std::all_of(outcomes_.cbegin(), outcomes_.cend(),
+                                       [](const RowOutcome& outcome) { return outcome.succeeded; });
+    if (!removal || outcomes_.isEmpty() || !allTicked ||
+        listed == context_.state.ListedDrives.cend() || listed->DriveType == DriveType::LocalDisk ||
+        !TechnicianSettings(context_.platform.registry.get()).ejectAfterRun())
+        return;
+    removal_ = Outcome::of([&] { removal->remove(drive); });
+    ignoreFailure([&] {
+        if (removal_->failed())
+            context_.showMessage(NotRemovedText, MessageIcon::Warning, true);
+        else
+            context_.showMessage(RemovedText, MessageIcon::Information, true);
+    });
 }
 
 void ArchiveRun::refuseWithoutDrive() {

@@ -30,6 +30,8 @@ public:
     QList<RowOutcome> cmdCopy_Click();
     // The stop signal that cut the run short ("SIGTERM"); empty when none came.
     const QString& interruption() const { return interruption_; }
+    // What became of the drive's safe removal after the run; empty when none was tried.
+    const std::optional<Outcome>& removal() const { return removal_; }
 
     // Packs one source into a cabinet: done when nothing failed and the cabinet is
     // there, otherwise the error that says why not.
@@ -43,6 +45,8 @@ public:
     static const QString NoDriveText;
     static const QString DriveGoneText;
     static const QString PlainTargetText;
+    static const QString RemovedText;
+    static const QString NotRemovedText;
 
     // The dated folder on a drive: FixPath(mount point) + "Tavor_Backup/Tavor_" +
     // the date + "/"; empty when the date is not a date.
@@ -64,6 +68,7 @@ private:
     void makeFolders(const QString& backupFolder, const QString& target);
     void refuseWithoutDrive();
     bool isRefusedAsPlain(const QString& drive) const;
+    void removeDriveSafely(const QString& drive);
     RowOutcome archiveRow(int row, const QString& targetFolder);
     Outcome takeRow(int row, const QString& target, qint64 size, RowOutcome& outcome,
                     Destination& destination);
@@ -89,6 +94,7 @@ private:
     QMap<int, Outcome> serverBackups_;
     QList<RowOutcome> outcomes_;
     QString interruption_;
+    std::optional<Outcome> removal_;
     std::optional<TargetDrive> drive_;
     // A row failed because the drive was gone.
     bool driveGone_ = false;

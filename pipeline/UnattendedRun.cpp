@@ -34,6 +34,9 @@ void UnattendedRun::run() {
     const double seconds = (clock.monotonicMilliseconds() - started) / 1000.0;
     say(RunReport::summaryLine(outcomes, seconds, context_.plan.unread) +
         RunReport::encryptionNote(state.ListedDrives.value(state.RememberedDrive).encrypted));
+    if (const std::optional<Outcome>& removal = archive.removal())
+        say(removal->failed() ? QStringLiteral("safe removal FAILED: ") + removal->reason()
+                              : QStringLiteral("safe removal: the drive may be taken out"));
     context_.endProgram(interruption.isEmpty() ? RunReport::exitStatus(outcomes) : 1);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/process/ProcessServices.h"
 #include "platform/process/StopSignals.h"
 #include "platform/registry/RegistryStore.h"
+#include "platform/removal/SafeRemoval.h"
 
 #include <memory>
 
@@ -28,6 +29,8 @@ struct Platform {
     std::shared_ptr<Clock> clock;
     // Held while a copy run writes; none: the signals end the program as usual.
     std::shared_ptr<StopSignals> stopSignals;
+    // Powers a removable drive off after a run; none: drives stay as they are.
+    std::shared_ptr<SafeRemoval> removal;
 };
 
 } // namespace tavor

@@ -1,5 +1,6 @@
 #include "support/SqliteFile.h"
 #include "support/TestFiles.h"
+#include "support/UdisksStandIn.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -522,4 +523,45 @@ TEST_F(UnattendedRun, EncryptionPolicyRefusesThePlainStickAndWritesNothing) {
     EXPECT_TRUE(errors.contains(QStringLiteral("run ended: 0 rows")));
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("usb/Tavor_Backup"))));
     EXPECT_EQ(contents(path(QStringLiteral("registry/HKEY_CURRENT_USER.ini"))), operatorHive);
+}
+
+// With EjectAfterRun a run that ticked every row onto the stick has udisks2 unmount
+// it (an encrypted one locked too) and power its drive off, then says so; a refusal
+// is reported and changes nothing else: exit 0, the cabinets in place.
+TEST_F(UnattendedRun, EjectAfterRunRemovesTheStickThroughUdisks) {
+    QFile machine(path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini")));
+    ASSERT_TRUE(machine.open(QIODevice::Append));
+    machine.write("\n[SOFTWARE\\ORV\\Tavor\\Backup]\nEjectAfterRun=1\n");
+    machine.close();
+    const QString block = QStringLiteral("/org/freedesktop/UDisks2/block_devices/");
+    const QString drive = QStringLiteral("PowerOff /org/freedesktop/UDisks2/drives/Stick");
+    struct Case {
+        bool encrypted;
+        const char* refused;
+        QStringList calls;
+        const char* line;
+    };
+    for (const Case& c :
+         {Case{false, "", {"Unmount " + block + "sdb1", drive}, "safe removal: the drive may"},
+          Case{true,
+               "",
+               {"Unmount " + block + "dm_2d0", "Lock " + block + "sdb1", drive},
+               "safe removal: the drive may"},
+          Case{false, "Unmount", {"Unmount " + block + "sdb1"}, "safe removal FAILED: "}}) {
+        tavor::test::UdisksStandIn udisks(path(QStringLiteral("usb")), c.encrypted);
+        ASSERT_FALSE(udisks.address().isEmpty());
+        if (*c.refused)
+            udisks.refuse(QString::fromLatin1(c.refused),
+                          QStringLiteral("org.freedesktop.UDisks2.Error.DeviceBusy"));
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", udisks.address().toUtf8());
+        const int status = run();
+        qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+        EXPECT_EQ(status, 0) << errors.toStdString();
+        EXPECT_EQ(udisks.calls(), c.calls) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(QString::fromLatin1(c.line))) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(*c.refused ? QStringLiteral("تعذر فصل وحدة التخزين")
+                                               : QStringLiteral("يمكنك إزالتها الآن بأمان")))
+            << errors.toStdString();
+        EXPECT_TRUE(QFileInfo(dated(QStringLiteral("TAVOR_LCS.cab"))).isFile());
+    }
 }
