@@ -70,7 +70,7 @@ void ReadBackFile::digest(const char* bytes, std::size_t size, std::int64_t offs
     if (offset > digested_ || end <= digested_) {
         return;
     }
-    digest_.addData(QByteArrayView(bytes + (digested_ - offset), qsizetype(end - digested_)));
+    digest_.add(bytes + (digested_ - offset), std::size_t(end - digested_));
     digested_ = end;
 }
 
@@ -79,7 +79,7 @@ QByteArray ReadBackFile::sha256(IdleTicker& idle) {
     while (read(buffer.data(), buffer.size(), digested_) != 0) {
         idle.tick();
     }
-    return digest_.result().toHex();
+    return digest_.hex();
 }
 
 ContentChecksum ReadBackFile::checksum(IdleTicker& idle) {

@@ -2,10 +2,10 @@
 
 #include "safewrite/ContentChecksum.h"
 #include "safewrite/IdleTicker.h"
+#include "safewrite/Sha256Digest.h"
 #include "safewrite/SystemCalls.h"
 
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QString>
 #include <cstddef>
 #include <cstdint>
@@ -45,7 +45,7 @@ private:
     SystemCalls& calls_;
     int fd_ = -1;
     std::int64_t size_ = 0;
-    QCryptographicHash digest_{QCryptographicHash::Sha256};
+    Sha256Digest digest_;
     std::int64_t digested_ = 0;
 };
 
