@@ -187,6 +187,54 @@ TEST_F(ArchiveRunTest, EncryptionPolicyRefusesOnlyAPlainRemovableTarget) {
     }
 }
 
+// The drive is removed only when the setting is on and every row got its tick onto a
+// removable drive; a drive that will not go is reported, the ticks stay.
+TEST_F(ArchiveRunTest, SafeRemovalOnlyAfterEveryRowTickedOntoARemovableDrive) {
+    struct Removal : SafeRemoval {
+        QStringList removed;
+        bool refuses = false;
+        void remove(const QString& mountPoint) override {
+            removed << mountPoint;
+            if (refuses)
+                throw Error(ErrorNumber::DeviceIOError, QStringLiteral("busy"));
+        }
+    };
+    struct Case {
+        const char* setting;
+        int driveType;
+        bool failRow;
+        bool refuses;
+        bool removed;
+        const QString* lastMessage;
+    };
+    for (const Case& c : {Case{"1", 2, false, false, true, &ArchiveRun::RemovedText},
+                          Case{"1", 2, false, true, true, &ArchiveRun::NotRemovedText},
+                          Case{"1", 2, true, false, false, &ArchiveRun::FinishedText},
+                          Case{"1", 3, false, false, false, &ArchiveRun::FinishedText},
+                          Case{"0", 2, false, false, false, &ArchiveRun::FinishedText}}) {
+        const auto removal = std::make_shared<Removal>();
+        removal->refuses = c.refuses;
+        platform.removal = removal;
+        registry->setValue(RegistryKeys::Technician, QStringLiteral("EjectAfterRun"),
+                           QString::fromLatin1(c.setting));
+        state.ListedDrives.insert(window.driveTag, {window.driveTag, c.driveType, false, {}});
+        if (c.failRow)
+            QFile::remove(state.FinaFile);
+        else
+            test::writeFile(state.FinaFile, "accounts");
+        ArchiveRun archive(context);
+        const QList<RowOutcome> outcomes = archive.cmdCopy_Click();
+        const std::string name = std::string(c.setting) + " type " + std::to_string(c.driveType) +
+                                 (c.failRow ? " failed row" : "") + (c.refuses ? " refused" : "");
+        EXPECT_EQ(removal->removed, c.removed ? QStringList{window.driveTag} : QStringList{})
+            << name;
+        EXPECT_EQ(archive.removal().has_value(), c.removed) << name;
+        ASSERT_FALSE(messages->shown.isEmpty()) << name;
+        EXPECT_EQ(messages->shown.last().text, *c.lastMessage) << name;
+        EXPECT_EQ(outcomes.size(), 5) << name;
+    }
+}
+
 // A click that arrives while events run inside a run starts nothing.
 TEST_F(ArchiveRunTest, ClickDuringARunStartsNoSecondRun) {
     int nested = -1;
