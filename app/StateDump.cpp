@@ -50,12 +50,27 @@ void addItemsOf(const QWidget* widget, QJsonObject& entry) {
     }
 }
 
+QJsonObject rowOf(const ORVLog* list, int i) {
+    return {{QStringLiteral("text"), list->List(i)},
+            {QStringLiteral("tag"), list->GetTag(i)},
+            {QStringLiteral("image"), list->GetImage(i)}};
+}
+
 QJsonObject listOf(const ORVLog* list) {
     QJsonArray rows;
+    for (int i = 0; i < list->ListCount(); ++i)
+        rows.append(rowOf(list, i));
+    return {{QStringLiteral("ListIndex"), list->ListIndex()}, {QStringLiteral("rows"), rows}};
+}
+
+// The drive rows also say whether their drive is an encrypted volume.
+QJsonObject driveListOf(const ORVLog* list, const MainState& state) {
+    QJsonArray rows;
     for (int i = 0; i < list->ListCount(); ++i) {
-        rows.append(QJsonObject{{QStringLiteral("text"), list->List(i)},
-                                {QStringLiteral("tag"), list->GetTag(i)},
-                                {QStringLiteral("image"), list->GetImage(i)}});
+        QJsonObject row = rowOf(list, i);
+        row.insert(QStringLiteral("encrypted"),
+                   state.ListedDrives.value(list->GetTag(i)).encrypted);
+        rows.append(row);
     }
     return {{QStringLiteral("ListIndex"), list->ListIndex()}, {QStringLiteral("rows"), rows}};
 }
@@ -115,7 +130,7 @@ QJsonObject StateDump::snapshot(const frmBackup& window) {
         {QStringLiteral("visible"), window.isVisible()},
         {QStringLiteral("controls"), controls},
         {QStringLiteral("lists"),
-         QJsonObject{{QStringLiteral("ORVLog1"), listOf(window.ORVLog1())},
+         QJsonObject{{QStringLiteral("ORVLog1"), driveListOf(window.ORVLog1(), window.state())},
                      {QStringLiteral("ORVLog2"), listOf(window.ORVLog2())}}},
         {QStringLiteral("progress"), QJsonObject{{QStringLiteral("visible"), !progress->isHidden()},
                                                  {QStringLiteral("Value"), progress->Value()},

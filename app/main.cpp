@@ -2,6 +2,8 @@
 #include "app/frmBackup.h"
 #include "embeddedserver/EmbeddedConnection.h"
 #include "pipeline/CommandLine.h"
+#include "pipeline/FolderVerification.h"
+#include "pipeline/RunReport.h"
 #include "platform/Platform.h"
 #include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "platform/clock/SystemClock.h"
@@ -17,11 +19,13 @@
 #include "platform/process/linux/LinuxStopSignals.h"
 #include "platform/record/linux/StateFolderRunRecords.h"
 #include "platform/registry/linux/IniRegistryStore.h"
+#include "platform/removal/linux/UdisksSafeRemoval.h"
 #include "resources/FontMapping.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <cstdio>
 
 using namespace tavor;
 
@@ -55,6 +59,7 @@ Platform makePlatform(const QStringList& arguments, bool unattended) {
     platform.journal = std::make_shared<SystemdJournal>();
     platform.notifications = std::make_shared<DbusDesktopNotifications>(
         stateFolder + QStringLiteral("/notification-id"));
+    platform.removal = std::make_shared<UdisksSafeRemoval>();
     const QString messageLog = qEnvironmentVariable("ORV_MESSAGE_LOG");
     if (!messageLog.isEmpty())
         platform.messages = std::make_shared<MessageLog>(messageLog);
@@ -65,11 +70,30 @@ Platform makePlatform(const QStringList& arguments, bool unattended) {
     return platform;
 }
 
+// /VERIFY <folder>: the folder's files checked against its manifest, one line each
+// on standard output; nothing else of the program starts.
+int verifyFolder(const CommandLine& commandLine) {
+    const auto writeLine = [](const QString& line) {
+        std::fputs((RunReport::printable(line) + QLatin1Char('\n')).toUtf8().constData(), stdout);
+    };
+    const QString folder = commandLine.verifyFolder();
+    if (folder.isEmpty()) {
+        writeLine(QStringLiteral("usage: tavor-backup /VERIFY <folder>"));
+        return FolderVerification::Unreadable;
+    }
+    const int status = FolderVerification(folder, writeLine).run();
+    std::fflush(stdout);
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const QStringList arguments = programArguments(argc, argv);
-    const bool unattended = CommandLine::fromArguments(arguments).isUnattended();
+    const CommandLine commandLine = CommandLine::fromArguments(arguments);
+    if (commandLine.isVerify())
+        return verifyFolder(commandLine);
+    const bool unattended = commandLine.isUnattended();
     // An unattended run needs no display.
     if (unattended && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

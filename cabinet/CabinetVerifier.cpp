@@ -35,6 +35,8 @@ QString describeFailure(int result) {
     }
 }
 
+using Progress = CabinetVerifier::Progress;
+
 struct DecompressorDeleter {
     void operator()(mscab_decompressor* reader) const { mspack_destroy_cab_decompressor(reader); }
 };
@@ -77,38 +79,80 @@ void checkLayout(const mscabd_cabinet& cabinet, std::int64_t fileSize, const QSt
     }
 }
 
+// A cabinet opened by libmspack on the file read back, with what unpacking it needs.
+class CabinetReading {
+public:
+    CabinetReading(ReadBackFile& file, const QByteArray& path, const Progress& progress,
+                   IdleTicker& idle)
+        : progress_(progress), system_(file, progress_, idle),
+          reader_(mspack_create_cab_decompressor(system_.system())), target_(file.target()) {
+        if (!reader_) {
+            throw readBackError(target_, QStringLiteral("cannot be checked: no reader"));
+        }
+        reader_->set_param(reader_.get(), MSCABD_PARAM_DECOMPBUF, ReaderBufferBytes);
+        cabinet_.emplace(reader_.get(), path);
+        system_.rethrowKept();
+        if (cabinet_->get() == nullptr) {
+            throw readBackError(target_, describeFailure(reader_->last_error(reader_.get())));
+        }
+    }
+
+    const mscabd_cabinet& cabinet() const { return *cabinet_->get(); }
+    const ContentChecksum& unpacked() const { return system_.unpacked(); }
+
+    // Unpacks one file into the checksum, every data block checked on the way.
+    void extract(mscabd_file* file) {
+        char sink[] = "checksum";
+        const int result = reader_->extract(reader_.get(), file, sink);
+        system_.rethrowKept();
+        if (result != MSPACK_ERR_OK) {
+            throw readBackError(target_, describeFailure(result));
+        }
+    }
+
+private:
+    Progress progress_;
+    MspackReadBackSystem system_;
+    std::unique_ptr<mscab_decompressor, DecompressorDeleter> reader_;
+    QString target_;
+    std::optional<OpenCabinet> cabinet_;
+};
+
 } // namespace
 
-void CabinetVerifier::verify(const QByteArray& path, const QString& target,
-                             const QByteArray& entryName, const ContentChecksum& expected,
-                             const Progress& progress) {
-    // Opening flushes the file and drops its cached pages, which can take a while.
-    std::optional<ReadBackFile> opened;
-    idle_.runAside([&] { opened.emplace(path, target, calls_); });
-    ReadBackFile& file = *opened;
-    MspackReadBackSystem system(file, progress, idle_);
-    const std::unique_ptr<mscab_decompressor, DecompressorDeleter> reader(
-        mspack_create_cab_decompressor(system.system()));
-    if (!reader) {
-        throw readBackError(target, QStringLiteral("cannot be checked: no reader"));
-    }
-    reader->set_param(reader.get(), MSCABD_PARAM_DECOMPBUF, ReaderBufferBytes);
-    const OpenCabinet cabinet(reader.get(), path);
-    system.rethrowKept();
-    if (cabinet.get() == nullptr) {
-        throw readBackError(target, describeFailure(reader->last_error(reader.get())));
-    }
-    checkLayout(*cabinet.get(), file.size(), target, entryName, expected);
-    char sink[] = "checksum";
-    const int result = reader->extract(reader.get(), cabinet.get()->files, sink);
-    system.rethrowKept();
-    if (result != MSPACK_ERR_OK) {
-        throw readBackError(target, describeFailure(result));
-    }
-    if (system.unpacked() != expected) {
+QByteArray CabinetVerifier::verify(const QByteArray& path, const QString& target,
+                                   const QByteArray& entryName, const ContentChecksum& expected,
+                                   const Progress& progress) {
+    ReadBackFile& file = openBack(path, target);
+    CabinetReading reading(file, path, progress, idle_);
+    checkLayout(reading.cabinet(), file.size(), target, entryName, expected);
+    reading.extract(reading.cabinet().files);
+    if (reading.unpacked() != expected) {
         throw readBackError(target, QStringLiteral("unpacks to %1; the source packed was %2")
-                                        .arg(system.unpacked().describe(), expected.describe()));
+                                        .arg(reading.unpacked().describe(), expected.describe()));
     }
+    return file.sha256(idle_);
+}
+
+QByteArray CabinetVerifier::check(const QByteArray& path, const QString& target) {
+    ReadBackFile& file = openBack(path, target);
+    CabinetReading reading(file, path, {}, idle_);
+    const mscabd_cabinet& cabinet = reading.cabinet();
+    if (cabinet.files == nullptr || cabinet.next != nullptr ||
+        std::int64_t(cabinet.length) != file.size()) {
+        throw readBackError(target, QStringLiteral("records sizes that do not match its contents"));
+    }
+    for (mscabd_file* entry = cabinet.files; entry != nullptr; entry = entry->next) {
+        reading.extract(entry);
+    }
+    return file.sha256(idle_);
+}
+
+// Opening flushes the file and drops its cached pages, which can take a while.
+ReadBackFile& CabinetVerifier::openBack(const QByteArray& path, const QString& target) {
+    opened_.reset();
+    idle_.runAside([&] { opened_.emplace(path, target, calls_); });
+    return *opened_;
 }
 
 } // namespace tavor

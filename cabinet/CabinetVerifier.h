@@ -2,12 +2,14 @@
 
 #include "safewrite/ContentChecksum.h"
 #include "safewrite/IdleTicker.h"
+#include "safewrite/ReadBackFile.h"
 #include "safewrite/SystemCalls.h"
 
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace tavor {
 
@@ -24,14 +26,24 @@ public:
     CabinetVerifier(SystemCalls& calls, IdleTicker& idle) : calls_(calls), idle_(idle) {}
 
     // Checks the cabinet at path (to take the name target) holds exactly one file
-    // named entryName whose contents match expected. Raises tavor::Error naming
+    // named entryName whose contents match expected, and returns the SHA-256 of the
+    // cabinet's bytes as they were read (lower-case hex). Raises tavor::Error naming
     // target and what is wrong.
-    void verify(const QByteArray& path, const QString& target, const QByteArray& entryName,
-                const ContentChecksum& expected, const Progress& progress);
+    QByteArray verify(const QByteArray& path, const QString& target, const QByteArray& entryName,
+                      const ContentChecksum& expected, const Progress& progress);
+
+    // Checks a cabinet on its own, with no source to compare: every file it holds
+    // is unpacked and every data block checked against its checksum. Returns the
+    // SHA-256 of the cabinet's bytes as they were read (lower-case hex). Raises
+    // tavor::Error naming target and what is wrong.
+    QByteArray check(const QByteArray& path, const QString& target);
 
 private:
+    ReadBackFile& openBack(const QByteArray& path, const QString& target);
+
     SystemCalls& calls_;
     IdleTicker& idle_;
+    std::optional<ReadBackFile> opened_;
 };
 
 } // namespace tavor

@@ -99,10 +99,10 @@ ContentChecksum writeBlocks(ParallelBlockEncoder& blocks, ReplacementFile& outpu
 }
 
 // Reads the flushed cabinet back from the disk before it takes its name.
-void verify(SystemCalls& calls, const ReplacementFile& output, const QByteArray& entryName,
-            const ContentChecksum& packed, PercentReporter& percent, IdleTicker& idle) {
+QByteArray verify(SystemCalls& calls, const ReplacementFile& output, const QByteArray& entryName,
+                  const ContentChecksum& packed, PercentReporter& percent, IdleTicker& idle) {
     const std::int64_t total = std::max<std::int64_t>(1, packed.length());
-    CabinetVerifier(calls, idle)
+    return CabinetVerifier(calls, idle)
         .verify(output.temporaryPath(), output.target(), entryName, packed,
                 [&](std::int64_t unpacked) {
                     percent.reach(PackedPercent + int(unpacked * (99 - PackedPercent) / total));
@@ -114,8 +114,9 @@ void verify(SystemCalls& calls, const ReplacementFile& output, const QByteArray&
 CabinetWriter::CabinetWriter(SystemCalls& calls, CabinetWriterOptions options)
     : calls_(calls), options_(options) {}
 
-void CabinetWriter::write(const QString& cabinet, const QString& source, const QString& entryName,
-                          const Progress& progress, const IdleTicker::Handler& idle) {
+QByteArray CabinetWriter::write(const QString& cabinet, const QString& source,
+                                const QString& entryName, const Progress& progress,
+                                const IdleTicker::Handler& idle) {
     const SourceFile input(source, calls_);
     refuseOversized(input);
     PercentReporter percent(progress);
@@ -130,11 +131,13 @@ void CabinetWriter::write(const QString& cabinet, const QString& source, const Q
     const ContentChecksum packed = writeBlocks(blocks, output, header.size(), percent, ticker);
     input.checkUnchanged();
     ticker.runAside([&] { output.flush(); });
+    QByteArray digest;
     if (options_.verify) {
-        verify(calls_, output, entry.name, packed, percent, ticker);
+        digest = verify(calls_, output, entry.name, packed, percent, ticker);
     }
     ticker.runAside([&] { output.commit(); });
     percent.reach(100);
+    return digest;
 }
 
 int CabinetWriter::threadCount() const {

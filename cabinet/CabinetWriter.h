@@ -38,9 +38,10 @@ public:
     // idle is called on this thread whenever the interval of the options has passed
     // without it, from the first block to the cabinet in place; flushes run on a
     // worker thread meanwhile. A source the format cannot hold is refused before
-    // anything is written.
-    void write(const QString& cabinet, const QString& source, const QString& entryName,
-               const Progress& progress, const IdleTicker::Handler& idle = {});
+    // anything is written. Returns the SHA-256 of the cabinet as it was read back
+    // (lower-case hex); empty when the options turn reading back off.
+    QByteArray write(const QString& cabinet, const QString& source, const QString& entryName,
+                     const Progress& progress, const IdleTicker::Handler& idle = {});
 
 private:
     int threadCount() const;

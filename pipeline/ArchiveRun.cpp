@@ -4,12 +4,15 @@
 #include "pipeline/BusyPanel.h"
 #include "pipeline/DatabaseBackup.h"
 #include "pipeline/ImageKind.h"
+#include "pipeline/RunManifest.h"
+#include "pipeline/TechnicianSettings.h"
 #include "platform/api/ORVApi.h"
 #include "platform/bank/BankDate.h"
 #include "platform/bank/ORV_Bank.h"
 #include "platform/registry/RegistryKeys.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 
 namespace tavor {
 
@@ -59,6 +62,16 @@ const QString ArchiveRun::FinishedText = QStringLiteral("انتهت العملي
 const QString ArchiveRun::NoDriveText =
     QStringLiteral("لم يتم اختيار وحدة التخزين") + QStringLiteral("\r\n") +
     QStringLiteral("الرجاء اختيار وحدة التخزين التي سيتم النسخ عليها");
+const QString ArchiveRun::PlainTargetText =
+    QStringLiteral("وحدة التخزين المختارة غير مشفرة") + QStringLiteral("\r\n") +
+    QStringLiteral("لا يسمح بالنسخ إلا على وحدة تخزين مشفرة، الرجاء توصيل وحدة تخزين مشفرة "
+                   "والبدء بعملية النسخ من جديد");
+const QString ArchiveRun::RemovedText =
+    QStringLiteral("تم فصل وحدة التخزين، ويمكنك إزالتها الآن بأمان");
+const QString ArchiveRun::NotRemovedText =
+    QStringLiteral("تعذر فصل وحدة التخزين") + QStringLiteral("\r\n") +
+    QStringLiteral("النسخة الاحتياطية محفوظة عليها، الرجاء إيقاف وحدة التخزين من النظام قبل "
+                   "إزالتها");
 const QString ArchiveRun::DriveGoneText =
     QStringLiteral("وحدة التخزين المختارة لم تعد موجودة") + QStringLiteral("\r\n") +
     QStringLiteral("الرجاء إعادة توصيل وحدة التخزين والبدء بعملية النسخ من جديد");
@@ -70,6 +83,10 @@ QList<RowOutcome> ArchiveRun::cmdCopy_Click() {
     ignoreFailure([&] { drive = context_.window.selectedDriveTag(); });
     if (drive.isEmpty()) {
         refuseWithoutDrive();
+        return {};
+    }
+    if (isRefusedAsPlain(drive)) {
+        ignoreFailure([&] { context_.showMessage(PlainTargetText, MessageIcon::Warning, true); });
         return {};
     }
     const RunFlag running(context_.state.RunInProgress);
@@ -117,13 +134,16 @@ void ArchiveRun::run(const QString& drive) {
         if (!stopSignal().isEmpty())
             break;
     }
+    writeManifest(target);
     // Read once the signals end the program again, so that none goes unnoticed.
     held.release();
     interruption_ = stopSignal();
     if (driveGone_)
         showDriveGone();
-    if (interruption_.isEmpty())
+    if (interruption_.isEmpty()) {
         showFinished();
+        removeDriveSafely(drive);
+    }
     ignoreFailure([&] { window.setRunButtonsEnabled(true); });
 }
 
@@ -194,14 +214,15 @@ Outcome ArchiveRun::takeRow(int row, const QString& target, qint64 size, RowOutc
 
     Outcome written;
     if (size < CopyThreshold) {
-        destination.cabinet =
-            target + BranchNames::GetFile(outcome.source, true) + QStringLiteral(".cab");
+        destination.cabinet = target + fileNameFor(outcome.source, size);
         outcome.target = destination.cabinet;
         written = CompressFile(destination.cabinet, outcome.source);
+        outcome.sha256 = context_.platform.cabinet->readBackDigest();
     } else {
-        destination.copy = target + BranchNames::GetFile(outcome.source, false);
+        destination.copy = target + fileNameFor(outcome.source, size);
         outcome.target = destination.copy;
         written = copyPlainly(outcome.source, destination.copy);
+        outcome.sha256 = context_.platform.files->lastCopyDigest();
     }
     if (written.failed())
         return written;
@@ -210,6 +231,22 @@ Outcome ArchiveRun::takeRow(int row, const QString& target, qint64 size, RowOutc
         return Error(ErrorNumber::PathNotFound, off);
     }
     return {};
+}
+
+// The manifest lists what the rows left on the drive. A manifest that cannot be
+// written takes no tick away: the files it would list are safe.
+void ArchiveRun::writeManifest(const QString& target) {
+    if (outcomes_.isEmpty() || target.isEmpty() || !drive_->holds(target))
+        return;
+    QStringList taken;
+    QList<ManifestEntry> ticked;
+    for (const RowOutcome& outcome : std::as_const(outcomes_)) {
+        const QString name = fileNameFor(outcome.source, std::max<qint64>(0, outcome.size));
+        taken << name;
+        if (outcome.succeeded && !outcome.sha256.isEmpty())
+            ticked.append({outcome.sha256, name});
+    }
+    ignoreFailure([&] { RunManifest(*context_.platform.files, target).write(taken, ticked); });
 }
 
 // The older copy stays until the new one is complete: the copy replaces it.
@@ -297,6 +334,37 @@ void ArchiveRun::showFinished() {
     ignoreFailure([&] { context_.showMessage(FinishedText, MessageIcon::Information, true); });
 }
 
+// Under the technician's policy a removable drive must be an encrypted volume. A
+// drive the list did not find counts as neither fixed nor encrypted.
+bool ArchiveRun::isRefusedAsPlain(const QString& drive) const {
+    if (!TechnicianSettings(context_.platform.registry.get()).requireEncryptedTarget())
+        return false;
+    const auto listed = context_.state.ListedDrives.constFind(drive);
+    if (listed == context_.state.ListedDrives.cend())
+        return true;
+    return listed->DriveType != DriveType::LocalDisk && !listed->encrypted;
+}
+
+// Only after a run that ticked every row onto a removable drive: the files are
+// safe whether or not the drive can be removed.
+void ArchiveRun::removeDriveSafely(const QString& drive) {
+    SafeRemoval* removal = context_.platform.removal.get();
+    const auto listed = context_.state.ListedDrives.constFind(drive);
+    const bool allTicked = std::all_of(outcomes_.cbegin(), outcomes_.cend(),
+                                       [](const RowOutcome& outcome) { return outcome.succeeded; });
+    if (!removal || outcomes_.isEmpty() || !allTicked ||
+        listed == context_.state.ListedDrives.cend() || listed->DriveType == DriveType::LocalDisk ||
+        !TechnicianSettings(context_.platform.registry.get()).ejectAfterRun())
+        return;
+    removal_ = Outcome::of([&] { removal->remove(drive); });
+    ignoreFailure([&] {
+        if (removal_->failed())
+            context_.showMessage(NotRemovedText, MessageIcon::Warning, true);
+        else
+            context_.showMessage(RemovedText, MessageIcon::Information, true);
+    });
+}
+
 void ArchiveRun::refuseWithoutDrive() {
     ignoreFailure([&] { context_.showMessage(NoDriveText, MessageIcon::Warning, true); });
 }
@@ -314,6 +382,12 @@ void ArchiveRun::idle() {
 QString ArchiveRun::stopSignal() const {
     const StopSignals* stop = context_.platform.stopSignals.get();
     return stop ? stop->received() : QString();
+}
+
+QString ArchiveRun::fileNameFor(const QString& source, qint64 size) {
+    if (size < CopyThreshold)
+        return BranchNames::GetFile(source, true) + QStringLiteral(".cab");
+    return BranchNames::GetFile(source, false);
 }
 
 QString ArchiveRun::targetFolder(const QString& mountPoint, const QString& previousBusinessDate) {

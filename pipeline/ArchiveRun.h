@@ -30,6 +30,8 @@ public:
     QList<RowOutcome> cmdCopy_Click();
     // The stop signal that cut the run short ("SIGTERM"); empty when none came.
     const QString& interruption() const { return interruption_; }
+    // What became of the drive's safe removal after the run; empty when none was tried.
+    const std::optional<Outcome>& removal() const { return removal_; }
 
     // Packs one source into a cabinet: done when nothing failed and the cabinet is
     // there, otherwise the error that says why not.
@@ -42,10 +44,16 @@ public:
     static const QString FinishedText;
     static const QString NoDriveText;
     static const QString DriveGoneText;
+    static const QString PlainTargetText;
+    static const QString RemovedText;
+    static const QString NotRemovedText;
 
     // The dated folder on a drive: FixPath(mount point) + "Tavor_Backup/Tavor_" +
     // the date + "/"; empty when the date is not a date.
     static QString targetFolder(const QString& mountPoint, const QString& previousBusinessDate);
+    // The name a row's file takes in the dated folder: the source's name cut at its
+    // first dot + ".cab", or the whole name for a plain copy.
+    static QString fileNameFor(const QString& source, qint64 size);
 
 private:
     // Where a row's file went: the cabinet, or the plain copy of a large file.
@@ -59,9 +67,12 @@ private:
     void run(const QString& drive);
     void makeFolders(const QString& backupFolder, const QString& target);
     void refuseWithoutDrive();
+    bool isRefusedAsPlain(const QString& drive) const;
+    void removeDriveSafely(const QString& drive);
     RowOutcome archiveRow(int row, const QString& targetFolder);
     Outcome takeRow(int row, const QString& target, qint64 size, RowOutcome& outcome,
                     Destination& destination);
+    void writeManifest(const QString& target);
     Outcome copyPlainly(const QString& source, const QString& copyPath);
     Outcome inPlace(const QString& file) const;
     void showMaintenanceReport(const RowOutcome& outcome, const Destination& destination,
@@ -85,6 +96,7 @@ private:
     QString serverProtection_;
     QList<RowOutcome> outcomes_;
     QString interruption_;
+    std::optional<Outcome> removal_;
     std::optional<TargetDrive> drive_;
     // A row failed because the drive was gone.
     bool driveGone_ = false;

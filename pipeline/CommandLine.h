@@ -13,6 +13,9 @@ public:
     static constexpr const char* Maintenance = "/M";
     // One copy run onto the remembered drive without anyone at the screen.
     static constexpr const char* Unattended = "/RUN";
+    // Re-checks a dated folder against its manifest, without a window; the one
+    // argument after the switch is the folder.
+    static constexpr const char* Verify = "/VERIFY";
 
     explicit CommandLine(const QString& text);
     // The arguments as typed, joined by single blanks.
@@ -21,9 +24,15 @@ public:
     const QString& text() const { return text_; }
     bool isMaintenance() const { return text_ == QLatin1String(Maintenance); }
     bool isUnattended() const { return text_ == QLatin1String(Unattended); }
+    // The switch first, in any case, whatever follows it.
+    bool isVerify() const;
+    // The folder as typed; empty unless exactly one argument follows the switch.
+    QString verifyFolder() const;
 
 private:
     QString text_;
+    // The arguments as typed, when the line was made from them.
+    QStringList arguments_;
 };
 
 } // namespace tavor

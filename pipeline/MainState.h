@@ -47,6 +47,8 @@ struct MainState {
     // The volume each drive of the drive list was when the list was built, by its
     // tag; a run writes only onto a drive that is still that volume.
     QHash<QString, VolumeIdentity> DriveVolumes;
+    // Each drive of the drive list as it was found, by its tag.
+    QHash<QString, LogicalDisk> ListedDrives;
 };
 
 } // namespace tavor

@@ -33,6 +33,11 @@ QString RunReport::summaryLine(const QList<RowOutcome>& outcomes, double seconds
     return line;
 }
 
+QString RunReport::encryptionNote(bool encrypted) {
+    return QStringLiteral("; drive encrypted: ") +
+           (encrypted ? QStringLiteral("yes") : QStringLiteral("no"));
+}
+
 QString RunReport::printable(const QString& text) {
     QString result;
     result.reserve(text.size());

@@ -16,6 +16,8 @@ public:
     // The summary names what the data-set list could not read, when anything.
     static QString summaryLine(const QList<RowOutcome>& outcomes, double seconds,
                                const QStringList& unread = {});
+    // The summary's note on the drive: "; drive encrypted: yes" or "no".
+    static QString encryptionNote(bool encrypted);
     // 0 when every row got a tick, 1 when any failed; 2 when no row ran or the
     // chosen drive was gone before the first.
     static int exitStatus(const QList<RowOutcome>& outcomes);

@@ -221,6 +221,7 @@ void StartUp::ListTargetDrives() {
     for (const LogicalDisk& disk : found) {
         if (const auto volume = disks.volumeAt(disk.DeviceID))
             state.DriveVolumes.insert(disk.DeviceID, *volume);
+        state.ListedDrives.insert(disk.DeviceID, disk);
     }
     const DriveList drives(found, state.RememberedDrive);
     for (const DriveRow& row : drives.rows())

@@ -12,6 +12,7 @@
 #include "platform/process/StopSignals.h"
 #include "platform/record/RunRecords.h"
 #include "platform/registry/RegistryStore.h"
+#include "platform/removal/SafeRemoval.h"
 
 #include <memory>
 
@@ -37,6 +38,8 @@ struct Platform {
     std::shared_ptr<Journal> journal;
     // The desktop's notes after an unattended run; none: no note.
     std::shared_ptr<DesktopNotifications> notifications;
+    // Powers a removable drive off after a run; none: drives stay as they are.
+    std::shared_ptr<SafeRemoval> removal;
 };
 
 } // namespace tavor

@@ -28,8 +28,9 @@ ReadBackFile::ReadBackFile(const QByteArray& path, const QString& target, System
         throw systemError(failure, ReadBackAction, target_);
     }
     size_ = status.st_size;
-    // Pages still dirty are not dropped: flush them first.
-    if (calls_.fsync(fd_) != 0) {
+    // Pages still dirty are not dropped: flush them first. A file of a medium
+    // mounted read-only has none, and some file systems refuse to flush it then.
+    if (calls_.fsync(fd_) != 0 && errno != EROFS && errno != EINVAL) {
         const int failure = errno;
         calls_.close(fd_);
         throw systemError(failure, QStringLiteral("Cannot flush"), target_);
@@ -60,7 +61,25 @@ std::size_t ReadBackFile::read(void* buffer, std::size_t size, std::int64_t offs
         }
         done += std::size_t(got);
     }
+    digest(bytes, done, offset);
     return done;
+}
+
+void ReadBackFile::digest(const char* bytes, std::size_t size, std::int64_t offset) {
+    const std::int64_t end = offset + std::int64_t(size);
+    if (offset > digested_ || end <= digested_) {
+        return;
+    }
+    digest_.add(bytes + (digested_ - offset), std::size_t(end - digested_));
+    digested_ = end;
+}
+
+QByteArray ReadBackFile::sha256(IdleTicker& idle) {
+    std::vector<char> buffer(ChecksumBufferBytes);
+    while (read(buffer.data(), buffer.size(), digested_) != 0) {
+        idle.tick();
+    }
+    return digest_.hex();
 }
 
 ContentChecksum ReadBackFile::checksum(IdleTicker& idle) {

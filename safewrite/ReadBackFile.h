@@ -2,6 +2,7 @@
 
 #include "safewrite/ContentChecksum.h"
 #include "safewrite/IdleTicker.h"
+#include "safewrite/Sha256Digest.h"
 #include "safewrite/SystemCalls.h"
 
 #include <QByteArray>
@@ -31,11 +32,21 @@ public:
     // The checksum of the whole file, read in bounded pieces, ticking idle after each.
     ContentChecksum checksum(IdleTicker& idle);
 
+    // The SHA-256 of the file as read from the medium, lower-case hex. Reads that
+    // came in order from the start are counted as they happened; only what no read
+    // reached yet is read now, in bounded pieces, ticking idle after each.
+    QByteArray sha256(IdleTicker& idle);
+
 private:
+    // Adds to the digest what a read brought beyond the bytes digested so far.
+    void digest(const char* bytes, std::size_t size, std::int64_t offset);
+
     QString target_;
     SystemCalls& calls_;
     int fd_ = -1;
     std::int64_t size_ = 0;
+    Sha256Digest digest_;
+    std::int64_t digested_ = 0;
 };
 
 } // namespace tavor

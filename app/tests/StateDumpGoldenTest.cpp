@@ -42,7 +42,7 @@ protected:
     void SetUp() override {
         WindowFixture::SetUp();
         disks->disks = {{QStringLiteral("/"), 3, false, {}},
-                        {QStringLiteral("/media/usb0"), 2, false, {}}};
+                        {QStringLiteral("/media/usb0"), 2, true, {}}};
         linkBranch(QStringLiteral("مصرف الأمان"));
         answer(QStringLiteral("Sys_BranchName"), QStringLiteral("نابلس"));
         answer(QStringLiteral("Sys_BranchType"), QStringLiteral("فرع"));

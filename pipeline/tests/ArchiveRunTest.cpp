@@ -7,6 +7,7 @@
 #include "pipeline/RunReport.h"
 #include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "platform/disks/linux/LinuxLogicalDisks.h"
+#include "platform/registry/RegistryKeys.h"
 #include "support/FakeLogicalDisks.h"
 #include "support/TestFiles.h"
 
@@ -167,6 +168,87 @@ TEST_F(ArchiveRunTest, NoSelectedDriveRefusesToStart) {
     EXPECT_FALSE(registry->value(kDriveKey, QStringLiteral("Drive")).has_value());
     EXPECT_TRUE(window.buttonsEnabled);
     EXPECT_FALSE(QFileInfo::exists(state.SgBakFile));
+}
+
+// Under the encryption policy a plain removable drive (or one the list did not find)
+// is refused before anything is written; a fixed disk or an encrypted stick is not.
+// The value is a number: 0 or anything else than a number leaves the policy off.
+TEST_F(ArchiveRunTest, EncryptionPolicyRefusesOnlyAPlainRemovableTarget) {
+    struct Case {
+        const char* policy;
+        int driveType;
+        bool encrypted;
+        bool listed;
+        bool refused;
+    };
+    for (const Case& c : {Case{"1", 2, false, true, true}, Case{" 2 ", 0, false, true, true},
+                          Case{"1", 2, true, true, false}, Case{"1", 3, false, true, false},
+                          Case{"1", 2, true, false, true}, Case{"0", 2, false, true, false},
+                          Case{"yes", 2, false, true, false}}) {
+        const std::string name = std::string(c.policy) + " type " + std::to_string(c.driveType) +
+                                 (c.encrypted ? " encrypted" : "") + (c.listed ? "" : " unlisted");
+        registry->setValue(RegistryKeys::Technician, QStringLiteral("RequireEncryptedTarget"),
+                           QString::fromLatin1(c.policy));
+        state.ListedDrives.clear();
+        if (c.listed)
+            state.ListedDrives.insert(window.driveTag,
+                                      {window.driveTag, c.driveType, c.encrypted, {}});
+        QDir(path(QStringLiteral("usb/Tavor_Backup"))).removeRecursively();
+        messages->shown.clear();
+        const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+        EXPECT_EQ(outcomes.isEmpty(), c.refused) << name;
+        EXPECT_EQ(QFileInfo::exists(path(QStringLiteral("usb/Tavor_Backup"))), !c.refused) << name;
+        ASSERT_FALSE(messages->shown.isEmpty()) << name;
+        EXPECT_EQ(messages->shown.last().text == ArchiveRun::PlainTargetText, c.refused) << name;
+    }
+}
+
+// The drive is removed only when the setting is on and every row got its tick onto a
+// removable drive; a drive that will not go is reported, the ticks stay.
+TEST_F(ArchiveRunTest, SafeRemovalOnlyAfterEveryRowTickedOntoARemovableDrive) {
+    struct Removal : SafeRemoval {
+        QStringList removed;
+        bool refuses = false;
+        void remove(const QString& mountPoint) override {
+            removed << mountPoint;
+            if (refuses)
+                throw Error(ErrorNumber::DeviceIOError, QStringLiteral("busy"));
+        }
+    };
+    struct Case {
+        const char* setting;
+        int driveType;
+        bool failRow;
+        bool refuses;
+        bool removed;
+        const QString* lastMessage;
+    };
+    for (const Case& c : {Case{"1", 2, false, false, true, &ArchiveRun::RemovedText},
+                          Case{"1", 2, false, true, true, &ArchiveRun::NotRemovedText},
+                          Case{"1", 2, true, false, false, &ArchiveRun::FinishedText},
+                          Case{"1", 3, false, false, false, &ArchiveRun::FinishedText},
+                          Case{"0", 2, false, false, false, &ArchiveRun::FinishedText}}) {
+        const auto removal = std::make_shared<Removal>();
+        removal->refuses = c.refuses;
+        platform.removal = removal;
+        registry->setValue(RegistryKeys::Technician, QStringLiteral("EjectAfterRun"),
+                           QString::fromLatin1(c.setting));
+        state.ListedDrives.insert(window.driveTag, {window.driveTag, c.driveType, false, {}});
+        if (c.failRow)
+            QFile::remove(state.FinaFile);
+        else
+            test::writeFile(state.FinaFile, "accounts");
+        ArchiveRun archive(context);
+        const QList<RowOutcome> outcomes = archive.cmdCopy_Click();
+        const std::string name = std::string(c.setting) + " type " + std::to_string(c.driveType) +
+                                 (c.failRow ? " failed row" : "") + (c.refuses ? " refused" : "");
+        EXPECT_EQ(removal->removed, c.removed ? QStringList{window.driveTag} : QStringList{})
+            << name;
+        EXPECT_EQ(archive.removal().has_value(), c.removed) << name;
+        ASSERT_FALSE(messages->shown.isEmpty()) << name;
+        EXPECT_EQ(messages->shown.last().text, *c.lastMessage) << name;
+        EXPECT_EQ(outcomes.size(), 5) << name;
+    }
 }
 
 // A click that arrives while events run inside a run starts nothing.

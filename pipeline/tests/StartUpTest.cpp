@@ -70,6 +70,25 @@ TEST(CommandLine, SwitchesOnlyAloneOnTheLine) {
               QStringLiteral("/M X"));
 }
 
+// The verify switch takes its folder as typed (a path's case matters), and only one.
+TEST(CommandLine, VerifySwitchKeepsItsOneFolderAsTyped) {
+    struct Case {
+        QStringList arguments;
+        bool verify;
+        const char* folder;
+    };
+    for (const Case& c :
+         {Case{{"/verify", "/media/Usb/Tavor_2026-12-06"}, true, "/media/Usb/Tavor_2026-12-06"},
+          Case{{"/VERIFY", "a b"}, true, "a b"}, Case{{"/VERIFY"}, true, ""},
+          Case{{"/VERIFY", "a", "b"}, true, ""}, Case{{"/RUN", "/VERIFY"}, false, ""},
+          Case{{"/VERIFYX", "a"}, false, ""}}) {
+        const CommandLine line = CommandLine::fromArguments(c.arguments);
+        EXPECT_EQ(line.isVerify(), c.verify) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(line.verifyFolder(), QString::fromUtf8(c.folder))
+            << c.arguments.join(' ').toStdString();
+    }
+}
+
 // A workstation with no branch database, or whose server cannot be reached, is told
 // so and the program ends without ever showing its window.
 TEST_F(StartUpTest, UnlinkedOrUnreachableWorkstationShowsTwoLineWarningAndEnds) {

@@ -35,7 +35,12 @@ public:
     // whether or not it succeeded.
     virtual void compress() = 0;
 
+    // The SHA-256 of the cabinet the last compress() put in place, as it was read
+    // back from the medium (lower-case hex); empty when none was read back.
+    const QString& readBackDigest() const { return readBackDigest_; }
+
 protected:
+    void setReadBackDigest(const QString& digest) { readBackDigest_ = digest; }
     const ProgressHandler& progressHandler() const { return progress_; }
     const IdleHandler& idleHandler() const { return idle_; }
 
@@ -44,6 +49,7 @@ private:
     CabinetFileList fileList_;
     ProgressHandler progress_;
     IdleHandler idle_;
+    QString readBackDigest_;
 };
 
 } // namespace tavor

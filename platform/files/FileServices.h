@@ -37,6 +37,9 @@ public:
     // it takes the target's name; until then an older file there stays as it was,
     // and on failure it is left untouched. Failures raise tavor::Error.
     virtual void copyFile(const QString& source, const QString& target) = 0;
+    // The SHA-256 of the last copy copyFile put in place, as it was read back from
+    // the medium (lower-case hex); empty before the first and after a failed one.
+    virtual QString lastCopyDigest() const = 0;
 
     // Whether an ordinary file lies at path: a regular file, not hidden (its name
     // does not start with a dot).
@@ -65,6 +68,11 @@ public:
     virtual void removeAbandonedTemporaries(const QString& folder) = 0;
     // Replaces the file at path with data, completely or not at all.
     virtual void writeFile(const QString& path, const QByteArray& data) = 0;
+    // The whole contents of a file; raises tavor::Error when it cannot be read.
+    virtual QByteArray readFile(const QString& path) const = 0;
+    // The SHA-256 of a file read from the medium, its cached pages flushed and
+    // dropped first (lower-case hex); raises tavor::Error when it cannot be read.
+    virtual QString readBackDigest(const QString& path) = 0;
 
 protected:
     const IdleHandler& idleHandler() const { return idle_; }

@@ -3,7 +3,10 @@
 #include "platform/api/StoredTokens.h"
 #include "support/PrometheusText.h"
 #include "support/SqliteFile.h"
+#include "support/TestFiles.h"
+#include "support/UdisksStandIn.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -611,4 +614,188 @@ TEST_F(UnattendedRun, DesktopNoteAfterEachRunReplacesTheNightBefore) {
     EXPECT_EQ(notes[1]["body"].toString(), QStringLiteral("وحدة التخزين المحفوظة غير موصولة"));
     EXPECT_EQ(notes[1]["urgency"].toInt(), 2);
     EXPECT_EQ(notes[1]["replaces_id"].toInt(), 41);
+}
+
+namespace {
+
+// A tool run in folder: its exit status, with what it wrote in output.
+int runTool(const QString& folder, const QString& tool, const QStringList& arguments,
+            QString& output) {
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(tool, arguments);
+    if (!process.waitForFinished(120000))
+        return -1;
+    output = QString::fromUtf8(process.readAll());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// The names a manifest lists, in its order, one a line.
+std::string manifestNames(const QByteArray& manifest) {
+    std::string names;
+    for (const QByteArray& line : manifest.split('\n')) {
+        if (!line.isEmpty())
+            names += line.mid(66).toStdString() + "\n";
+    }
+    return names;
+}
+
+QByteArray sha256Line(const QByteArray& contents, const char* name) {
+    return QCryptographicHash::hash(contents, QCryptographicHash::Sha256).toHex() + "  " + name +
+           "\n";
+}
+
+} // namespace
+
+// The manifest names every cabinet of the run, sorted, and the standard tool accepts
+// it in the dated folder.
+TEST_F(UnattendedRun, ManifestListsEveryCabinetAndSha256sumAcceptsIt) {
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    const QByteArray manifest = contents(dated(QStringLiteral("SHA256SUMS")));
+    QStringList cabinets = QDir(dated({})).entryList({QStringLiteral("*.cab")}, QDir::Files);
+    std::sort(cabinets.begin(), cabinets.end());
+    EXPECT_EQ(cabinets.size(), 5);
+    EXPECT_EQ(manifestNames(manifest), (cabinets.join('\n') + '\n').toStdString());
+    QString output;
+    EXPECT_EQ(
+        runTool(dated({}), QStringLiteral("sha256sum"),
+                {QStringLiteral("--strict"), QStringLiteral("-c"), QStringLiteral("SHA256SUMS")},
+                output),
+        0)
+        << output.toStdString();
+}
+
+// A second run of the same date keeps the lines of files it did not touch while they
+// still read as listed, drops the line of one that changed, and gives a failed row's
+// file none, though an earlier run had listed it.
+TEST_F(UnattendedRun, SecondRunOfTheDateMergesTheEarlierManifestLineByLine) {
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    tavor::test::writeFile(dated(QStringLiteral("extra.cab")), "kept");
+    tavor::test::writeFile(dated(QStringLiteral("stale.cab")), "changed since");
+    QFile manifest(dated(QStringLiteral("SHA256SUMS")));
+    ASSERT_TRUE(manifest.open(QIODevice::Append));
+    manifest.write(sha256Line("kept", "extra.cab") + sha256Line("as listed", "stale.cab"));
+    manifest.close();
+    // The history and signatures are not due again, and the general accounts have
+    // moved to another file: their cabinets stay untouched.
+    // A FIFO put in place of the main backup after start-up fails its row.
+    const QByteArray main = QFile::encodeName(
+        path(QStringLiteral("Tavor/Backup/TAVOR_07_backup_2026_12_06_230000_0000042.bak")));
+    ASSERT_EQ(run([&] {
+                  QFile::remove(QFile::decodeName(main));
+                  ::mkfifo(main.constData(), 0600);
+              }),
+              1)
+        << errors.toStdString();
+    EXPECT_EQ(manifestNames(contents(dated(QStringLiteral("SHA256SUMS")))),
+              "F0072007.cab\nTAVOR_HS.cab\nTAVOR_LCS.cab\nTAVOR_SG.cab\nextra.cab\n")
+        << errors.toStdString();
+    QString output;
+    EXPECT_EQ(runTool(dated({}), QStringLiteral("sha256sum"),
+                      {QStringLiteral("-c"), QStringLiteral("SHA256SUMS")}, output),
+              0)
+        << output.toStdString();
+}
+
+// /VERIFY re-reads a run's folder: all good is 0; one byte flipped in one cabinet, a
+// file gone or one the manifest does not name is 1, each named on its line; a folder
+// without a manifest is 2.
+TEST_F(UnattendedRun, VerifyNamesWhatIsDamagedMissingOrUnlisted) {
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    const QString program = QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup");
+    const auto verify = [&](QString& output) {
+        return runTool(branch.path(), program, {QStringLiteral("/verify"), dated({})}, output);
+    };
+    QString output;
+    ASSERT_EQ(verify(output), 0) << output.toStdString();
+    EXPECT_EQ(output.count(QStringLiteral(": OK\n")), 5) << output.toStdString();
+
+    QFile cabinet(dated(QStringLiteral("TAVOR_LCS.cab")));
+    ASSERT_TRUE(cabinet.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(cabinet.seek(cabinet.size() / 2));
+    char byte = 0;
+    ASSERT_TRUE(cabinet.getChar(&byte));
+    ASSERT_TRUE(cabinet.seek(cabinet.size() / 2));
+    ASSERT_TRUE(cabinet.putChar(char(byte ^ 0x01)));
+    cabinet.close();
+    EXPECT_EQ(verify(output), 1) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("TAVOR_LCS.cab: FAILED"))) << output.toStdString();
+    EXPECT_EQ(output.count(QStringLiteral(": OK\n")), 4) << output.toStdString();
+
+    ASSERT_TRUE(
+        QFile::rename(dated(QStringLiteral("TAVOR_HS.cab")), dated(QStringLiteral("HS.old"))));
+    EXPECT_EQ(verify(output), 1) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("TAVOR_HS.cab: MISSING\n")));
+    EXPECT_TRUE(output.contains(QStringLiteral("HS.old: UNLISTED\n")));
+    EXPECT_TRUE(output.contains(QStringLiteral("5 listed, 3 ok, 1 damaged, 1 missing, 1 unlisted")))
+        << output.toStdString();
+
+    ASSERT_TRUE(QFile::remove(dated(QStringLiteral("SHA256SUMS"))));
+    EXPECT_EQ(verify(output), 2) << output.toStdString();
+}
+
+// With the encryption policy on, the demo's plain stick is refused: nothing written
+// there, the drive not even remembered again, exit 2; the summary says the drive is
+// not encrypted, as it does after every run.
+TEST_F(UnattendedRun, EncryptionPolicyRefusesThePlainStickAndWritesNothing) {
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("0 failed, ")) &&
+                errors.contains(QStringLiteral(" s; drive encrypted: no\n")))
+        << errors.toStdString();
+    ASSERT_TRUE(QDir(path(QStringLiteral("usb/Tavor_Backup"))).removeRecursively());
+    QFile machine(path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini")));
+    ASSERT_TRUE(machine.open(QIODevice::Append));
+    machine.write("\n[SOFTWARE\\ORV\\Tavor\\Backup]\nRequireEncryptedTarget=1\n");
+    machine.close();
+    const QByteArray operatorHive =
+        contents(path(QStringLiteral("registry/HKEY_CURRENT_USER.ini")));
+
+    EXPECT_EQ(run(), 2) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("وحدة التخزين المختارة غير مشفرة")))
+        << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("run ended: 0 rows")));
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("usb/Tavor_Backup"))));
+    EXPECT_EQ(contents(path(QStringLiteral("registry/HKEY_CURRENT_USER.ini"))), operatorHive);
+}
+
+// With EjectAfterRun a run that ticked every row onto the stick has udisks2 unmount
+// it (an encrypted one locked too) and power its drive off, then says so; a refusal
+// is reported and changes nothing else: exit 0, the cabinets in place.
+TEST_F(UnattendedRun, EjectAfterRunRemovesTheStickThroughUdisks) {
+    QFile machine(path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini")));
+    ASSERT_TRUE(machine.open(QIODevice::Append));
+    machine.write("\n[SOFTWARE\\ORV\\Tavor\\Backup]\nEjectAfterRun=1\n");
+    machine.close();
+    const QString block = QStringLiteral("/org/freedesktop/UDisks2/block_devices/");
+    const QString drive = QStringLiteral("PowerOff /org/freedesktop/UDisks2/drives/Stick");
+    struct Case {
+        bool encrypted;
+        const char* refused;
+        QStringList calls;
+        const char* line;
+    };
+    for (const Case& c :
+         {Case{false, "", {"Unmount " + block + "sdb1", drive}, "safe removal: the drive may"},
+          Case{true,
+               "",
+               {"Unmount " + block + "dm_2d0", "Lock " + block + "sdb1", drive},
+               "safe removal: the drive may"},
+          Case{false, "Unmount", {"Unmount " + block + "sdb1"}, "safe removal FAILED: "}}) {
+        tavor::test::UdisksStandIn udisks(path(QStringLiteral("usb")), c.encrypted);
+        ASSERT_FALSE(udisks.address().isEmpty());
+        if (*c.refused)
+            udisks.refuse(QString::fromLatin1(c.refused),
+                          QStringLiteral("org.freedesktop.UDisks2.Error.DeviceBusy"));
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", udisks.address().toUtf8());
+        const int status = run();
+        qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+        EXPECT_EQ(status, 0) << errors.toStdString();
+        EXPECT_EQ(udisks.calls(), c.calls) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(QString::fromLatin1(c.line))) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(*c.refused ? QStringLiteral("تعذر فصل وحدة التخزين")
+                                               : QStringLiteral("يمكنك إزالتها الآن بأمان")))
+            << errors.toStdString();
+        EXPECT_TRUE(QFileInfo(dated(QStringLiteral("TAVOR_LCS.cab"))).isFile());
+    }
 }

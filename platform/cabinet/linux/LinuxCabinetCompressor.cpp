@@ -10,6 +10,7 @@ LinuxCabinetCompressor::LinuxCabinetCompressor(SystemCalls& calls, CabinetWriter
     : writer_(calls, options) {}
 
 void LinuxCabinetCompressor::compress() {
+    setReadBackDigest({});
     const std::vector<CabinetFileEntry> entries = fileList().entries();
     fileList().clear();
     if (cabinetFile().trimmed().isEmpty()) {
@@ -22,7 +23,8 @@ void LinuxCabinetCompressor::compress() {
     }
     const CabinetFileEntry& entry = entries.front();
     const QString name = entry.name.isEmpty() ? QFileInfo(entry.sourcePath).fileName() : entry.name;
-    writer_.write(cabinetFile(), entry.sourcePath, name, progressHandler(), idleHandler());
+    setReadBackDigest(QString::fromLatin1(
+        writer_.write(cabinetFile(), entry.sourcePath, name, progressHandler(), idleHandler())));
 }
 
 } // namespace tavor

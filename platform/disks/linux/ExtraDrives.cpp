@@ -29,10 +29,7 @@ QList<LogicalDisk> ExtraDrives::read(const RegistryStore& registry,
             continue;
         if (*type == DriveType::Removable && !isMountedOrMarked(folder, mounts))
             continue;
-        LogicalDisk drive;
-        drive.DeviceID = folder;
-        drive.DriveType = *type;
-        drives.append(drive);
+        drives.append({folder, *type, false, {}});
     }
     return drives;
 }

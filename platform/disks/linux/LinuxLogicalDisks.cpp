@@ -74,9 +74,7 @@ QList<LogicalDisk> LinuxLogicalDisks::query() {
         listed.insert(QDir::cleanPath(disk.DeviceID));
         disks.append(disk);
     };
-    LogicalDisk root;
-    root.DeviceID = QStringLiteral("/");
-    root.DriveType = DriveType::LocalDisk;
+    const LogicalDisk root{QStringLiteral("/"), DriveType::LocalDisk, false, {}};
     if (!volumes.contains(root))
         add(root);
     for (const LogicalDisk& volume : volumes) {
@@ -115,10 +113,7 @@ QList<LogicalDisk> LinuxLogicalDisks::volumesIn(const QList<MountEntry>& mounts)
         if (!type || listedDevices.contains(deviceKey(entry)))
             continue;
         listedDevices.insert(deviceKey(entry));
-        LogicalDisk volume;
-        volume.DeviceID = entry.mountPoint;
-        volume.DriveType = *type;
-        volumes.append(volume);
+        volumes.append({entry.mountPoint, *type, isEncrypted(entry), {}});
     }
     return volumes;
 }
@@ -142,14 +137,27 @@ std::optional<int> LinuxLogicalDisks::driveTypeOf(const MountEntry& entry) const
 std::optional<int> LinuxLogicalDisks::blockDeviceType(const MountEntry& entry) const {
     if (entry.major != 0)
         return blockDevices_.driveType(entry.major, entry.minor);
+    const QString name = deviceNameOf(entry);
+    if (name.isEmpty())
+        return std::nullopt;
+    return blockDevices_.driveTypeByName(name);
+}
+
+bool LinuxLogicalDisks::isEncrypted(const MountEntry& entry) const {
+    if (entry.major != 0)
+        return blockDevices_.isEncrypted(entry.major, entry.minor);
+    const QString name = deviceNameOf(entry);
+    return !name.isEmpty() && blockDevices_.isEncryptedByName(name);
+}
+
+// "/dev/mapper/name" is a link to the device's own node ("/dev/dm-0").
+QString LinuxLogicalDisks::deviceNameOf(const MountEntry& entry) {
     static const QString devFolder = QStringLiteral("/dev/");
     if (!entry.source.startsWith(devFolder))
-        return std::nullopt;
-    // "/dev/mapper/name" is a link to the device's own node ("/dev/dm-0").
+        return {};
     const QString node = QFileInfo(entry.source).canonicalFilePath();
-    const QString name = node.startsWith(devFolder) ? QFileInfo(node).fileName()
-                                                    : entry.source.mid(devFolder.size());
-    return blockDevices_.driveTypeByName(name);
+    return node.startsWith(devFolder) ? QFileInfo(node).fileName()
+                                      : entry.source.mid(devFolder.size());
 }
 
 } // namespace tavor

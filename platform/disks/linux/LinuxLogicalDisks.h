@@ -28,6 +28,9 @@ private:
     QList<LogicalDisk> volumesIn(const QList<MountEntry>& mounts) const;
     std::optional<int> driveTypeOf(const MountEntry& entry) const;
     std::optional<int> blockDeviceType(const MountEntry& entry) const;
+    bool isEncrypted(const MountEntry& entry) const;
+    // The device's name under /dev for a file system whose device number is its own.
+    static QString deviceNameOf(const MountEntry& entry);
 
     std::shared_ptr<const RegistryStore> registry_;
     QString mountTablePath_;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace tavor {
 
@@ -17,14 +18,34 @@ constexpr int MaxStackDepth = 4;
 SysfsBlockDevices::SysfsBlockDevices(QString sysfsRoot) : root_(std::move(sysfsRoot)) {}
 
 std::optional<int> SysfsBlockDevices::driveType(int major, int minor) const {
-    return driveTypeOfEntry(root_ + QStringLiteral("/dev/block/%1:%2").arg(major).arg(minor));
+    return driveTypeOfEntry(entryByNumber(major, minor));
 }
 
 std::optional<int> SysfsBlockDevices::driveTypeByName(const QString& deviceName) const {
+    const QString entry = entryByName(deviceName);
+    if (entry.isEmpty())
+        return std::nullopt;
+    return driveTypeOfEntry(entry);
+}
+
+bool SysfsBlockDevices::isEncrypted(int major, int minor) const {
+    return isEncryptedEntry(entryByNumber(major, minor));
+}
+
+bool SysfsBlockDevices::isEncryptedByName(const QString& deviceName) const {
+    const QString entry = entryByName(deviceName);
+    return !entry.isEmpty() && isEncryptedEntry(entry);
+}
+
+QString SysfsBlockDevices::entryByNumber(int major, int minor) const {
+    return root_ + QStringLiteral("/dev/block/%1:%2").arg(major).arg(minor);
+}
+
+QString SysfsBlockDevices::entryByName(const QString& deviceName) const {
     if (deviceName.isEmpty() || deviceName.contains(QLatin1Char('/')) || deviceName == u"." ||
         deviceName == u"..")
-        return std::nullopt;
-    return driveTypeOfEntry(root_ + QStringLiteral("/class/block/") + deviceName);
+        return {};
+    return root_ + QStringLiteral("/class/block/") + deviceName;
 }
 
 std::optional<int> SysfsBlockDevices::driveTypeOfEntry(const QString& entryPath) const {
@@ -58,6 +79,26 @@ bool SysfsBlockDevices::isRemovable(const QString& diskFolder, int depth) const 
             return true;
     }
     return false;
+}
+
+bool SysfsBlockDevices::isEncryptedEntry(const QString& entryPath) {
+    const QString device = QFileInfo(entryPath).canonicalFilePath();
+    return !device.isEmpty() && isCryptStack(device, 0);
+}
+
+// The kernel names a crypt target's mapping "CRYPT-<kind>-..." ("CRYPT-LUKS2-...",
+// "CRYPT-BITLK-..."). A mapping over other devices is encrypted when all of them are.
+bool SysfsBlockDevices::isCryptStack(const QString& deviceFolder, int depth) {
+    if (readAttribute(deviceFolder + QStringLiteral("/dm/uuid")).startsWith(u"CRYPT-"))
+        return true;
+    if (depth >= MaxStackDepth)
+        return false;
+    const QFileInfoList below = QDir(deviceFolder + QStringLiteral("/slaves"))
+                                    .entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return !below.isEmpty() &&
+           std::all_of(below.cbegin(), below.cend(), [&](const QFileInfo& slave) {
+               return isCryptStack(slave.canonicalFilePath(), depth + 1);
+           });
 }
 
 // USB storage sits below a folder named after its bus ("usb1") in the device tree.

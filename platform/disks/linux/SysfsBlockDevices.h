@@ -15,8 +15,18 @@ public:
     std::optional<int> driveType(int major, int minor) const;
     std::optional<int> driveTypeByName(const QString& deviceName) const;
 
+    // Whether the device is an opened encrypted volume (a device-mapper crypt
+    // target: LUKS, BitLocker, ...), or a mapping (LVM) over nothing but such volumes.
+    bool isEncrypted(int major, int minor) const;
+    bool isEncryptedByName(const QString& deviceName) const;
+
 private:
+    QString entryByNumber(int major, int minor) const;
+    // Empty when the name cannot be a device's.
+    QString entryByName(const QString& deviceName) const;
     std::optional<int> driveTypeOfEntry(const QString& entryPath) const;
+    static bool isEncryptedEntry(const QString& entryPath);
+    static bool isCryptStack(const QString& deviceFolder, int depth);
     static QString wholeDisk(const QString& deviceFolder);
     bool isRemovable(const QString& diskFolder, int depth) const;
     bool isOnUsbBus(const QString& diskFolder) const;

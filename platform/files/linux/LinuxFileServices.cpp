@@ -1,5 +1,6 @@
 #include "platform/files/linux/LinuxFileServices.h"
 
+#include "base/Error.h"
 #include "formats/elf/ElfFileVersion.h"
 #include "platform/files/WildcardPattern.h"
 #include "safewrite/ReadBackFile.h"
@@ -70,6 +71,7 @@ bool LinuxFileServices::folderExists(const QString& path) const {
 }
 
 void LinuxFileServices::copyFile(const QString& source, const QString& target) {
+    lastCopyDigest_.clear();
     const SourceFile input(source, calls_);
     refuseWhatCannotFit(input, target);
     ReplacementFile copy(target, calls_, input.permissions() & 0777);
@@ -82,8 +84,9 @@ void LinuxFileServices::copyFile(const QString& source, const QString& target) {
         throw systemError(errno, QStringLiteral("Cannot set the date of"), target);
     }
     idle.runAside([&] { copy.flush(); });
-    verifyCopy(copy, expected, idle);
+    const QString digest = verifyCopy(copy, expected, idle);
     idle.runAside([&] { copy.commit(); });
+    lastCopyDigest_ = digest;
 }
 
 // An older file of the target's name stays until the copy is complete, so the
@@ -230,8 +233,28 @@ void LinuxFileServices::writeFile(const QString& path, const QByteArray& data) {
     ReplacementFile::write(path, data, calls_);
 }
 
-void LinuxFileServices::verifyCopy(const ReplacementFile& copy, const ContentChecksum& expected,
-                                   IdleTicker& idle) {
+QByteArray LinuxFileServices::readFile(const QString& path) const {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Error(ErrorNumber::FileNotFound,
+                    QStringLiteral("Cannot read '%1': %2").arg(path, file.errorString()));
+    }
+    const QByteArray contents = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        throw Error(ErrorNumber::DeviceIOError,
+                    QStringLiteral("Cannot read '%1': %2").arg(path, file.errorString()));
+    }
+    return contents;
+}
+
+QString LinuxFileServices::readBackDigest(const QString& path) {
+    ReadBackFile file(QFile::encodeName(path), path, calls_);
+    IdleTicker idle(idleHandler());
+    return QString::fromLatin1(file.sha256(idle));
+}
+
+QString LinuxFileServices::verifyCopy(const ReplacementFile& copy, const ContentChecksum& expected,
+                                      IdleTicker& idle) {
     // Opening flushes the copy and drops its cached pages, which can take a while.
     std::optional<ReadBackFile> file;
     idle.runAside([&] { file.emplace(copy.temporaryPath(), copy.target(), calls_); });
@@ -242,6 +265,7 @@ void LinuxFileServices::verifyCopy(const ReplacementFile& copy, const ContentChe
                                    "read %2, copied %3")
                         .arg(copy.target(), found.describe(), expected.describe()));
     }
+    return QString::fromLatin1(file->sha256(idle));
 }
 
 } // namespace tavor

@@ -24,6 +24,7 @@ public:
     // Also refuses, before anything is written, a source larger than the free space
     // of the target's file system or of 4 GiB or more onto a FAT file system.
     void copyFile(const QString& source, const QString& target) override;
+    QString lastCopyDigest() const override { return lastCopyDigest_; }
     bool isOrdinaryFile(const QString& path) const override;
     QStringList listFolder(const QString& folder, const QString& pattern) const override;
     bool isWritableFolder(const QString& path) const override;
@@ -32,14 +33,18 @@ public:
     void removeFile(const QString& path) override;
     void removeAbandonedTemporaries(const QString& folder) override;
     void writeFile(const QString& path, const QByteArray& data) override;
+    QByteArray readFile(const QString& path) const override;
+    QString readBackDigest(const QString& path) override;
 
 private:
     void refuseWhatCannotFit(const SourceFile& source, const QString& target);
     ContentChecksum copyContents(const SourceFile& source, ReplacementFile& copy, IdleTicker& idle);
     void checkCopiedSize(const SourceFile& source, ReplacementFile& copy);
-    void verifyCopy(const ReplacementFile& copy, const ContentChecksum& expected, IdleTicker& idle);
+    QString verifyCopy(const ReplacementFile& copy, const ContentChecksum& expected,
+                       IdleTicker& idle);
 
     SystemCalls& calls_;
+    QString lastCopyDigest_;
 };
 
 } // namespace tavor

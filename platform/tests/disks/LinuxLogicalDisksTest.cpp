@@ -201,6 +201,49 @@ TEST_F(DiskFixture, BtrfsAndMappedVolumesAreTracedToTheirDisk) {
     EXPECT_EQ(query(), expected);
 }
 
+// An opened LUKS or BitLocker stick is a removable drive that says it is encrypted;
+// a mapping counts as encrypted only when everything under it is a crypt target, so
+// neither LVM on a plain disk nor a mapping spanning a plain one passes for it.
+TEST_F(DiskFixture, CryptTargetsAndMappingsOverThemAreEncrypted) {
+    addPartition(addDisk(Sata, "sda", "8:0"), "sda1", "8:1");
+    const QString luksStick = addPartition(addDisk(UsbStick, "sdb", "8:16"), "sdb1", "8:17");
+    const QString bitlockerStick =
+        addPartition(addDisk(UsbStick + "1", "sdc", "8:32"), "sdc1", "8:33");
+    const QString plainDisk = addDisk(Sata + "1", "sdd", "8:48");
+    const auto map = [&](const char* name, const char* number, const QByteArray& uuid,
+                         const QStringList& below) {
+        const QString mapped = addDisk("virtual", name, number);
+        if (!uuid.isEmpty())
+            writeFile(mapped + "/dm/uuid", uuid + "\n");
+        QDir().mkpath(mapped + "/slaves");
+        for (const QString& slave : below)
+            QFile::link(slave, mapped + "/slaves/" + QFileInfo(slave).fileName());
+        return mapped;
+    };
+    const QString luks = map("dm-0", "253:0", "CRYPT-LUKS2-6f1c9e0a-luks-stick", {luksStick});
+    map("dm-1", "253:1", "CRYPT-BITLK-0d1e-bitlocker", {bitlockerStick});
+    map("dm-2", "253:2", "LVM-k3Jq", {plainDisk});
+    const QString sataCrypt = map("dm-3", "253:3", "CRYPT-LUKS1-77aa-home", {plainDisk});
+    map("dm-4", "253:4", "LVM-p9Xz", {sataCrypt});
+    map("dm-5", "253:5", "LVM-m2Yw", {luks, plainDisk});
+    writeMounts({"8:1 / / rw - ext4 /dev/sda1 rw",
+                 "253:0 / /media/teller/SAFE rw - ext4 /dev/mapper/luks-stick rw",
+                 "253:1 / /media/teller/BITLOCKER rw - ntfs3 /dev/mapper/bitlocker rw",
+                 "8:17 / /media/teller/PLAIN rw - vfat /dev/sdb1 rw",
+                 "253:2 / /srv/lvm rw - xfs /dev/mapper/vg-lvm rw",
+                 "253:4 / /srv/lvm-on-luks rw - xfs /dev/mapper/vg-secure rw",
+                 "253:5 / /srv/spanning rw - xfs /dev/mapper/vg-span rw"});
+
+    const QList<LogicalDisk> expected = {{"/", 3, false, {}},
+                                         {"/media/teller/SAFE", 2, true, {}},
+                                         {"/media/teller/BITLOCKER", 2, true, {}},
+                                         {"/media/teller/PLAIN", 2, false, {}},
+                                         {"/srv/lvm", 3, false, {}},
+                                         {"/srv/lvm-on-luks", 3, true, {}},
+                                         {"/srv/spanning", 2, false, {}}};
+    EXPECT_EQ(query(), expected);
+}
+
 // Extra drives come after the mounted volumes, keep their registered type, and
 // only existing folders with a type of 0 to 3 are listed.
 TEST_F(DiskFixture, ExtraDrivesFromTheRegistryFollowTheVolumes) {
