@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace tavor {
@@ -57,9 +58,10 @@ QString deviceKey(const MountEntry& entry) {
 } // namespace
 
 LinuxLogicalDisks::LinuxLogicalDisks(std::shared_ptr<const RegistryStore> registry,
-                                     QString mountTablePath, QString sysfsRoot)
+                                     QString mountTablePath, QString sysfsRoot,
+                                     QString uuidLinksFolder)
     : registry_(std::move(registry)), mountTablePath_(std::move(mountTablePath)),
-      blockDevices_(std::move(sysfsRoot)) {}
+      blockDevices_(std::move(sysfsRoot)), uuidLinksFolder_(std::move(uuidLinksFolder)) {}
 
 // The root volume is always a drive, also in a chroot whose mount table has no line
 // for it; an extra drive naming a folder already listed is not listed again.
@@ -74,9 +76,11 @@ QList<LogicalDisk> LinuxLogicalDisks::query() {
         listed.insert(QDir::cleanPath(disk.DeviceID));
         disks.append(disk);
     };
-    const LogicalDisk root{QStringLiteral("/"), DriveType::LocalDisk, false, {}};
-    if (!volumes.contains(root))
-        add(root);
+    // Known by its mount point alone: the table's own line for it carries its
+    // encryption and UUID.
+    const auto isRoot = [](const LogicalDisk& volume) { return volume.DeviceID == u"/"; };
+    if (std::none_of(volumes.begin(), volumes.end(), isRoot))
+        add({QStringLiteral("/"), DriveType::LocalDisk, false, {}});
     for (const LogicalDisk& volume : volumes) {
         if (volume.DriveType < DriveType::Network)
             add(volume);
@@ -113,7 +117,7 @@ QList<LogicalDisk> LinuxLogicalDisks::volumesIn(const QList<MountEntry>& mounts)
         if (!type || listedDevices.contains(deviceKey(entry)))
             continue;
         listedDevices.insert(deviceKey(entry));
-        volumes.append({entry.mountPoint, *type, isEncrypted(entry), {}});
+        volumes.append({entry.mountPoint, *type, isEncrypted(entry), filesystemUuidOf(entry)});
     }
     return volumes;
 }
@@ -148,6 +152,22 @@ bool LinuxLogicalDisks::isEncrypted(const MountEntry& entry) const {
         return blockDevices_.isEncrypted(entry.major, entry.minor);
     const QString name = deviceNameOf(entry);
     return !name.isEmpty() && blockDevices_.isEncryptedByName(name);
+}
+
+// Each link is named after a file system's UUID and points at its device node
+// ("../../sdb1"); the node need not exist for the name to match.
+QString LinuxLogicalDisks::filesystemUuidOf(const MountEntry& entry) const {
+    const QString device =
+        entry.major != 0 ? blockDevices_.kernelName(entry.major, entry.minor) : deviceNameOf(entry);
+    if (device.isEmpty())
+        return {};
+    const QDir links(uuidLinksFolder_);
+    for (const QFileInfo& link :
+         links.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        if (link.isSymLink() && QFileInfo(link.symLinkTarget()).fileName() == device)
+            return link.fileName();
+    }
+    return {};
 }
 
 // "/dev/mapper/name" is a link to the device's own node ("/dev/dm-0").

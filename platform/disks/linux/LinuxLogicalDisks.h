@@ -17,7 +17,8 @@ class LinuxLogicalDisks : public LogicalDisks {
 public:
     explicit LinuxLogicalDisks(std::shared_ptr<const RegistryStore> registry,
                                QString mountTablePath = QStringLiteral("/proc/self/mountinfo"),
-                               QString sysfsRoot = QStringLiteral("/sys"));
+                               QString sysfsRoot = QStringLiteral("/sys"),
+                               QString uuidLinksFolder = QStringLiteral("/dev/disk/by-uuid"));
 
     QList<LogicalDisk> query() override;
     std::optional<VolumeIdentity> volumeAt(const QString& deviceId) const override;
@@ -29,12 +30,16 @@ private:
     std::optional<int> driveTypeOf(const MountEntry& entry) const;
     std::optional<int> blockDeviceType(const MountEntry& entry) const;
     bool isEncrypted(const MountEntry& entry) const;
+    // The file system's UUID from udev's links named after it; empty when none
+    // points at the volume's device.
+    QString filesystemUuidOf(const MountEntry& entry) const;
     // The device's name under /dev for a file system whose device number is its own.
     static QString deviceNameOf(const MountEntry& entry);
 
     std::shared_ptr<const RegistryStore> registry_;
     QString mountTablePath_;
     SysfsBlockDevices blockDevices_;
+    QString uuidLinksFolder_;
 };
 
 } // namespace tavor

@@ -37,6 +37,11 @@ bool SysfsBlockDevices::isEncryptedByName(const QString& deviceName) const {
     return !entry.isEmpty() && isEncryptedEntry(entry);
 }
 
+QString SysfsBlockDevices::kernelName(int major, int minor) const {
+    const QString device = QFileInfo(entryByNumber(major, minor)).canonicalFilePath();
+    return device.isEmpty() ? QString() : QFileInfo(device).fileName();
+}
+
 QString SysfsBlockDevices::entryByNumber(int major, int minor) const {
     return root_ + QStringLiteral("/dev/block/%1:%2").arg(major).arg(minor);
 }

@@ -20,6 +20,9 @@ public:
     bool isEncrypted(int major, int minor) const;
     bool isEncryptedByName(const QString& deviceName) const;
 
+    // The kernel's name of the device ("sdb1", "dm-0"); empty when sysfs has no entry.
+    QString kernelName(int major, int minor) const;
+
 private:
     QString entryByNumber(int major, int minor) const;
     // Empty when the name cannot be a device's.

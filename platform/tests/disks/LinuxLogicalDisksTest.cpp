@@ -42,6 +42,7 @@ protected:
 
     QString sysfs() const { return temp.filePath(QStringLiteral("sys")); }
     QString mountTable() const { return temp.filePath(QStringLiteral("mountinfo")); }
+    QString uuidLinks() const { return temp.filePath(QStringLiteral("by-uuid")); }
 
     void writeFile(const QString& path, const QByteArray& content) {
         QDir().mkpath(QFileInfo(path).path());
@@ -83,7 +84,7 @@ protected:
     }
 
     QList<LogicalDisk> query() {
-        LinuxLogicalDisks disks(registry, mountTable(), sysfs());
+        LinuxLogicalDisks disks(registry, mountTable(), sysfs(), uuidLinks());
         return disks.query();
     }
 
@@ -319,4 +320,29 @@ TEST_F(DiskFixture, RootIsListedOnceWithoutItsOwnLineAndExtraDrivesAreNotRepeate
 TEST(LinuxLogicalDisksOnThisHost, RootVolumeIsListedAsLocalDisk) {
     LinuxLogicalDisks disks(nullptr);
     EXPECT_TRUE(disks.query().contains(LogicalDisk{"/", 3, false, {}}));
+}
+
+// The run's record knows a stick again by its file system's UUID: each volume gets
+// the UUID whose udev link points at its own device, also when it is reached
+// through a mapping, and none when no link points at it.
+TEST_F(DiskFixture, VolumesCarryTheUuidOfTheLinkToTheirDevice) {
+    addPartition(addDisk(Sata, "sda", "8:0"), "sda1", "8:1");
+    addPartition(addDisk(UsbStick, "sdb", "8:16"), "sdb1", "8:17");
+    addDisk(UsbStick + "1", "sdc", "8:32");
+    const QString luks = addDisk("virtual", "dm-0", "253:0");
+    writeFile(luks + "/dm/uuid", "CRYPT-LUKS2-aa-stick\n");
+    QDir().mkpath(uuidLinks());
+    QFile::link("../../sda1", uuidLinks() + "/0b6f-root");
+    QFile::link("../../sdb1", uuidLinks() + "/1C2E-4F3A");
+    QFile::link("../../dm-0", uuidLinks() + "/6f1c9e0a-luks");
+    QFile::link("../../sdb", uuidLinks() + "/not-a-volume-here");
+    writeMounts({"8:1 / / rw - ext4 /dev/sda1 rw",
+                 "8:17 / /media/teller/STICK rw - vfat /dev/sdb1 rw",
+                 "8:32 / /media/teller/BARE rw - vfat /dev/sdc rw",
+                 "253:0 / /media/teller/SAFE rw - ext4 /dev/mapper/luks-stick rw"});
+    QStringList uuids;
+    for (const LogicalDisk& disk : query())
+        uuids << disk.DeviceID + '=' + disk.filesystemUuid;
+    EXPECT_EQ(uuids, (QStringList{"/=0b6f-root", "/media/teller/STICK=1C2E-4F3A",
+                                  "/media/teller/BARE=", "/media/teller/SAFE=6f1c9e0a-luks"}));
 }
