@@ -59,6 +59,8 @@ bool ChecksumManifest::unescape(QByteArray& name) {
             return false;
         if (name.at(i) == 'n')
             plain += '\n';
+        else if (name.at(i) == 'r')
+            plain += '\r';
         else if (name.at(i) == '\\')
             plain += '\\';
         else
@@ -72,6 +74,8 @@ QByteArray ChecksumManifest::escaped(const QByteArray& name) {
     QByteArray result = name;
     result.replace('\\', "\\\\");
     result.replace('\n', "\\n");
+    // A carriage return before the line break would be taken for a CRLF line end.
+    result.replace('\r', "\\r");
     return result;
 }
 

@@ -16,8 +16,9 @@ struct ManifestEntry {
 };
 
 // A SHA-256 checksum file in the format of the GNU tools (sha256sum -c reads it):
-// "<64 hex digits>  <name>" per line, UTF-8, LF. A name holding a backslash or a
-// line break is written escaped, its line starting with a backslash.
+// "<64 hex digits>  <name>" per line, UTF-8, LF. A name holding a backslash, a
+// line break or a carriage return is written escaped, its line starting with a
+// backslash.
 class ChecksumManifest {
 public:
     static constexpr int DigestLength = 64;
