@@ -6,8 +6,7 @@
 #include "pipeline/RunMetrics.h"
 #include "pipeline/RunReport.h"
 #include "pipeline/TargetDrive.h"
-#include "platform/api/ORVApi.h"
-#include "platform/registry/RegistryKeys.h"
+#include "pipeline/TechnicianSettings.h"
 
 #include <QJsonDocument>
 #include <algorithm>
@@ -159,7 +158,8 @@ void RunRecorder::keep(const RunRecord& record) {
         return;
     const bool knownStick =
         record.drive && record.drive->removable && !record.drive->filesystemUuid.isEmpty();
-    const QString metricsFolder = this->metricsFolder();
+    const QString metricsFolder =
+        TechnicianSettings(context_.platform.registry.get()).metricsFolder();
     // Reading thousands of runs back is for those who need it.
     const bool readBack = knownStick || !metricsFolder.isEmpty();
     QList<QByteArray> lines = readBack ? records->history() : QList<QByteArray>();
@@ -177,16 +177,6 @@ void RunRecorder::keep(const RunRecord& record) {
         lastCompleteCopy_ = history.lastCompleteCopies().value(record.drive->filesystemUuid);
     if (!metricsFolder.isEmpty())
         writeMetrics(metricsFolder, history, record);
-}
-
-QString RunRecorder::metricsFolder() const {
-    QString folder;
-    ignoreFailure([&] {
-        if (context_.api)
-            folder = context_.api->Regestry().get_String(RegistryKeys::Technician,
-                                                         QStringLiteral("MetricsFolder"));
-    });
-    return folder.trimmed();
 }
 
 // Only into a dated folder that lies on the drive: never through a link, never on

@@ -42,8 +42,6 @@ private:
     std::optional<RunDrive> listedDrive(const QString& mount) const;
     void keep(const RunRecord& record);
     void writeBesideCabinets(const RunRecord& record);
-    // The folder the technician named for the metrics file; empty when none.
-    QString metricsFolder() const;
     void writeMetrics(const QString& folder, const RunHistory& history, const RunRecord& record);
     void notify(const RunRecord& record, const QString& whyNoRun);
     void sayUnkept(const QString& what, const std::exception& failure) const;

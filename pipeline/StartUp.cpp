@@ -10,6 +10,7 @@
 #include "pipeline/CommandLine.h"
 #include "pipeline/DriveList.h"
 #include "pipeline/RunRecorder.h"
+#include "pipeline/TechnicianSettings.h"
 #include "pipeline/UnattendedRun.h"
 #include "platform/api/AccessCode.h"
 #include "platform/api/ORVApi.h"
@@ -75,11 +76,19 @@ void StartUp::Form_Load() {
     ignoreFailure([&] { window.showCentred(); });
     window.pumpEvents();
     ignoreFailure([&] { BackupItemList(context_).FillBackupList(); });
+    if (context_.maintenanceMode())
+        listUnreadableSettings();
     ignoreFailure([&] { window.setBackupListVisible(true); });
     ignoreFailure([&] { window.stopStartUpTimer(); });
     window.writeStateDump();
     if (context_.unattended())
         UnattendedRun(context_).run();
+}
+
+// The maintenance panel names a technician's value that is read as its safe side.
+void StartUp::listUnreadableSettings() {
+    for (const QString& line : TechnicianSettings(context_.platform.registry.get()).unreadable())
+        ignoreFailure([&] { context_.window.appendDebugLine(line); });
 }
 
 void StartUp::PrepareControls() {

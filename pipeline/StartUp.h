@@ -38,6 +38,7 @@ private:
     void FormBranchNames();
     void ListTargetDrives();
     void ShowNotLinkedMessage();
+    void listUnreadableSettings();
 
     BackupContext& context_;
 };

@@ -5,21 +5,88 @@
 
 namespace tavor {
 
+const QString TechnicianSettings::ServerCertificate = QStringLiteral("ServerCertificate");
+const QString TechnicianSettings::RequireEncryptedTarget = QStringLiteral("RequireEncryptedTarget");
+const QString TechnicianSettings::EjectAfterRun = QStringLiteral("EjectAfterRun");
+const QString TechnicianSettings::MetricsFolder = QStringLiteral("MetricsFolder");
+
+const TechnicianSettings::Switch TechnicianSettings::Switches[] = {
+    {RequireEncryptedTarget, false, true},
+    {EjectAfterRun, false, false},
+};
+
+namespace {
+
+// The words a yes/no value may be written as, besides a number.
+std::optional<bool> fromWord(const QString& word) {
+    static const struct {
+        const char* word;
+        bool on;
+    } words[] = {{"true", true},   {"yes", true}, {"on", true},
+                 {"false", false}, {"no", false}, {"off", false}};
+    for (const auto& [text, on] : words) {
+        if (word.compare(QLatin1String(text), Qt::CaseInsensitive) == 0)
+            return on;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+QString TechnicianSettings::serverCertificate() const {
+    return text(ServerCertificate).trimmed();
+}
+
 bool TechnicianSettings::requireEncryptedTarget() const {
-    return isOn(QStringLiteral("RequireEncryptedTarget"));
+    return isOn(RequireEncryptedTarget);
 }
 
 bool TechnicianSettings::ejectAfterRun() const {
-    return isOn(QStringLiteral("EjectAfterRun"));
+    return isOn(EjectAfterRun);
+}
+
+QString TechnicianSettings::metricsFolder() const {
+    return text(MetricsFolder).trimmed();
+}
+
+QStringList TechnicianSettings::unreadable() const {
+    QStringList lines;
+    for (const Switch& setting : Switches) {
+        const QString value = BlankTrim::trim(text(setting.name));
+        if (value.isEmpty() || parsed(setting.name))
+            continue;
+        lines << QStringLiteral("%1=\"%2\" under %3 is neither a number nor yes/no, true/false, "
+                                "on/off; it is read as %4")
+                     .arg(setting.name, value, RegistryKeys::Technician,
+                          setting.safeSide ? QStringLiteral("on") : QStringLiteral("off"));
+    }
+    return lines;
+}
+
+QString TechnicianSettings::text(const QString& name) const {
+    if (!registry_)
+        return {};
+    return registry_->value(RegistryKeys::Technician, name).value_or(QString());
+}
+
+std::optional<bool> TechnicianSettings::parsed(const QString& name) const {
+    const QString value = BlankTrim::trim(text(name));
+    bool isNumber = false;
+    const qlonglong number = value.toLongLong(&isNumber);
+    if (isNumber)
+        return number != 0;
+    return fromWord(value);
 }
 
 bool TechnicianSettings::isOn(const QString& name) const {
-    if (!registry_)
-        return false;
-    const std::optional<QString> value = registry_->value(RegistryKeys::Technician, name);
-    bool isNumber = false;
-    const qlonglong number = value ? BlankTrim::trim(*value).toLongLong(&isNumber) : 0;
-    return isNumber && number != 0;
+    for (const Switch& setting : Switches) {
+        if (setting.name != name)
+            continue;
+        if (BlankTrim::trim(text(name)).isEmpty())
+            return setting.absent;
+        return parsed(name).value_or(setting.safeSide);
+    }
+    return false;
 }
 
 } // namespace tavor

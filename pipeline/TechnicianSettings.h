@@ -2,21 +2,52 @@
 
 #include "platform/registry/RegistryStore.h"
 
+#include <QStringList>
+#include <optional>
+
 namespace tavor {
 
-// The technician's settings of the backup on this workstation, numbers under
-// RegistryKeys::Technician: 0, absent or not a number is off, any other number on.
+// The technician's settings of the backup on this workstation, values under
+// RegistryKeys::Technician, each read here and nowhere else. A yes/no value is a
+// number (0 off, any other on) or true/false, yes/no, on/off in any case; absent
+// or blank is its default (off). Any other text is named by unreadable() and read
+// as the safe side: the encryption policy on, safe removal off.
 class TechnicianSettings {
 public:
+    static const QString ServerCertificate;
+    static const QString RequireEncryptedTarget;
+    static const QString EjectAfterRun;
+    static const QString MetricsFolder;
+
     explicit TechnicianSettings(const RegistryStore* registry) : registry_(registry) {}
 
+    // The server certificate that encrypts the backups of current servers; empty
+    // when none is named.
+    QString serverCertificate() const;
     // A removable target must be an encrypted volume.
     bool requireEncryptedTarget() const;
     // After a run that ticked every row onto a removable drive, the drive is
     // unmounted and powered off.
     bool ejectAfterRun() const;
+    // The folder of the metrics file; empty when none is named.
+    QString metricsFolder() const;
+
+    // One line for each yes/no value that is none of the accepted forms, saying how
+    // it is read.
+    QStringList unreadable() const;
 
 private:
+    // A yes/no value: what it is when absent, and its safe side when unreadable.
+    struct Switch {
+        const QString& name;
+        bool absent;
+        bool safeSide;
+    };
+    static const Switch Switches[];
+
+    QString text(const QString& name) const;
+    // The value read as yes or no; empty when it is none of the accepted forms.
+    std::optional<bool> parsed(const QString& name) const;
     bool isOn(const QString& name) const;
 
     const RegistryStore* registry_;

@@ -4,11 +4,14 @@
 #include "pipeline/RunRecord.h"
 #include "pipeline/RunRecorder.h"
 #include "pipeline/RunReport.h"
+#include "pipeline/TechnicianSettings.h"
 
 namespace tavor {
 
 void UnattendedRun::run() {
     MainState& state = context_.state;
+    for (const QString& line : TechnicianSettings(context_.platform.registry.get()).unreadable())
+        say(line, warningEntry());
     // Only the remembered drive will do: never another, least of all the system disk.
     const int row = rememberedDriveRow();
     RunRecorder recorder(context_);
@@ -67,6 +70,12 @@ JournalEntry UnattendedRun::rowEntry(const RowOutcome& outcome, const QString& f
         {"TAVOR_KIND", RunRecord::kindName(outcome.kind)},
         {"TAVOR_OUTCOME", outcome.succeeded ? QStringLiteral("ok") : QStringLiteral("failed")},
         {"TAVOR_FOLDER", folder}};
+    return entry;
+}
+
+JournalEntry UnattendedRun::warningEntry() {
+    JournalEntry entry;
+    entry.priority = 4;
     return entry;
 }
 

@@ -22,6 +22,7 @@ private:
     // Writes a line of the run's log; entry holds its journal fields.
     void say(const QString& line, const JournalEntry& entry) const;
     static JournalEntry rowEntry(const RowOutcome& outcome, const QString& folder);
+    static JournalEntry warningEntry();
     static JournalEntry failedEntry();
 
     BackupContext& context_;

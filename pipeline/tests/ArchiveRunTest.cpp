@@ -172,7 +172,8 @@ TEST_F(ArchiveRunTest, NoSelectedDriveRefusesToStart) {
 
 // Under the encryption policy a plain removable drive (or one the list did not find)
 // is refused before anything is written; a fixed disk or an encrypted stick is not.
-// The value is a number: 0 or anything else than a number leaves the policy off.
+// The policy refuses a plain removable target, or one the list did not find; 0 leaves
+// it off, a word reads as the technician means it.
 TEST_F(ArchiveRunTest, EncryptionPolicyRefusesOnlyAPlainRemovableTarget) {
     struct Case {
         const char* policy;
@@ -184,7 +185,7 @@ TEST_F(ArchiveRunTest, EncryptionPolicyRefusesOnlyAPlainRemovableTarget) {
     for (const Case& c : {Case{"1", 2, false, true, true}, Case{" 2 ", 0, false, true, true},
                           Case{"1", 2, true, true, false}, Case{"1", 3, false, true, false},
                           Case{"1", 2, true, false, true}, Case{"0", 2, false, true, false},
-                          Case{"yes", 2, false, true, false}}) {
+                          Case{"yes", 2, false, true, true}, Case{"off", 2, false, true, false}}) {
         const std::string name = std::string(c.policy) + " type " + std::to_string(c.driveType) +
                                  (c.encrypted ? " encrypted" : "") + (c.listed ? "" : " unlisted");
         registry->setValue(RegistryKeys::Technician, QStringLiteral("RequireEncryptedTarget"),

@@ -737,26 +737,37 @@ TEST_F(UnattendedRun, VerifyNamesWhatIsDamagedMissingOrUnlisted) {
 
 // With the encryption policy on, the demo's plain stick is refused: nothing written
 // there, the drive not even remembered again, exit 2; the summary says the drive is
-// not encrypted, as it does after every run.
+// not encrypted, as it does after every run. "true" once turned the policy off, and a
+// value that is no yes/no is named and read as on.
 TEST_F(UnattendedRun, EncryptionPolicyRefusesThePlainStickAndWritesNothing) {
     ASSERT_EQ(run(), 0) << errors.toStdString();
     EXPECT_TRUE(errors.contains(QStringLiteral("0 failed, ")) &&
                 errors.contains(QStringLiteral(" s; drive encrypted: no\n")))
         << errors.toStdString();
     ASSERT_TRUE(QDir(path(QStringLiteral("usb/Tavor_Backup"))).removeRecursively());
-    QFile machine(path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini")));
-    ASSERT_TRUE(machine.open(QIODevice::Append));
-    machine.write("\n[SOFTWARE\\ORV\\Tavor\\Backup]\nRequireEncryptedTarget=1\n");
-    machine.close();
+    const QString machineHive = path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini"));
+    const QByteArray machine = contents(machineHive);
     const QByteArray operatorHive =
         contents(path(QStringLiteral("registry/HKEY_CURRENT_USER.ini")));
+    for (const char* value : {"1", "true", "Yes", "maybe"}) {
+        QFile hive(machineHive);
+        ASSERT_TRUE(hive.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        hive.write(machine + "\n[SOFTWARE\\ORV\\Tavor\\Backup]\nRequireEncryptedTarget=" + value +
+                   "\n");
+        hive.close();
 
-    EXPECT_EQ(run(), 2) << errors.toStdString();
-    EXPECT_TRUE(errors.contains(QStringLiteral("وحدة التخزين المختارة غير مشفرة")))
-        << errors.toStdString();
-    EXPECT_TRUE(errors.contains(QStringLiteral("run ended: 0 rows")));
-    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("usb/Tavor_Backup"))));
-    EXPECT_EQ(contents(path(QStringLiteral("registry/HKEY_CURRENT_USER.ini"))), operatorHive);
+        EXPECT_EQ(run(), 2) << value << errors.toStdString();
+        EXPECT_TRUE(errors.contains(QStringLiteral("وحدة التخزين المختارة غير مشفرة")))
+            << errors.toStdString();
+        EXPECT_TRUE(errors.contains(QStringLiteral("run ended: 0 rows")));
+        EXPECT_EQ(errors.contains(QStringLiteral("RequireEncryptedTarget=\"maybe\" under "
+                                                 "HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Tavor\\"
+                                                 "Backup is neither")),
+                  QByteArray(value) == "maybe")
+            << errors.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("usb/Tavor_Backup"))));
+        EXPECT_EQ(contents(path(QStringLiteral("registry/HKEY_CURRENT_USER.ini"))), operatorHive);
+    }
 }
 
 // With EjectAfterRun a run that ticked every row onto the stick has udisks2 unmount
