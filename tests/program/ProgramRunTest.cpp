@@ -299,3 +299,13 @@ TEST(ProgramRun, ProgramFolderWithANameThatIsNotUtf8ReadsItsSettings) {
     // QTemporaryDir cannot name the folder either.
     std::filesystem::remove_all(folder);
 }
+
+// The journal's own location fields would carry the path of the build machine's source
+// tree into every entry a branch's journal keeps.
+TEST(ProgramRun, JournalEntriesCarryNoSourceLocation) {
+    QFile program(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"));
+    ASSERT_TRUE(program.open(QIODevice::ReadOnly));
+    const QByteArray bytes = program.readAll();
+    ASSERT_FALSE(bytes.isEmpty());
+    EXPECT_FALSE(bytes.contains("CODE_FILE=")) << "a journal entry names the source file";
+}

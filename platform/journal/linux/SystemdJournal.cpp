@@ -5,6 +5,8 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <sys/uio.h>
+// The entries name the program, not the file and line of this source.
+#define SD_JOURNAL_SUPPRESS_LOCATION
 #include <systemd/sd-journal.h>
 #include <vector>
 
