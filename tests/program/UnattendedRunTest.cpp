@@ -138,6 +138,21 @@ protected:
         QFile file(QDir(out.path()).filePath(names.front()));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
+    // Plays a server generation (the text of server.ini; none: the default) with the
+    // technician's certificate, and makes the satellites due again.
+    void playServer(const QString& ini, const QString& certificate) {
+        const QString hive = path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini"));
+        if (machineHive.isEmpty())
+            machineHive = contents(hive);
+        tavor::test::writeFile(path(QStringLiteral("server/server.ini")), ini.toUtf8());
+        tavor::test::writeFile(hive, machineHive +
+                                         "\n[SOFTWARE\\ORV\\Tavor\\Backup]\nServerCertificate=" +
+                                         certificate.toUtf8() + "\n");
+        SqliteFile(path(QStringLiteral("server/TAVOR_07.db")))
+            .exec(QStringLiteral("UPDATE ORV_System_Values SET SV_Value = '2000-01-01' WHERE "
+                                 "SV_Name IN ('Sys_Last_HS_Backup_Date', "
+                                 "'Sys_Last_SG_Backup_Date')"));
+    }
     static QByteArray contents(const QString& file) {
         QFile f(file);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -184,6 +199,8 @@ protected:
     QProcess program;
     QElapsedTimer started;
     QString errors;
+    // The machine hive as seeded, before playServer adds the technician's section.
+    QByteArray machineHive;
 };
 
 } // namespace
@@ -411,44 +428,47 @@ TEST_F(UnattendedRun, FifoSourceFailsItsRowWithoutBlocking) {
     EXPECT_TRUE(errors.contains(QStringLiteral("1 ticked, 2 failed"))) << errors.toStdString();
 }
 
-// A current server refuses the media password, and the satellite rows failed every
-// night there. On a stand-in playing version 16 every row is ticked and each server
-// backup's row names its protection, as on the default stand-in; the main and
-// general-accounts rows name none.
+// Each generation gets the backups it can take and each server row names their
+// protection; a certificate named for a server that cannot encrypt (version 11, Web
+// edition) fails the server rows with that reason, before the server writes anything.
 TEST_F(UnattendedRun, EachServerGenerationTicksEveryRowAndNamesItsProtection) {
-    const QString current = QStringLiteral("[Server]\nProductVersion=16.0.4135.4\n"
-                                           "EngineEdition=3\nCertificates=TavorBackupCert\n");
+    const auto server = [](const char* version, const char* edition) {
+        return QStringLiteral("[Server]\nProductVersion=%1\n%2\nCertificates=TavorBackupCert\n")
+            .arg(QLatin1String(version), QLatin1String(edition));
+    };
+    const QString current = server("16.0.4135.4", "EngineEdition=3");
+    const QString web = server("16.0.4135.4", "EngineEdition=2\nEdition=Web Edition (64-bit)");
+    const QString cert = QStringLiteral("TavorBackupCert");
+    const QString encrypted = QStringLiteral("encrypted (TavorBackupCert)");
     const struct {
         QString ini;
         QString certificate;
         QString protection;
         QString version;
+        QString editionName;
+        QString refusal; // the server rows' reason; none: every row ticked
     } generations[] = {
-        {{}, {}, QStringLiteral("media password"), QStringLiteral("10.50.6000.34")},
-        {current, {}, QStringLiteral("none"), QStringLiteral("16.0.4135.4")},
-        {current, QStringLiteral("TavorBackupCert"), QStringLiteral("encrypted (TavorBackupCert)"),
-         QStringLiteral("16.0.4135.4")},
+        {{}, {}, "media password", "10.50.6000.34", "Express Edition (64-bit)", {}},
+        {current, {}, "none", "16.0.4135.4", "Enterprise Edition (64-bit)", {}},
+        {current, cert, encrypted, "16.0.4135.4", "Enterprise Edition (64-bit)", {}},
+        {server("12.0.6024.0", "EngineEdition=3"),
+         cert,
+         encrypted,
+         "12.0.6024.0",
+         "Enterprise Edition (64-bit)",
+         {}},
+        {server("11.0.7001.0", "EngineEdition=3"), cert, encrypted, "11.0.7001.0",
+         "Enterprise Edition (64-bit)", "the server's version 11.0.7001.0 cannot encrypt backups"},
+        {web, cert, encrypted, "16.0.4135.4", "Web Edition (64-bit)",
+         "the server's edition Web Edition (64-bit) cannot encrypt backups"},
+        {web, {}, "none", "16.0.4135.4", "Web Edition (64-bit)", {}},
     };
-    QFile hive(path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini")));
-    ASSERT_TRUE(hive.open(QIODevice::ReadOnly));
-    const QByteArray machineHive = hive.readAll();
-    hive.close();
     for (const auto& generation : generations) {
-        QFile ini(path(QStringLiteral("server/server.ini")));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ini.write(generation.ini.toUtf8());
-        ini.close();
-        ASSERT_TRUE(hive.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        hive.write(machineHive + "\n[SOFTWARE\\ORV\\Tavor\\Backup]\nServerCertificate=" +
-                   generation.certificate.toUtf8() + "\n");
-        hive.close();
-        // The satellites are due again.
-        SqliteFile(path(QStringLiteral("server/TAVOR_07.db")))
-            .exec(QStringLiteral("UPDATE ORV_System_Values SET SV_Value = '2000-01-01' WHERE "
-                                 "SV_Name IN ('Sys_Last_HS_Backup_Date', "
-                                 "'Sys_Last_SG_Backup_Date')"));
+        SCOPED_TRACE(generation.ini.toStdString() + generation.certificate.toStdString());
+        playServer(generation.ini, generation.certificate);
+        const QByteArray history = contents(path(QStringLiteral("Tavor/Backup/TAVOR_HS.bak")));
 
-        ASSERT_EQ(run(), 0) << errors.toStdString();
+        ASSERT_EQ(run(), generation.refusal.isEmpty() ? 0 : 1) << errors.toStdString();
         const QStringList rows =
             errors.split(QLatin1Char('\n')).filter(QStringLiteral("tavor-backup: row "));
         ASSERT_EQ(rows.size(), 5) << errors.toStdString();
@@ -459,12 +479,34 @@ TEST_F(UnattendedRun, EachServerGenerationTicksEveryRowAndNamesItsProtection) {
                 << rows[i].toStdString();
             EXPECT_EQ(rows[i].contains(QStringLiteral("protection=")), server)
                 << rows[i].toStdString();
+            if (server && !generation.refusal.isEmpty()) {
+                EXPECT_TRUE(rows[i].contains(QStringLiteral("FAILED: ")) &&
+                            rows[i].contains(generation.refusal))
+                    << rows[i].toStdString();
+            }
+        }
+        if (!generation.refusal.isEmpty()) {
+            EXPECT_EQ(contents(path(QStringLiteral("Tavor/Backup/TAVOR_HS.bak"))), history);
         }
         QFile dump(path(QStringLiteral("state.json")));
         ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
         const QJsonObject state =
             QJsonDocument::fromJson(dump.readAll()).object()[QStringLiteral("state")].toObject();
         EXPECT_EQ(state[QStringLiteral("ServerVersion")].toString(), generation.version);
+        EXPECT_EQ(state[QStringLiteral("ServerEditionName")].toString(), generation.editionName);
+    }
+}
+
+// After an upgrade the new server finds the old one's backups, written with a media
+// password, at the same paths: it must start a new media set over them each night
+// instead of being refused for the password it cannot give.
+TEST_F(UnattendedRun, UpgradedServerWritesOverTheOldServersPasswordProtectedBackups) {
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    for (int night = 0; night < 2; ++night) {
+        playServer(QStringLiteral("[Server]\nProductVersion=16.0.4135.4\nEngineEdition=2\n"), {});
+        ASSERT_EQ(run(), 0) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(QStringLiteral("run ended: 5 rows, 5 ticked, 0 failed")))
+            << errors.toStdString();
     }
 }
 
