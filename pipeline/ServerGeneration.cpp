@@ -31,7 +31,7 @@ QString ServerGeneration::whyNoEncryption() const {
     if (major_ < 12)
         return QStringLiteral("the server's version %1 cannot encrypt backups (encryption needs "
                               "version 12 or later)")
-            .arg(version_.isEmpty() ? QStringLiteral("(unknown)") : version_);
+            .arg(version_);
     if (engineEdition_ == kExpressEngine || editionIs(edition_, "Express") ||
         editionIs(edition_, "Web"))
         return QStringLiteral("the server's edition %1 cannot encrypt backups")

@@ -462,6 +462,9 @@ TEST_F(UnattendedRun, EachServerGenerationTicksEveryRowAndNamesItsProtection) {
         {web, cert, encrypted, "16.0.4135.4", "Web Edition (64-bit)",
          "the server's edition Web Edition (64-bit) cannot encrypt backups"},
         {web, {}, "none", "16.0.4135.4", "Web Edition (64-bit)", {}},
+        {server("16.0.4135.4", "EngineEdition=4"), cert, encrypted, "16.0.4135.4",
+         "Express Edition (64-bit)",
+         "the server's edition Express Edition (64-bit) cannot encrypt backups"},
     };
     for (const auto& generation : generations) {
         SCOPED_TRACE(generation.ini.toStdString() + generation.certificate.toStdString());
