@@ -39,13 +39,9 @@ const QString kCurrent = QStringLiteral("[Server]\nProductVersion=16.0.4135.4\nE
 const QString kCurrentExpress =
     QStringLiteral("[Server]\nProductVersion=16.0.4135.4\nEngineEdition=4\n"
                    "Certificates=TavorBackupCert\n");
-const QString kCurrentWeb =
-    QStringLiteral("[Server]\nProductVersion=16.0.4135.4\nEngineEdition=2\n"
-                   "Edition=Web Edition (64-bit)\nCertificates=TavorBackupCert\n");
-const QString kEleven = QStringLiteral("[Server]\nProductVersion=11.0.7001.0\nEngineEdition=3\n"
-                                       "Certificates=TavorBackupCert\n");
-const QString kTwelve = QStringLiteral("[Server]\nProductVersion=12.0.6024.0\nEngineEdition=3\n"
-                                       "Certificates=TavorBackupCert\n");
+const QString kCurrentWeb = QString(kCurrent).replace("=3", "=2\nEdition=Web Edition (64-bit)");
+const QString kEleven = QString(kCurrent).replace("16.0.4135.4", "11.0.7001.0");
+const QString kTwelve = QString(kCurrent).replace("16.0.4135.4", "12.0.6024.0");
 
 } // namespace
 
@@ -74,8 +70,6 @@ TEST_F(ServerGenerationTest, EachGenerationTakesOnlyItsOwnBackupOptions) {
          SqlError::NotOnThisEdition},
         {"current Web, encryption", kCurrentWeb, currentBackup("TavorBackupCert"),
          SqlError::NotOnThisEdition},
-        {"current Web, checksum", kCurrentWeb, currentBackup(), 0},
-        {"11, checksum", kEleven, currentBackup(), 0},
         {"11, encryption", kEleven, currentBackup("TavorBackupCert"),
          SqlError::UnknownBackupOption},
         {"12, encryption", kTwelve, currentBackup("TavorBackupCert"), 0},
@@ -95,73 +89,38 @@ TEST_F(ServerGenerationTest, ServerPropertiesAreThoseOfTheGenerationPlayed) {
                                            "nvarchar(128))");
     const QString edition = QStringLiteral("SELECT CAST(SERVERPROPERTY('EngineEdition') AS "
                                            "nvarchar(128))");
-    const QString editionName = QStringLiteral("SELECT CAST(SERVERPROPERTY('Edition') AS "
-                                               "nvarchar(128))");
     EXPECT_EQ(open()->readFirstValue(version)->toString(), QStringLiteral("10.50.6000.34"));
     EXPECT_EQ(open()->readFirstValue(edition)->toString(), QStringLiteral("4"));
-    EXPECT_EQ(open()->readFirstValue(editionName)->toString(),
-              QStringLiteral("Express Edition (64-bit)"));
     play(kCurrent);
     EXPECT_EQ(open()->readFirstValue(version)->toString(), QStringLiteral("16.0.4135.4"));
     EXPECT_EQ(open()->readFirstValue(edition)->toString(), QStringLiteral("3"));
-    play(kCurrentWeb);
-    EXPECT_EQ(open()->readFirstValue(edition)->toString(), QStringLiteral("2"));
-    EXPECT_EQ(open()->readFirstValue(editionName)->toString(),
-              QStringLiteral("Web Edition (64-bit)"));
 }
 
 // A backup file keeps its media header: INIT writes over the backup but keeps the
 // header, whose media password it must be given (a server from 11 on cannot give
-// one), and is refused and leaves the file as it was otherwise; FORMAT writes a new
-// header, with the statement's password or without one.
+// one); FORMAT writes a new header, with the statement's password or without one.
 TEST_F(ServerGenerationTest, InitKeepsTheMediaHeaderAndOnlyFormatReplacesItsPassword) {
     const struct {
-        const char* why;
         QString ini;
         QString statement;
         long error;
-        std::optional<QString> password; // the header's password afterwards
+        std::optional<QString> password; // the header's afterwards
     } cases[] = {
-        {"old, INIT with the header's password", {}, oldBackup(), 0, QStringLiteral("pw")},
-        {"old, INIT with another password",
-         {},
-         oldBackup("other"),
-         SqlError::PasswordFailure,
-         QStringLiteral("pw")},
-        {"old, FORMAT with another password",
-         {},
-         oldBackup("other").replace("INIT", "FORMAT"),
-         0,
-         QStringLiteral("other")},
-        {"current, INIT", kCurrent, currentBackup({}, "INIT"), SqlError::PasswordFailure,
-         QStringLiteral("pw")},
-        {"current, encrypted, INIT", kCurrent, currentBackup("TavorBackupCert", "INIT"),
-         SqlError::PasswordFailure, QStringLiteral("pw")},
-        {"current, FORMAT alone", kCurrent, currentBackup({}, "FORMAT"), 0, std::nullopt},
-        {"current, FORMAT and INIT", kCurrent, currentBackup(), 0, std::nullopt},
+        {{}, oldBackup("other"), SqlError::PasswordFailure, "pw"},
+        {{}, oldBackup("other").replace("INIT", "FORMAT"), 0, "other"},
+        {kCurrent, currentBackup({}, "INIT"), SqlError::PasswordFailure, "pw"},
+        {kCurrent, currentBackup(), 0, std::nullopt},
     };
-    int journal = 100000;
     for (const auto& c : cases) {
         play({});
         QFile::remove(bak());
         open()->execute(oldBackup());
-        // A row only the second backup can hold.
-        const QString row = QString::number(++journal);
-        SqliteFile(file(QStringLiteral("TAVOR_HS")))
-            .exec(QStringLiteral("INSERT INTO ORV_Jornal_Hist (Jr_Id) VALUES (%1)").arg(row));
         play(c.ini);
-        auto db = open();
-        EXPECT_EQ(errorOf([&] { db->execute(c.statement); }), c.error) << c.why;
-        EXPECT_EQ(
-            SqliteFile(bak())
-                .scalar(QStringLiteral("SELECT COUNT(*) FROM ORV_Jornal_Hist WHERE Jr_Id = %1")
-                            .arg(row))
-                .toLongLong(),
-            c.error == 0 ? 1 : 0)
-            << c.why;
+        EXPECT_EQ(errorOf([&] { open()->execute(c.statement); }), c.error)
+            << c.statement.toStdString();
         EXPECT_EQ(tavor::EmbeddedBackup::matchesMediaPassword(bak(), c.password.value_or("pw")),
                   c.password.has_value())
-            << c.why;
+            << c.statement.toStdString();
     }
 }
 
