@@ -72,11 +72,10 @@ std::optional<MediaHeader> headerOf(const QString& path) {
                                .toUtf8();
     std::optional<MediaHeader> header;
     if (sqlite3_prepare_v2(db.get(), sql.constData(), -1, &query, nullptr) == SQLITE_OK &&
-        sqlite3_step(query) == SQLITE_ROW) {
-        header.emplace();
-        if (sqlite3_column_type(query, 0) == SQLITE_BLOB)
-            header = MediaHeader{blobAt(query, 0), blobAt(query, 1)};
-    }
+        sqlite3_step(query) == SQLITE_ROW)
+        header = sqlite3_column_type(query, 0) == SQLITE_BLOB
+                     ? MediaHeader{blobAt(query, 0), blobAt(query, 1)}
+                     : MediaHeader{};
     sqlite3_finalize(query);
     return header;
 }
