@@ -100,6 +100,7 @@ QJsonObject stateOf(const MainState& s) {
         {QStringLiteral("RememberedDrive"), s.RememberedDrive},
         {QStringLiteral("ServerVersion"), s.ServerVersion},
         {QStringLiteral("ServerEdition"), s.ServerEdition},
+        {QStringLiteral("ServerEditionName"), s.ServerEditionName},
     };
 }
 

@@ -32,6 +32,54 @@ QByteArray saltedHash(const QByteArray& salt, const QString& password) {
     return hash.result();
 }
 
+// What the stand-in keeps of a file's media header: its media password, as a salt
+// and a salted hash, both empty when it has none.
+struct MediaHeader {
+    QByteArray salt;
+    QByteArray passwordHash;
+
+    bool hasPassword() const { return !salt.isEmpty(); }
+    bool opens(const std::optional<QString>& password) const {
+        return !hasPassword() || (password && saltedHash(salt, *password) == passwordHash);
+    }
+};
+
+MediaHeader newHeader(const std::optional<QString>& password) {
+    MediaHeader header;
+    if (password) {
+        header.salt = QByteArray(kSaltBytes, Qt::Uninitialized);
+        QRandomGenerator::system()->generate(header.salt.begin(), header.salt.end());
+        header.passwordHash = saltedHash(header.salt, *password);
+    }
+    return header;
+}
+
+QByteArray blobAt(sqlite3_stmt* row, int column) {
+    return QByteArray(static_cast<const char*>(sqlite3_column_blob(row, column)),
+                      sqlite3_column_bytes(row, column));
+}
+
+// The media header of a backup the stand-in wrote; none for another file.
+std::optional<MediaHeader> headerOf(const QString& path) {
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    DatabaseHandle db(raw);
+    sqlite3_stmt* query = nullptr;
+    const QByteArray sql = QStringLiteral("SELECT salt, password_sha256 FROM %1")
+                               .arg(QLatin1String(EmbeddedBackup::mediaTable()))
+                               .toUtf8();
+    std::optional<MediaHeader> header;
+    if (sqlite3_prepare_v2(db.get(), sql.constData(), -1, &query, nullptr) == SQLITE_OK &&
+        sqlite3_step(query) == SQLITE_ROW)
+        header = sqlite3_column_type(query, 0) == SQLITE_BLOB
+                     ? MediaHeader{blobAt(query, 0), blobAt(query, 1)}
+                     : MediaHeader{};
+    sqlite3_finalize(query);
+    return header;
+}
+
 [[noreturn]] void cannotOpenDevice(const QString& file, const QString& reason) {
     throw Error(SqlError::BackupDeviceError,
                 QStringLiteral("Cannot open backup device '%1'. Operating system error: %2. "
@@ -58,7 +106,7 @@ void checkTarget(const EmbeddedBackup::Request& request, const QString& path) {
     if (target.isDir()) {
         cannotOpenDevice(request.targetFile, QStringLiteral("the path is a folder"));
     }
-    if (target.exists() && !request.init) {
+    if (target.exists() && !request.init && !request.format) {
         throw Error(SqlError::BackupTerminated,
                     QStringLiteral("BACKUP DATABASE is terminating abnormally: '%1' already holds "
                                    "a backup and the embedded server replaces a backup file only "
@@ -160,7 +208,23 @@ QByteArray contentChecksum(sqlite3* db) {
     return hash.result();
 }
 
-void recordMedia(sqlite3* target, const EmbeddedBackup::Request& request) {
+// WITH INIT keeps the media header of the file it writes over, and the statement
+// must give that header's password; only FORMAT writes a new header.
+MediaHeader headerFor(const EmbeddedBackup::Request& request, const QString& path) {
+    if (request.format)
+        return newHeader(request.mediaPassword);
+    const std::optional<MediaHeader> kept = headerOf(path);
+    if (!kept)
+        return newHeader(request.mediaPassword);
+    if (!kept->opens(request.mediaPassword))
+        throw Error(SqlError::PasswordFailure,
+                    QStringLiteral("Access is denied due to a password failure. BACKUP DATABASE "
+                                   "is terminating abnormally."));
+    return *kept;
+}
+
+void recordMedia(sqlite3* target, const EmbeddedBackup::Request& request,
+                 const MediaHeader& header) {
     const QString create =
         QStringLiteral("DROP TABLE IF EXISTS %1; CREATE TABLE %1 (database_name TEXT, "
                        "finished_utc TEXT, salt BLOB, password_sha256 BLOB, "
@@ -189,12 +253,10 @@ void recordMedia(sqlite3* target, const EmbeddedBackup::Request& request) {
     const QByteArray finished = QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8();
     sqlite3_bind_text(insert, 1, name.constData(), name.size(), SQLITE_TRANSIENT);
     sqlite3_bind_text(insert, 2, finished.constData(), finished.size(), SQLITE_TRANSIENT);
-    if (request.mediaPassword) {
-        QByteArray salt(kSaltBytes, Qt::Uninitialized);
-        QRandomGenerator::system()->generate(salt.begin(), salt.end());
-        const QByteArray hash = saltedHash(salt, *request.mediaPassword);
-        sqlite3_bind_blob(insert, 3, salt.constData(), salt.size(), SQLITE_TRANSIENT);
-        sqlite3_bind_blob(insert, 4, hash.constData(), hash.size(), SQLITE_TRANSIENT);
+    if (header.hasPassword()) {
+        sqlite3_bind_blob(insert, 3, header.salt.constData(), header.salt.size(), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(insert, 4, header.passwordHash.constData(), header.passwordHash.size(),
+                          SQLITE_TRANSIENT);
     }
     if (request.checksum)
         sqlite3_bind_blob(insert, 5, checksum.constData(), checksum.size(), SQLITE_TRANSIENT);
@@ -269,11 +331,6 @@ QString firstText(sqlite3* db, const char* sql) {
     return text;
 }
 
-QByteArray blobAt(sqlite3_stmt* row, int column) {
-    return QByteArray(static_cast<const char*>(sqlite3_column_blob(row, column)),
-                      sqlite3_column_bytes(row, column));
-}
-
 } // namespace
 
 const char* EmbeddedBackup::mediaTable() {
@@ -283,6 +340,7 @@ const char* EmbeddedBackup::mediaTable() {
 void EmbeddedBackup::write(const Request& request, const std::function<bool()>& expired) {
     const QString path = serverPath(request.targetFile);
     checkTarget(request, path);
+    const MediaHeader header = headerFor(request, path);
     // The copy is built beside the target and put in its place only when complete and
     // flushed, so a failed backup never spoils an earlier one. Only its owner may read it.
     std::unique_ptr<ReplacementFile> part;
@@ -292,7 +350,7 @@ void EmbeddedBackup::write(const Request& request, const std::function<bool()>& 
     {
         DatabaseHandle target = openTarget(QFile::decodeName(part->temporaryPath()));
         copyPages(request, target.get(), expired);
-        recordMedia(target.get(), request);
+        recordMedia(target.get(), request, header);
         if (sqlite3_close(target.release()) != SQLITE_OK) {
             cannotOpenDevice(request.targetFile, QStringLiteral("the copy cannot be closed"));
         }
@@ -320,15 +378,12 @@ void EmbeddedBackup::verify(const Verification& verification) {
         sqlite3_finalize(media);
         malformed(file, QStringLiteral("it holds no backup set"));
     }
-    const bool hasPassword = sqlite3_column_type(media, 1) == SQLITE_BLOB;
-    const QByteArray salt = blobAt(media, 1);
-    const QByteArray password = blobAt(media, 2);
+    const MediaHeader header{blobAt(media, 1), blobAt(media, 2)};
     const bool hasChecksum = sqlite3_column_type(media, 3) == SQLITE_BLOB;
     const QByteArray checksum = blobAt(media, 3);
     sqlite3_finalize(media);
 
-    if (hasPassword &&
-        (!verification.mediaPassword || saltedHash(salt, *verification.mediaPassword) != password))
+    if (!header.opens(verification.mediaPassword))
         verifyFailed(SqlError::PasswordFailure,
                      QStringLiteral("Access is denied due to a password failure."));
     if (verification.checksum && !hasChecksum)
@@ -342,26 +397,8 @@ void EmbeddedBackup::verify(const Verification& verification) {
 }
 
 bool EmbeddedBackup::matchesMediaPassword(const QString& backupFile, const QString& password) {
-    sqlite3* raw = nullptr;
-    sqlite3_open_v2(backupFile.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    DatabaseHandle db(raw);
-    sqlite3_stmt* query = nullptr;
-    const QByteArray sql = QStringLiteral("SELECT salt, password_sha256 FROM %1")
-                               .arg(QLatin1String(mediaTable()))
-                               .toUtf8();
-    if (sqlite3_prepare_v2(db.get(), sql.constData(), -1, &query, nullptr) != SQLITE_OK) {
-        return false;
-    }
-    bool matches = false;
-    if (sqlite3_step(query) == SQLITE_ROW && sqlite3_column_type(query, 0) == SQLITE_BLOB) {
-        const QByteArray salt(static_cast<const char*>(sqlite3_column_blob(query, 0)),
-                              sqlite3_column_bytes(query, 0));
-        const QByteArray stored(static_cast<const char*>(sqlite3_column_blob(query, 1)),
-                                sqlite3_column_bytes(query, 1));
-        matches = saltedHash(salt, password) == stored;
-    }
-    sqlite3_finalize(query);
-    return matches;
+    const std::optional<MediaHeader> header = headerOf(backupFile);
+    return header && header->hasPassword() && header->opens(password);
 }
 
 } // namespace tavor

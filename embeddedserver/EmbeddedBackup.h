@@ -10,9 +10,12 @@ namespace tavor {
 
 // Writes a full backup of one database of an embedded server: a consistent copy
 // made with SQLite's online backup while other connections may keep writing.
-// The media password is kept in the copy only as a salted SHA-256 hash; WITH
-// CHECKSUM records a SHA-256 of the copy's rows, and ENCRYPTION the certificate's
-// name (the stand-in does not encipher the copy).
+// The media password belongs to the file's media header and is kept in the copy
+// only as a salted SHA-256 hash. As on the server, WITH INIT writes over the backup
+// but keeps the media header of the file it replaces (whose password it must be
+// given), and WITH FORMAT writes a new one. WITH CHECKSUM records a SHA-256 of the
+// copy's rows, and ENCRYPTION the certificate's name (the stand-in does not
+// encipher the copy).
 class EmbeddedBackup {
 public:
     struct Request {
@@ -20,7 +23,8 @@ public:
         QString schema;       // the attached schema that holds the database
         QString databaseName; // as stored, recorded in the copy
         QString targetFile;
-        bool init = false; // WITH INIT: replace an existing file
+        bool init = false;   // WITH INIT: replace an existing file, keeping its media header
+        bool format = false; // WITH FORMAT: replace it with a new media header
         bool checksum = false;
         std::optional<QString> mediaPassword;
         QString certificate; // empty: not encrypted

@@ -23,6 +23,7 @@ EmbeddedServerProfile EmbeddedServerProfile::read(const QString& folder) {
         ini.value(section, QStringLiteral("EngineEdition")).value_or(QString()).toInt(&isNumber);
     if (isNumber)
         profile.engineEdition = edition;
+    profile.edition = ini.value(section, QStringLiteral("Edition")).value_or(QString()).trimmed();
     profile.certificates =
         ini.value(section, QStringLiteral("Certificates"))
             .value_or(QString())
@@ -38,7 +39,16 @@ bool EmbeddedServerProfile::hasCertificate(const QString& name) const {
     return certificates.contains(name, Qt::CaseInsensitive);
 }
 
+bool EmbeddedServerProfile::editionEncryptsBackups() const {
+    const QString name = editionName();
+    return engineEdition != ExpressEdition &&
+           !name.startsWith(QLatin1String("Express"), Qt::CaseInsensitive) &&
+           !name.startsWith(QLatin1String("Web"), Qt::CaseInsensitive);
+}
+
 QString EmbeddedServerProfile::editionName() const {
+    if (!edition.isEmpty())
+        return edition;
     switch (engineEdition) {
     case 2:
         return QStringLiteral("Standard Edition (64-bit)");

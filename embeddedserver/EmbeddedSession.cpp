@@ -285,6 +285,7 @@ void EmbeddedSession::backup(const SqlBackup& b) {
     request.databaseName = *stored;
     request.targetFile = b.disk;
     request.init = b.init;
+    request.format = b.format;
     request.mediaPassword = b.mediaPassword;
     request.checksum = b.checksum;
     request.certificate = b.encryption ? b.encryption->certificate : QString();
@@ -292,7 +293,8 @@ void EmbeddedSession::backup(const SqlBackup& b) {
 }
 
 // What the server generation played takes: no media password from version 11 on,
-// no encryption before it, nor on Express, nor with a certificate it does not hold.
+// no encryption before version 12, nor on Express or Web, nor with a certificate it
+// does not hold.
 void EmbeddedSession::checkBackupOptions(const SqlBackup& b) const {
     const auto unknownOption = [](const char* option) {
         throw Error(
@@ -311,7 +313,7 @@ void EmbeddedSession::checkBackupOptions(const SqlBackup& b) const {
     if (!algorithms.contains(b.encryption->algorithm, Qt::CaseInsensitive))
         throw Error(SqlError::IncorrectSyntax,
                     QStringLiteral("Incorrect syntax near '%1'.").arg(b.encryption->algorithm));
-    if (profile_.engineEdition == EmbeddedServerProfile::ExpressEdition)
+    if (!profile_.editionEncryptsBackups())
         throw Error(SqlError::NotOnThisEdition,
                     QStringLiteral("BACKUP DATABASE WITH ENCRYPTION is not supported on %1.")
                         .arg(profile_.editionName()));

@@ -263,6 +263,10 @@ private:
             b.init = true;
         } else if (acceptWord("NOINIT")) {
             b.init = false;
+        } else if (acceptWord("FORMAT")) {
+            b.format = true;
+        } else if (acceptWord("NOFORMAT")) {
+            b.format = false;
         } else if (acceptWord("CHECKSUM")) {
             b.checksum = true;
         } else if (acceptWord("MEDIAPASSWORD")) {

@@ -85,6 +85,7 @@ struct SqlBackup {
     QString database;
     QString disk;
     bool init = false;
+    bool format = false; // a new media header, and INIT with it
     bool checksum = false;
     std::optional<QString> mediaPassword;
     std::optional<SqlBackupEncryption> encryption;

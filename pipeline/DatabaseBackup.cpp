@@ -54,6 +54,12 @@ QString DatabaseBackup::protection() const {
 Outcome DatabaseBackup::backup(const QString& database, const QString& file) {
     const ServerBackupStatements statements = ServerBackupStatements::of(context_);
     const QString head = statements.head(database, file);
+    if (const Outcome& sendable = statements.sendable(); sendable.failed()) {
+        const Error refused = refusal(sendable, head);
+        listBackup(head, statements.protection(),
+                   QStringLiteral("not sent: ") + refused.description());
+        return refused;
+    }
     const Outcome sent = Outcome::of(
         [&] { context_.databaseConnection().execute(statements.backup(database, file)); });
     if (sent.failed()) {

@@ -28,6 +28,10 @@ const QString kJournalColumns =
 } // namespace
 
 bool HistoryExtract::Backup_HS_Express() {
+    // A backup that may not be sent needs no extract either.
+    const ServerBackupStatements statements = ServerBackupStatements::of(context_);
+    if (statements.sendable().failed())
+        return false;
     ignoreFailure([&] { context_.databaseConnection().setCommandTimeout(CommandTimeoutSeconds); });
     BusyPanel busy(context_);
     busy.ShowAVI(true, kBusyCaption);
@@ -48,7 +52,6 @@ bool HistoryExtract::Backup_HS_Express() {
         return false;
 
     // A backup the server cannot read back is no backup.
-    const ServerBackupStatements statements = ServerBackupStatements::of(context_);
     return !execute(statements.backup(kExtract, context_.state.HsBakFile)).failed() &&
            !execute(statements.verify(context_.state.HsBakFile)).failed();
 }

@@ -33,9 +33,11 @@ struct MainState {
 
     // Set once an unattended run has taken place: ending before then is status 2.
     bool UnattendedRunDone = false;
-    // The server's version and edition as it reported them after connecting; empty when unread.
+    // The server's version and edition as it reported them after connecting
+    // (ProductVersion, EngineEdition and the Edition's name); empty when unread.
     QString ServerVersion;
     QString ServerEdition;
+    QString ServerEditionName;
 
     // Start-up values that the window keeps only to form the names above.
     QString BankName;

@@ -8,24 +8,27 @@ namespace tavor {
 
 const QString ServerBackupStatements::CertificateValue = QStringLiteral("ServerCertificate");
 
-ServerBackupStatements::ServerBackupStatements(const QString& serverVersion,
+ServerBackupStatements::ServerBackupStatements(const ServerGeneration& server,
                                                const QString& certificate,
                                                const QString& mediaPassword)
-    : current_(isCurrentServer(serverVersion)), certificate_(certificate.trimmed()),
-      mediaPassword_(mediaPassword) {}
+    : current_(server.current()), certificate_(certificate.trimmed()),
+      mediaPassword_(mediaPassword) {
+    if (!current_ || certificate_.isEmpty())
+        return;
+    if (const QString why = server.whyNoEncryption(); !why.isEmpty())
+        sendable_ =
+            Error(ErrorNumber::ProviderError, CertificateValue + QStringLiteral(" names ") +
+                                                  certificate_ + QStringLiteral(", but ") + why +
+                                                  QStringLiteral("; the backup was not sent"));
+}
 
 ServerBackupStatements ServerBackupStatements::of(const BackupContext& context) {
     QString certificate;
     if (context.platform.registry)
         certificate = context.platform.registry->value(RegistryKeys::Technician, CertificateValue)
                           .value_or(QString());
-    return ServerBackupStatements(context.state.ServerVersion, certificate, context.mediaPassword);
-}
-
-bool ServerBackupStatements::isCurrentServer(const QString& serverVersion) {
-    bool isNumber = false;
-    const int major = serverVersion.trimmed().section(QLatin1Char('.'), 0, 0).toInt(&isNumber);
-    return isNumber && major >= 11;
+    return ServerBackupStatements(ServerGeneration::of(context.state), certificate,
+                                  context.mediaPassword);
 }
 
 QString ServerBackupStatements::head(const QString& database, const QString& file) const {
@@ -38,7 +41,9 @@ QString ServerBackupStatements::head(const QString& database, const QString& fil
 QString ServerBackupStatements::backup(const QString& database, const QString& file) const {
     if (!current_)
         return BackupStatement::statement(database, file, mediaPassword_);
-    QString statement = head(database, file) + QStringLiteral("' WITH INIT, CHECKSUM");
+    if (sendable_.failed())
+        throw sendable_.failure();
+    QString statement = head(database, file) + QStringLiteral("' WITH FORMAT, INIT, CHECKSUM");
     if (!certificate_.isEmpty())
         statement += QStringLiteral(", ENCRYPTION (ALGORITHM = AES_256, SERVER CERTIFICATE = ") +
                      BackupStatement::databaseName(certificate_) + QLatin1Char(')');

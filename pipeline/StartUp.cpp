@@ -146,6 +146,7 @@ void StartUp::ConnectToBranch() {
     state.FinaPath = ReadSystemValue(QStringLiteral("Sys_Fina_Path"));
     state.ServerVersion = ReadServerProperty(QStringLiteral("ProductVersion"));
     state.ServerEdition = ReadServerProperty(QStringLiteral("EngineEdition"));
+    state.ServerEditionName = ReadServerProperty(QStringLiteral("Edition"));
 
     const ProgramVersion version = platform.process->programVersion();
     context_.window.setTitle(

@@ -25,7 +25,8 @@ public:
                                           const QString& databaseName, const QString& serverName);
 
     // SERVERPROPERTY(name) as text: "ProductVersion" (16.0.4135.4), "EngineEdition"
-    // (4 for Express); empty when the server has no such property.
+    // (4 for Express), "Edition" (Web Edition (64-bit)); empty when the server has no
+    // such property.
     static QString ServerProperty(DatabaseConnection& connection, const QString& name);
 
     static const QString NotLinkedText;

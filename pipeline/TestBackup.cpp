@@ -10,8 +10,8 @@ QString TestBackup::targetFile(const QString& serverName) {
 }
 
 QString TestBackup::statement(const QString& serverName, const QString& databaseName,
-                              const QString& serverVersion, const QString& certificate) {
-    return ServerBackupStatements(serverVersion, certificate, QLatin1String(TestPassword))
+                              const ServerGeneration& server, const QString& certificate) {
+    return ServerBackupStatements(server, certificate, QLatin1String(TestPassword))
         .backup(databaseName, targetFile(serverName));
 }
 
@@ -26,7 +26,7 @@ void TestBackup::cmdTest_Click() {
 // Runs without trapping: the first failing step ends the test.
 void TestBackup::run() {
     const MainState& state = context_.state;
-    const QString sql = statement(state.ServerName, state.DatabaseName, state.ServerVersion,
+    const QString sql = statement(state.ServerName, state.DatabaseName, ServerGeneration::of(state),
                                   ServerBackupStatements::of(context_).certificate());
     context_.window.showTestStatement(sql);
     context_.window.pumpEvents();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pipeline/BackupContext.h"
+#include "pipeline/ServerGeneration.h"
 
 namespace tavor {
 
@@ -20,9 +21,10 @@ public:
     // The test file on the server's share, a path of the server: \\S\tavor\backup\test.bak
     static QString targetFile(const QString& serverName);
     // The test's statement of the server's generation: on an old server (or one of
-    // unknown version) the fixed one with the test's password.
+    // unknown version) the fixed one with the test's password. Raises instead where
+    // the certificate named cannot be used (see ServerBackupStatements).
     static QString statement(const QString& serverName, const QString& databaseName,
-                             const QString& serverVersion = {}, const QString& certificate = {});
+                             const ServerGeneration& server = {}, const QString& certificate = {});
 
 private:
     void run();

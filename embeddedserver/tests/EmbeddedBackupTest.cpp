@@ -59,7 +59,7 @@ TEST_F(EmbeddedBackupTest, WithInitReplacesAndWithoutInitKeepsTheFile) {
     db->execute(backupStatement(QStringLiteral("TAVOR_07"), bak, QStringLiteral("a")));
     db->execute(QStringLiteral("INSERT INTO ORV_System_Values (SV_Name, SV_Value) VALUES ('N', "
                                "'V')"));
-    db->execute(backupStatement(QStringLiteral("TAVOR_07"), bak, QStringLiteral("b")));
+    db->execute(backupStatement(QStringLiteral("TAVOR_07"), bak, QStringLiteral("a")));
     {
         SqliteFile copy(bak);
         EXPECT_EQ(
@@ -67,7 +67,7 @@ TEST_F(EmbeddedBackupTest, WithInitReplacesAndWithoutInitKeepsTheFile) {
         EXPECT_EQ(
             copy.scalar(QStringLiteral("SELECT COUNT(*) FROM tavor_backup_media")).toLongLong(), 1);
     }
-    EXPECT_TRUE(tavor::EmbeddedBackup::matchesMediaPassword(bak, QStringLiteral("b")));
+    EXPECT_TRUE(tavor::EmbeddedBackup::matchesMediaPassword(bak, QStringLiteral("a")));
     const QByteArray before = contentOf(bak);
     EXPECT_EQ(errorOf([&] {
                   db->execute(QStringLiteral("BACKUP DATABASE TAVOR_07 TO DISK = '%1'").arg(bak));

@@ -1,5 +1,6 @@
 #include "support/EmbeddedServerFixture.h"
 
+#include "embeddedserver/EmbeddedBackup.h"
 #include "platform/database/SqlErrors.h"
 
 namespace SqlError = tavor::SqlError;
@@ -19,9 +20,10 @@ protected:
                               "MEDIAPASSWORD='%2'")
             .arg(bak(), password);
     }
-    QString currentBackup(const QString& certificate = {}) const {
-        QString sql = QStringLiteral("BACKUP DATABASE TAVOR_HS TO DISK = N'%1' WITH INIT, CHECKSUM")
-                          .arg(bak());
+    QString currentBackup(const QString& certificate = {},
+                          const QString& media = QStringLiteral("FORMAT, INIT")) const {
+        QString sql = QStringLiteral("BACKUP DATABASE TAVOR_HS TO DISK = N'%1' WITH %2, CHECKSUM")
+                          .arg(bak(), media);
         if (!certificate.isEmpty())
             sql += QStringLiteral(", ENCRYPTION (ALGORITHM = AES_256, SERVER CERTIFICATE = %1)")
                        .arg(certificate);
@@ -37,12 +39,15 @@ const QString kCurrent = QStringLiteral("[Server]\nProductVersion=16.0.4135.4\nE
 const QString kCurrentExpress =
     QStringLiteral("[Server]\nProductVersion=16.0.4135.4\nEngineEdition=4\n"
                    "Certificates=TavorBackupCert\n");
+const QString kCurrentWeb = QString(kCurrent).replace("=3", "=2\nEdition=Web Edition (64-bit)");
+const QString kEleven = QString(kCurrent).replace("16.0.4135.4", "11.0.7001.0");
+const QString kTwelve = QString(kCurrent).replace("16.0.4135.4", "12.0.6024.0");
 
 } // namespace
 
 // The stand-in must refuse what the generation it plays refuses, with that server's
-// error: a media password from 11 on, encryption before it, on Express, or with a
-// certificate it does not hold.
+// error: a media password from 11 on, encryption before 12, on Express or Web, or
+// with a certificate it does not hold.
 TEST_F(ServerGenerationTest, EachGenerationTakesOnlyItsOwnBackupOptions) {
     const struct {
         const char* why;
@@ -63,6 +68,11 @@ TEST_F(ServerGenerationTest, EachGenerationTakesOnlyItsOwnBackupOptions) {
          SqlError::UnknownCertificate},
         {"current Express, encryption", kCurrentExpress, currentBackup("TavorBackupCert"),
          SqlError::NotOnThisEdition},
+        {"current Web, encryption", kCurrentWeb, currentBackup("TavorBackupCert"),
+         SqlError::NotOnThisEdition},
+        {"11, encryption", kEleven, currentBackup("TavorBackupCert"),
+         SqlError::UnknownBackupOption},
+        {"12, encryption", kTwelve, currentBackup("TavorBackupCert"), 0},
     };
     for (const auto& c : cases) {
         play(c.ini);
@@ -84,6 +94,34 @@ TEST_F(ServerGenerationTest, ServerPropertiesAreThoseOfTheGenerationPlayed) {
     play(kCurrent);
     EXPECT_EQ(open()->readFirstValue(version)->toString(), QStringLiteral("16.0.4135.4"));
     EXPECT_EQ(open()->readFirstValue(edition)->toString(), QStringLiteral("3"));
+}
+
+// A backup file keeps its media header: INIT writes over the backup but keeps the
+// header, whose media password it must be given (a server from 11 on cannot give
+// one); FORMAT writes a new header, with the statement's password or without one.
+TEST_F(ServerGenerationTest, InitKeepsTheMediaHeaderAndOnlyFormatReplacesItsPassword) {
+    const struct {
+        QString ini;
+        QString statement;
+        long error;
+        std::optional<QString> password; // the header's afterwards
+    } cases[] = {
+        {{}, oldBackup("other"), SqlError::PasswordFailure, "pw"},
+        {{}, oldBackup("other").replace("INIT", "FORMAT"), 0, "other"},
+        {kCurrent, currentBackup({}, "INIT"), SqlError::PasswordFailure, "pw"},
+        {kCurrent, currentBackup(), 0, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        play({});
+        QFile::remove(bak());
+        open()->execute(oldBackup());
+        play(c.ini);
+        EXPECT_EQ(errorOf([&] { open()->execute(c.statement); }), c.error)
+            << c.statement.toStdString();
+        EXPECT_EQ(tavor::EmbeddedBackup::matchesMediaPassword(bak(), c.password.value_or("pw")),
+                  c.password.has_value())
+            << c.statement.toStdString();
+    }
 }
 
 // Verification must refuse a backup that is not a complete, intact copy opened by

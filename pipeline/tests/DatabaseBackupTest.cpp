@@ -80,8 +80,8 @@ TEST_F(DatabaseBackupTest, OddNamesAreBracketedAndApostrophesDoubled) {
     DatabaseBackup(context).PreparingDatabase();
     EXPECT_EQ(fakeServer.state->statements.value(0),
               QStringLiteral("BACKUP DATABASE [TAVOR SG]]x] TO DISK = "
-                             "N'/srv/o''brien/TAVOR_SG.bak' WITH INIT, CHECKSUM, ENCRYPTION "
-                             "(ALGORITHM = AES_256, SERVER CERTIFICATE = [Cert]]1])"));
+                             "N'/srv/o''brien/TAVOR_SG.bak' WITH FORMAT, INIT, CHECKSUM, "
+                             "ENCRYPTION (ALGORITHM = AES_256, SERVER CERTIFICATE = [Cert]]1])"));
 }
 
 // A refused backup is reported as refused, and in maintenance mode shown without

@@ -2,6 +2,7 @@
 #include "PipelineFixture.h"
 
 #include "embeddedserver/EmbeddedBackup.h"
+#include "platform/registry/RegistryKeys.h"
 #include "support/TestFiles.h"
 
 #include <QFileInfo>
@@ -180,6 +181,17 @@ TEST_F(HistoryExtractTest, RefusedBackupReturnsFalseAfterGoodCopies) {
     EXPECT_FALSE(QFileInfo::exists(state.HsBakFile));
     EXPECT_TRUE(messages->shown.isEmpty());
     EXPECT_FALSE(window.animationVisible);
+}
+
+// Guards against an extract built for a backup that may not be sent: with a
+// certificate named, a version 11 server cannot encrypt, so nothing reaches it.
+TEST_F(HistoryExtractTest, CertificateOnAServerThatCannotEncryptBuildsNoExtract) {
+    state.ServerVersion = QStringLiteral("11.0.7001.0");
+    registry->setValue(RegistryKeys::Technician, QStringLiteral("ServerCertificate"),
+                       QStringLiteral("TavorBackupCert"));
+    EXPECT_FALSE(run());
+    EXPECT_FALSE(QFileInfo::exists(extractFile()));
+    EXPECT_FALSE(QFileInfo::exists(state.HsBakFile));
 }
 
 // Guards against a left-over extract that cannot be dropped: copying into it would

@@ -5,6 +5,7 @@
 #include "pipeline/TestBackup.h"
 
 #include "platform/database/linux/OdbcConnection.h"
+#include "platform/registry/RegistryKeys.h"
 #include "support/ScriptedTdsPeer.h"
 
 #include <cstring>
@@ -142,10 +143,11 @@ TEST_F(ServerStatementsTest, TestBackupShowsThenSendsTheExactStatement) {
     EXPECT_EQ(messages->shown.front().buttons, MessageButtons::Ok);
 }
 
-// Guards against a server of either generation getting the other's statements: a
-// 10.50 server takes the media password and verifies with it; a 16 refuses the
-// media password, takes the checksum and verifies with it, and a verification it
-// refuses fails that row alone.
+// Guards against a server of any generation getting another's statements: a 10.50
+// server takes the media password and verifies with it; a 16 refuses the media
+// password, takes a new media set with the checksum and verifies with it, and a
+// verification it refuses fails that row alone; an 11 with a certificate named is
+// sent no backup, for it cannot encrypt.
 TEST_F(ServerStatementsTest, EachServerGenerationGetsItsOwnStatementsInOrder) {
     const QString versionQuery =
         QStringLiteral("SELECT CAST(SERVERPROPERTY('ProductVersion') AS nvarchar(128))");
@@ -158,17 +160,20 @@ TEST_F(ServerStatementsTest, EachServerGenerationGetsItsOwnStatementsInOrder) {
     };
     const auto current = [](const QString& database, const QString& file) {
         return QStringList{
-            QStringLiteral("BACKUP DATABASE %1 TO DISK = N'%2' WITH INIT, CHECKSUM")
+            QStringLiteral("BACKUP DATABASE %1 TO DISK = N'%2' WITH FORMAT, INIT, CHECKSUM")
                 .arg(database, file),
             QStringLiteral("RESTORE VERIFYONLY FROM DISK = N'%1' WITH CHECKSUM").arg(file)};
     };
+    const auto nothing = [](const QString&, const QString&) { return QStringList{}; };
     const struct {
         QString version;
         std::function<QStringList(const QString&, const QString&)> statements;
         QList<bool> failed;
+        QString certificate;
     } generations[] = {
-        {QStringLiteral("10.50.6000.34"), old, {false, false, false}},
-        {QStringLiteral("16.0.4135.4"), current, {true, false, false}},
+        {QStringLiteral("10.50.6000.34"), old, {false, false, false}, {}},
+        {QStringLiteral("16.0.4135.4"), current, {true, false, false}, {}},
+        {QStringLiteral("11.0.7001.0"), nothing, {true, true, true}, "TavorBackupCert"},
     };
     clock->step = 1000; // the busy panel's wait passes at once
     for (const QString& file : {state.LcsBakFile, state.HsBakFile, state.SgBakFile})
@@ -186,6 +191,8 @@ TEST_F(ServerStatementsTest, EachServerGenerationGetsItsOwnStatementsInOrder) {
                               Reply::error(3241, QStringLiteral("The media family on device is "
                                                                 "incorrectly formed.")));
         }
+        registry->setValue(RegistryKeys::Technician, QStringLiteral("ServerCertificate"),
+                           generation.certificate);
         auto odbc = std::make_unique<OdbcConnection>();
         odbc->open(QStringLiteral("Provider=SQLOLEDB.1;Password=pw;User ID=sa;Initial "
                                   "Catalog=TAVOR_07;Data Source=127.0.0.1,%1")

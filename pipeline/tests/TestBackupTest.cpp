@@ -1,6 +1,8 @@
 #include "pipeline/TestBackup.h"
 #include "PipelineFixture.h"
 
+#include "platform/registry/RegistryKeys.h"
+
 using namespace tavor;
 
 namespace {
@@ -35,4 +37,17 @@ TEST_F(TestBackupTest, MissingConnectionIsCreatedAndItsFailureReported) {
     ASSERT_EQ(messages->shown.size(), 1);
     EXPECT_NE(messages->shown.front().text, QStringLiteral("OK"));
     EXPECT_EQ(messages->shown.front().icon, MessageIcon::Critical);
+}
+
+// Guards against the test button sending a backup that cannot be encrypted where a
+// certificate is named: the reason is reported, nothing is shown or sent.
+TEST_F(TestBackupTest, CertificateOnAServerThatCannotEncryptSendsNothing) {
+    state.ServerVersion = QStringLiteral("16.0.4135.4");
+    state.ServerEditionName = QStringLiteral("Web Edition (64-bit)");
+    registry->setValue(RegistryKeys::Technician, QStringLiteral("ServerCertificate"),
+                       QStringLiteral("TavorBackupCert"));
+    TestBackup(context).cmdTest_Click();
+    EXPECT_TRUE(window.testStatement.isEmpty()) << window.testStatement.toStdString();
+    ASSERT_EQ(messages->shown.size(), 1);
+    EXPECT_TRUE(messages->shown.front().text.contains(QStringLiteral("cannot encrypt backups")));
 }

@@ -414,20 +414,45 @@ TEST_F(UnattendedRun, FifoSourceFailsItsRowWithoutBlocking) {
 // A current server refuses the media password, and the satellite rows failed every
 // night there. On a stand-in playing version 16 every row is ticked and each server
 // backup's row names its protection, as on the default stand-in; the main and
-// general-accounts rows name none.
+// general-accounts rows name none. The current server writes over the old one's
+// password-protected backups at the same paths (as after an upgrade); a certificate
+// named for one that cannot encrypt (11, Web) fails its rows, for that reason.
 TEST_F(UnattendedRun, EachServerGenerationTicksEveryRowAndNamesItsProtection) {
     const QString current = QStringLiteral("[Server]\nProductVersion=16.0.4135.4\n"
                                            "EngineEdition=3\nCertificates=TavorBackupCert\n");
+    const QString web = QString(current).replace("=3", "=2\nEdition=Web Edition (64-bit)");
     const struct {
         QString ini;
         QString certificate;
         QString protection;
         QString version;
+        QString edition;
+        QString refusal; // of the server rows; none: every row ticked
     } generations[] = {
-        {{}, {}, QStringLiteral("media password"), QStringLiteral("10.50.6000.34")},
-        {current, {}, QStringLiteral("none"), QStringLiteral("16.0.4135.4")},
-        {current, QStringLiteral("TavorBackupCert"), QStringLiteral("encrypted (TavorBackupCert)"),
-         QStringLiteral("16.0.4135.4")},
+        {{}, {}, QStringLiteral("media password"), QStringLiteral("10.50.6000.34"), {}, {}},
+        {current, {}, QStringLiteral("none"), QStringLiteral("16.0.4135.4"), {}, {}},
+        {current,
+         QStringLiteral("TavorBackupCert"),
+         QStringLiteral("encrypted (TavorBackupCert)"),
+         QStringLiteral("16.0.4135.4"),
+         {},
+         {}},
+        {QString(current).replace("16.0.4135.4", "12.0.6024.0"),
+         "TavorBackupCert",
+         "encrypted (TavorBackupCert)",
+         "12.0.6024.0",
+         {},
+         {}},
+        {QString(current).replace("16.0.4135.4", "11.0.7001.0"),
+         "TavorBackupCert",
+         "encrypted (TavorBackupCert)",
+         "11.0.7001.0",
+         {},
+         "ServerCertificate names TavorBackupCert, but the server's version 11.0.7001.0 cannot "
+         "encrypt backups"},
+        {web, "TavorBackupCert", "encrypted (TavorBackupCert)", "16.0.4135.4",
+         "Web Edition (64-bit)",
+         "the server's edition Web Edition (64-bit) cannot encrypt backups"},
     };
     QFile hive(path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini")));
     ASSERT_TRUE(hive.open(QIODevice::ReadOnly));
@@ -448,12 +473,14 @@ TEST_F(UnattendedRun, EachServerGenerationTicksEveryRowAndNamesItsProtection) {
                                  "SV_Name IN ('Sys_Last_HS_Backup_Date', "
                                  "'Sys_Last_SG_Backup_Date')"));
 
-        ASSERT_EQ(run(), 0) << errors.toStdString();
+        ASSERT_EQ(run(), generation.refusal.isEmpty() ? 0 : 1) << errors.toStdString();
         const QStringList rows =
             errors.split(QLatin1Char('\n')).filter(QStringLiteral("tavor-backup: row "));
         ASSERT_EQ(rows.size(), 5) << errors.toStdString();
         for (int i = 0; i < rows.size(); ++i) {
             const bool server = i >= 2;
+            EXPECT_EQ(rows[i].contains(generation.refusal), server || generation.refusal.isEmpty())
+                << rows[i].toStdString();
             EXPECT_EQ(rows[i].endsWith(QStringLiteral(" s protection=") + generation.protection),
                       server)
                 << rows[i].toStdString();
@@ -465,6 +492,9 @@ TEST_F(UnattendedRun, EachServerGenerationTicksEveryRowAndNamesItsProtection) {
         const QJsonObject state =
             QJsonDocument::fromJson(dump.readAll()).object()[QStringLiteral("state")].toObject();
         EXPECT_EQ(state[QStringLiteral("ServerVersion")].toString(), generation.version);
+        if (!generation.edition.isEmpty()) {
+            EXPECT_EQ(state[QStringLiteral("ServerEditionName")].toString(), generation.edition);
+        }
     }
 }
 
