@@ -2,11 +2,9 @@
 
 #include "pipeline/BackupContext.h"
 #include "pipeline/BackupStatement.h"
-#include "platform/registry/RegistryKeys.h"
+#include "pipeline/TechnicianSettings.h"
 
 namespace tavor {
-
-const QString ServerBackupStatements::CertificateValue = QStringLiteral("ServerCertificate");
 
 ServerBackupStatements::ServerBackupStatements(const ServerGeneration& server,
                                                const QString& certificate,
@@ -17,18 +15,16 @@ ServerBackupStatements::ServerBackupStatements(const ServerGeneration& server,
         return;
     if (const QString why = server.whyNoEncryption(); !why.isEmpty())
         sendable_ =
-            Error(ErrorNumber::ProviderError, CertificateValue + QStringLiteral(" names ") +
-                                                  certificate_ + QStringLiteral(", but ") + why +
-                                                  QStringLiteral("; the backup was not sent"));
+            Error(ErrorNumber::ProviderError,
+                  TechnicianSettings::ServerCertificate + QStringLiteral(" names ") + certificate_ +
+                      QStringLiteral(", but ") + why + QStringLiteral("; the backup was not sent"));
 }
 
 ServerBackupStatements ServerBackupStatements::of(const BackupContext& context) {
-    QString certificate;
-    if (context.platform.registry)
-        certificate = context.platform.registry->value(RegistryKeys::Technician, CertificateValue)
-                          .value_or(QString());
-    return ServerBackupStatements(ServerGeneration::of(context.state), certificate,
-                                  context.mediaPassword);
+    return ServerBackupStatements(
+        ServerGeneration::of(context.state),
+        TechnicianSettings(context.platform.registry.get()).serverCertificate(),
+        context.mediaPassword);
 }
 
 QString ServerBackupStatements::head(const QString& database, const QString& file) const {

@@ -47,8 +47,6 @@ public:
     // "media password", "encrypted (<certificate>)" or "none".
     QString protection() const;
 
-    static const QString CertificateValue;
-
 private:
     bool current_;
     QString certificate_;

@@ -16,8 +16,7 @@ inline const QString Installation = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE
 inline const QString Drives = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Tavor\\Drives");
 // The bank library's own settings: its stored login.
 inline const QString Banks = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Banks");
-// The technician's settings of the backup: ServerCertificate, RequireEncryptedTarget,
-// EjectAfterRun, MetricsFolder.
+// The technician's settings of the backup, each read by TechnicianSettings.
 inline const QString Technician =
     QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Tavor\\Backup");
 } // namespace RegistryKeys
