@@ -11,7 +11,8 @@
 
 namespace tavor {
 void PrintTo(const LogicalDisk& disk, std::ostream* out) {
-    *out << "{" << disk.DeviceID.toStdString() << ", " << disk.DriveType << "}";
+    *out << "{" << disk.DeviceID.toStdString() << ", " << disk.DriveType
+         << (disk.encrypted ? ", encrypted" : "") << "}";
 }
 } // namespace tavor
 
@@ -73,6 +74,18 @@ protected:
         QDir().mkpath(sysfs() + "/class/block");
         QFile::link(folder, sysfs() + "/dev/block/" + number);
         QFile::link(folder, sysfs() + "/class/block/" + name);
+    }
+
+    // A device-mapper mapping over the devices below, with the uuid its maker gave it.
+    QString addMapping(const QString& name, const QString& number, const QByteArray& uuid,
+                       const QStringList& below) {
+        const QString mapped = addDisk("virtual", name, number);
+        if (!uuid.isEmpty())
+            writeFile(mapped + "/dm/uuid", uuid + "\n");
+        QDir().mkpath(mapped + "/slaves");
+        for (const QString& slave : below)
+            QFile::link(slave, mapped + "/slaves/" + QFileInfo(slave).fileName());
+        return mapped;
     }
 
     void writeMounts(const QList<QByteArray>& lines) {
@@ -211,22 +224,13 @@ TEST_F(DiskFixture, CryptTargetsAndMappingsOverThemAreEncrypted) {
     const QString bitlockerStick =
         addPartition(addDisk(UsbStick + "1", "sdc", "8:32"), "sdc1", "8:33");
     const QString plainDisk = addDisk(Sata + "1", "sdd", "8:48");
-    const auto map = [&](const char* name, const char* number, const QByteArray& uuid,
-                         const QStringList& below) {
-        const QString mapped = addDisk("virtual", name, number);
-        if (!uuid.isEmpty())
-            writeFile(mapped + "/dm/uuid", uuid + "\n");
-        QDir().mkpath(mapped + "/slaves");
-        for (const QString& slave : below)
-            QFile::link(slave, mapped + "/slaves/" + QFileInfo(slave).fileName());
-        return mapped;
-    };
-    const QString luks = map("dm-0", "253:0", "CRYPT-LUKS2-6f1c9e0a-luks-stick", {luksStick});
-    map("dm-1", "253:1", "CRYPT-BITLK-0d1e-bitlocker", {bitlockerStick});
-    map("dm-2", "253:2", "LVM-k3Jq", {plainDisk});
-    const QString sataCrypt = map("dm-3", "253:3", "CRYPT-LUKS1-77aa-home", {plainDisk});
-    map("dm-4", "253:4", "LVM-p9Xz", {sataCrypt});
-    map("dm-5", "253:5", "LVM-m2Yw", {luks, plainDisk});
+    const QString luks =
+        addMapping("dm-0", "253:0", "CRYPT-LUKS2-6f1c9e0a-luks-stick", {luksStick});
+    addMapping("dm-1", "253:1", "CRYPT-BITLK-0d1e-bitlocker", {bitlockerStick});
+    addMapping("dm-2", "253:2", "LVM-k3Jq", {plainDisk});
+    const QString sataCrypt = addMapping("dm-3", "253:3", "CRYPT-LUKS1-77aa-home", {plainDisk});
+    addMapping("dm-4", "253:4", "LVM-p9Xz", {sataCrypt});
+    addMapping("dm-5", "253:5", "LVM-m2Yw", {luks, plainDisk});
     writeMounts({"8:1 / / rw - ext4 /dev/sda1 rw",
                  "253:0 / /media/teller/SAFE rw - ext4 /dev/mapper/luks-stick rw",
                  "253:1 / /media/teller/BITLOCKER rw - ntfs3 /dev/mapper/bitlocker rw",
@@ -242,6 +246,39 @@ TEST_F(DiskFixture, CryptTargetsAndMappingsOverThemAreEncrypted) {
                                          {"/srv/lvm", 3, false, {}},
                                          {"/srv/lvm-on-luks", 3, true, {}},
                                          {"/srv/spanning", 2, false, {}}};
+    EXPECT_EQ(query(), expected);
+}
+
+// libcryptsetup gives its unencrypted dm-integrity and dm-verity mappings "CRYPT-"
+// uuids too: a stand-alone integrity stick passed the encryption policy. Only the
+// encryption types count, whether an integrity mapping lies below or above them.
+TEST_F(DiskFixture, IntegrityAndVerityMappingsAreNotEncryption) {
+    addPartition(addDisk(Sata, "sda", "8:0"), "sda1", "8:1");
+    const auto stick = [&](int index) {
+        const QString disk = "sd" + QString(QChar(u'b' + index));
+        const int minor = 16 * (index + 1);
+        return addPartition(
+            addDisk(UsbStick + QString::number(index), disk, QStringLiteral("8:%1").arg(minor)),
+            disk + "1", QStringLiteral("8:%1").arg(minor + 1));
+    };
+    addMapping("dm-0", "253:0", "CRYPT-INTEGRITY-stick", {stick(0)});
+    addMapping("dm-1", "253:1", "CRYPT-VERITY-4b6f0c2e-root", {stick(1)});
+    // LUKS2 with authenticated encryption: dm-crypt over a hidden integrity mapping.
+    const QString hidden = addMapping("dm-2", "253:2", "CRYPT-SUBDEV-9c1d-safe_dif", {stick(2)});
+    addMapping("dm-3", "253:3", "CRYPT-LUKS2-9c1d-safe", {hidden});
+    const QString vault = addMapping("dm-4", "253:4", "CRYPT-TCRYPT-vault", {stick(3)});
+    addMapping("dm-5", "253:5", "CRYPT-INTEGRITY-over-vault", {vault});
+    writeMounts({"8:1 / / rw - ext4 /dev/sda1 rw",
+                 "253:0 / /media/teller/INTEGRITY rw - ext4 /dev/mapper/stick rw",
+                 "253:1 / /media/teller/VERITY ro - ext4 /dev/mapper/root ro",
+                 "253:3 / /media/teller/AUTHENTICATED rw - ext4 /dev/mapper/safe rw",
+                 "253:5 / /media/teller/VAULT rw - ext4 /dev/mapper/over-vault rw"});
+
+    const QList<LogicalDisk> expected = {{"/", 3, false, {}},
+                                         {"/media/teller/INTEGRITY", 2, false, {}},
+                                         {"/media/teller/VERITY", 2, false, {}},
+                                         {"/media/teller/AUTHENTICATED", 2, true, {}},
+                                         {"/media/teller/VAULT", 2, true, {}}};
     EXPECT_EQ(query(), expected);
 }
 
@@ -346,3 +383,4 @@ TEST_F(DiskFixture, VolumesCarryTheUuidOfTheLinkToTheirDevice) {
     EXPECT_EQ(uuids, (QStringList{"/=0b6f-root", "/media/teller/STICK=1C2E-4F3A",
                                   "/media/teller/BARE=", "/media/teller/SAFE=6f1c9e0a-luks"}));
 }
+
