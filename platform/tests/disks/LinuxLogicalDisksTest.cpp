@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <ostream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace tavor {
 void PrintTo(const LogicalDisk& disk, std::ostream* out) {
@@ -384,3 +386,30 @@ TEST_F(DiskFixture, VolumesCarryTheUuidOfTheLinkToTheirDevice) {
                                   "/media/teller/BARE=", "/media/teller/SAFE=6f1c9e0a-luks"}));
 }
 
+// A stick put into a freed slot gets the same device number, and its root folder the
+// same inode: it passed for the stick the drive list had found there. Its file
+// system's UUID tells them apart.
+TEST_F(DiskFixture, AnotherStickInTheSameSlotIsAnotherVolume) {
+    const QString stick = temp.filePath("media/STICK");
+    ASSERT_TRUE(QDir().mkpath(stick));
+    struct stat folder {};
+    ASSERT_EQ(::stat(QFile::encodeName(stick).constData(), &folder), 0);
+    const QString number =
+        QStringLiteral("%1:%2").arg(major(folder.st_dev)).arg(minor(folder.st_dev));
+    addPartition(addDisk(UsbStick, "sdb", "8:16"), "sdb1", number);
+    writeMounts({number.toUtf8() + " / " + stick.toUtf8() + " rw - vfat /dev/sdb1 rw"});
+    QDir().mkpath(uuidLinks());
+    ASSERT_TRUE(QFile::link("../../sdb1", uuidLinks() + "/1C2E-4F3A"));
+    const LinuxLogicalDisks disks(registry, mountTable(), sysfs(), uuidLinks());
+    const auto listed = disks.volumeAt(stick);
+    ASSERT_TRUE(listed.has_value());
+
+    QFile::remove(uuidLinks() + "/1C2E-4F3A");
+    ASSERT_TRUE(QFile::link("../../sdb1", uuidLinks() + "/5D7B-0A91"));
+    const auto now = disks.volumeAt(stick);
+    ASSERT_TRUE(now.has_value());
+    EXPECT_EQ(now->device, listed->device);
+    EXPECT_EQ(now->inode, listed->inode);
+    EXPECT_NE(*now, *listed);
+    EXPECT_EQ(now->filesystemUuid, QStringLiteral("5D7B-0A91"));
+}
