@@ -142,10 +142,8 @@ void ArchiveRun::run(const QString& drive) {
     interruption_ = stopSignal();
     if (driveGone_)
         showDriveGone();
-    if (interruption_.isEmpty()) {
+    if (interruption_.isEmpty())
         showFinished();
-        removeDriveSafely();
-    }
     ignoreFailure([&] { window.setRunButtonsEnabled(true); });
 }
 
@@ -345,8 +343,8 @@ bool ArchiveRun::isRefusedAsPlain() const {
     return !volume_ || (volume_->DriveType != DriveType::LocalDisk && !volume_->encrypted);
 }
 
-// Only after a run that ticked every row onto a removable drive, as found when the
-// run started: the files are safe whether or not the drive can be removed.
+// The files are safe whether or not the drive can be removed. The run flag is set
+// meanwhile: no second run may start on a drive on its way out.
 void ArchiveRun::removeDriveSafely() {
     SafeRemoval* removal = context_.platform.removal.get();
     const bool allTicked = std::all_of(outcomes_.cbegin(), outcomes_.cend(),
@@ -355,6 +353,7 @@ void ArchiveRun::removeDriveSafely() {
         !volume_ || volume_->DriveType == DriveType::LocalDisk ||
         !TechnicianSettings(context_.platform.registry.get()).ejectAfterRun())
         return;
+    const RunFlag running(context_.state.RunInProgress);
     removal_ = Outcome::of([&] { removal->remove(drive_->mountPoint()); });
     ignoreFailure([&] {
         if (removal_->failed())

@@ -33,6 +33,11 @@ public:
     // The drive as the disk list showed it when the run started; empty when it showed
     // none there. The encryption policy and the safe removal judge this volume.
     const std::optional<LogicalDisk>& volume() const { return volume_; }
+    // Has the drive removed safely after a run that ticked every row onto a removable
+    // one, when the technician asks for it. Called once the run's record is kept, so
+    // that RUN.json goes with the stick and a stop signal during a slow removal
+    // loses nothing.
+    void removeDriveSafely();
     // What became of the drive's safe removal; empty when none was tried.
     const std::optional<Outcome>& removal() const { return removal_; }
 
@@ -71,7 +76,6 @@ private:
     void makeFolders(const QString& backupFolder, const QString& target);
     void refuseWithoutDrive();
     bool isRefusedAsPlain() const;
-    void removeDriveSafely();
     RowOutcome archiveRow(int row, const QString& targetFolder);
     Outcome takeRow(int row, const QString& target, qint64 size, RowOutcome& outcome,
                     Destination& destination);

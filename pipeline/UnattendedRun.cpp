@@ -53,6 +53,7 @@ void UnattendedRun::run() {
         {"TAVOR_OUTCOME", status == 0 ? QStringLiteral("ok") : QStringLiteral("failed")},
         {"TAVOR_FOLDER", folder}};
     say(summary, entry);
+    archive.removeDriveSafely();
     if (const std::optional<Outcome>& removal = archive.removal())
         say(removal->failed() ? QStringLiteral("safe removal FAILED: ") + removal->reason()
                               : QStringLiteral("safe removal: the drive may be taken out"),

@@ -246,6 +246,7 @@ TEST_F(ArchiveRunTest, SafeRemovalOnlyAfterEveryRowTickedOntoARemovableDrive) {
             test::writeFile(state.FinaFile, "accounts");
         ArchiveRun archive(context);
         const QList<RowOutcome> outcomes = archive.cmdCopy_Click();
+        archive.removeDriveSafely();
         const std::string name = std::string(c.setting) + " type " + std::to_string(c.driveType) +
                                  (c.failRow ? " failed row" : "") + (c.refuses ? " refused" : "");
         EXPECT_EQ(removal->removed, c.removed ? QStringList{window.driveTag} : QStringList{})
