@@ -9,7 +9,7 @@
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QSemaphore>
+#include <QThread>
 
 namespace tavor::test {
 
@@ -32,8 +32,6 @@ public:
     QStringList calls() const;
     void refuse(const QString& method, const QString& errorName);
     void delay(const QString& method, int milliseconds);
-    // Wakes an answer that delay() holds back, and every later one.
-    void end() { ended_.release(1 << 20); }
 
     QString introspect(const QString& path) const override;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
@@ -50,7 +48,6 @@ private:
     QString refusedError_;
     QString delayedMethod_;
     int delay_ = 0;
-    QSemaphore ended_;
 };
 
 UdisksStandIn::UdisksStandIn(QString mountPoint, bool encrypted)
@@ -74,7 +71,6 @@ UdisksStandIn::UdisksStandIn(QString mountPoint, bool encrypted)
 }
 
 UdisksStandIn::~UdisksStandIn() {
-    servant_->end();
     QDBusConnection::disconnectFromBus(ConnectionName);
     thread_.quit();
     thread_.wait();
@@ -119,13 +115,10 @@ QString UdisksStandIn::Servant::introspect(const QString&) const {
 bool UdisksStandIn::Servant::handleMessage(const QDBusMessage& message,
                                            const QDBusConnection& connection) {
     const QDBusMessage reply = answer(message);
-    int wait = 0;
-    {
-        const QMutexLocker lock(&mutex_);
-        wait = message.member() == delayedMethod_ ? delay_ : 0;
-    }
-    if (wait > 0)
-        ended_.tryAcquire(1, wait);
+    mutex_.lock();
+    const int wait = message.member() == delayedMethod_ ? delay_ : 0;
+    mutex_.unlock();
+    QThread::msleep(wait);
     connection.send(reply);
     return true;
 }
