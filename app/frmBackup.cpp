@@ -139,6 +139,8 @@ void frmBackup::cmdCopy_Click() {
         context_.endProgram(1);
         return;
     }
+    // Only now that the record is kept: RUN.json goes with the stick.
+    run.removeDriveSafely();
     dumpState();
 }
 

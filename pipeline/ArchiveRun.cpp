@@ -85,7 +85,9 @@ QList<RowOutcome> ArchiveRun::cmdCopy_Click() {
         refuseWithoutDrive();
         return {};
     }
-    if (isRefusedAsPlain(drive)) {
+    if (context_.platform.disks)
+        ignoreFailure([&] { volume_ = context_.platform.disks->diskAt(drive); });
+    if (isRefusedAsPlain()) {
         ignoreFailure([&] { context_.showMessage(PlainTargetText, MessageIcon::Warning, true); });
         return {};
     }
@@ -140,10 +142,8 @@ void ArchiveRun::run(const QString& drive) {
     interruption_ = stopSignal();
     if (driveGone_)
         showDriveGone();
-    if (interruption_.isEmpty()) {
+    if (interruption_.isEmpty())
         showFinished();
-        removeDriveSafely(drive);
-    }
     ignoreFailure([&] { window.setRunButtonsEnabled(true); });
 }
 
@@ -334,29 +334,27 @@ void ArchiveRun::showFinished() {
     ignoreFailure([&] { context_.showMessage(FinishedText, MessageIcon::Information, true); });
 }
 
-// Under the technician's policy a removable drive must be an encrypted volume. A
-// drive the list did not find counts as neither fixed nor encrypted.
-bool ArchiveRun::isRefusedAsPlain(const QString& drive) const {
+// Under the technician's policy a removable drive must be an encrypted volume, as
+// found when the run starts: the start-up list may name another stick. A drive the
+// list does not show counts as neither fixed nor encrypted.
+bool ArchiveRun::isRefusedAsPlain() const {
     if (!TechnicianSettings(context_.platform.registry.get()).requireEncryptedTarget())
         return false;
-    const auto listed = context_.state.ListedDrives.constFind(drive);
-    if (listed == context_.state.ListedDrives.cend())
-        return true;
-    return listed->DriveType != DriveType::LocalDisk && !listed->encrypted;
+    return !volume_ || (volume_->DriveType != DriveType::LocalDisk && !volume_->encrypted);
 }
 
-// Only after a run that ticked every row onto a removable drive: the files are
-// safe whether or not the drive can be removed.
-void ArchiveRun::removeDriveSafely(const QString& drive) {
+// The files are safe whether or not the drive can be removed. The run flag is set
+// meanwhile: no second run may start on a drive on its way out.
+void ArchiveRun::removeDriveSafely() {
     SafeRemoval* removal = context_.platform.removal.get();
-    const auto listed = context_.state.ListedDrives.constFind(drive);
     const bool allTicked = std::all_of(outcomes_.cbegin(), outcomes_.cend(),
                                        [](const RowOutcome& outcome) { return outcome.succeeded; });
-    if (!removal || outcomes_.isEmpty() || !allTicked ||
-        listed == context_.state.ListedDrives.cend() || listed->DriveType == DriveType::LocalDisk ||
+    if (!removal || !drive_ || outcomes_.isEmpty() || !allTicked || !interruption_.isEmpty() ||
+        !volume_ || volume_->DriveType == DriveType::LocalDisk ||
         !TechnicianSettings(context_.platform.registry.get()).ejectAfterRun())
         return;
-    removal_ = Outcome::of([&] { removal->remove(drive); });
+    const RunFlag running(context_.state.RunInProgress);
+    removal_ = Outcome::of([&] { removal->remove(drive_->mountPoint()); });
     ignoreFailure([&] {
         if (removal_->failed())
             context_.showMessage(NotRemovedText, MessageIcon::Warning, true);

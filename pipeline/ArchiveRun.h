@@ -30,7 +30,15 @@ public:
     QList<RowOutcome> cmdCopy_Click();
     // The stop signal that cut the run short ("SIGTERM"); empty when none came.
     const QString& interruption() const { return interruption_; }
-    // What became of the drive's safe removal after the run; empty when none was tried.
+    // The drive as the disk list showed it when the run started; empty when it showed
+    // none there. The encryption policy and the safe removal judge this volume.
+    const std::optional<LogicalDisk>& volume() const { return volume_; }
+    // Has the drive removed safely after a run that ticked every row onto a removable
+    // one, when the technician asks for it. Called once the run's record is kept, so
+    // that RUN.json goes with the stick and a stop signal during a slow removal
+    // loses nothing.
+    void removeDriveSafely();
+    // What became of the drive's safe removal; empty when none was tried.
     const std::optional<Outcome>& removal() const { return removal_; }
 
     // Packs one source into a cabinet: done when nothing failed and the cabinet is
@@ -67,8 +75,7 @@ private:
     void run(const QString& drive);
     void makeFolders(const QString& backupFolder, const QString& target);
     void refuseWithoutDrive();
-    bool isRefusedAsPlain(const QString& drive) const;
-    void removeDriveSafely(const QString& drive);
+    bool isRefusedAsPlain() const;
     RowOutcome archiveRow(int row, const QString& targetFolder);
     Outcome takeRow(int row, const QString& target, qint64 size, RowOutcome& outcome,
                     Destination& destination);
@@ -97,6 +104,7 @@ private:
     QList<RowOutcome> outcomes_;
     QString interruption_;
     std::optional<Outcome> removal_;
+    std::optional<LogicalDisk> volume_;
     std::optional<TargetDrive> drive_;
     // A row failed because the drive was gone.
     bool driveGone_ = false;

@@ -140,10 +140,8 @@ std::optional<RunDrive> RunRecorder::listedDrive(const QString& mount) const {
         return std::nullopt;
     RunDrive drive{mount, {}, false, false};
     ignoreFailure([&] {
-        const QList<LogicalDisk> disks = context_.platform.disks->query();
-        const auto disk = std::find_if(disks.cbegin(), disks.cend(),
-                                       [&](const LogicalDisk& d) { return d.DeviceID == mount; });
-        if (disk == disks.cend())
+        const std::optional<LogicalDisk> disk = context_.platform.disks->diskAt(mount);
+        if (!disk)
             return;
         drive.filesystemUuid = disk->filesystemUuid;
         drive.removable = disk->DriveType == DriveType::Removable;

@@ -16,6 +16,8 @@ public:
     // folders: the run's folders on the drive, outermost first.
     TargetDrive(const BackupContext& context, const QString& mountPoint, QStringList folders);
 
+    const QString& mountPoint() const { return mountPoint_; }
+
     // Whether the drive is still the volume the drive list found.
     bool isThere() const;
 

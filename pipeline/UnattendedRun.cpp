@@ -45,9 +45,9 @@ void UnattendedRun::run() {
     const double seconds = (clock.monotonicMilliseconds() - started) / 1000.0;
     recorder.finish(outcomes, interruption);
     const int status = interruption.isEmpty() ? RunReport::exitStatus(outcomes) : 1;
-    QString summary =
-        RunReport::summaryLine(outcomes, seconds, context_.plan.unread) +
-        RunReport::encryptionNote(state.ListedDrives.value(state.RememberedDrive).encrypted);
+    const std::optional<LogicalDisk>& volume = archive.volume();
+    QString summary = RunReport::summaryLine(outcomes, seconds, context_.plan.unread) +
+                      RunReport::encryptionNote(volume && volume->encrypted);
     if (recorder.lastCompleteCopy().isValid())
         summary += QStringLiteral("; last complete copy on this drive: ") +
                    RunRecord::timestamp(recorder.lastCompleteCopy());
@@ -56,6 +56,7 @@ void UnattendedRun::run() {
         {"TAVOR_OUTCOME", status == 0 ? QStringLiteral("ok") : QStringLiteral("failed")},
         {"TAVOR_FOLDER", folder}};
     say(summary, entry);
+    archive.removeDriveSafely();
     if (const std::optional<Outcome>& removal = archive.removal())
         say(removal->failed() ? QStringLiteral("safe removal FAILED: ") + removal->reason()
                               : QStringLiteral("safe removal: the drive may be taken out"),

@@ -170,16 +170,17 @@ TEST_F(ArchiveRunTest, NoSelectedDriveRefusesToStart) {
     EXPECT_FALSE(QFileInfo::exists(state.SgBakFile));
 }
 
-// Under the encryption policy a plain removable drive (or one the list did not find)
-// is refused before anything is written; a fixed disk or an encrypted stick is not.
-// The policy refuses a plain removable target, or one the list did not find; 0 leaves
-// it off, a word reads as the technician means it.
+// Under the encryption policy a plain removable drive (or one the disk list does not
+// show) is refused before anything is written; a fixed disk or an encrypted stick is
+// not. The drive is judged as the list shows it when the run starts, not as start-up
+// found it: another stick may have been put in its place since.
+// 0 leaves the policy off, a word reads as the technician means it.
 TEST_F(ArchiveRunTest, EncryptionPolicyRefusesOnlyAPlainRemovableTarget) {
     struct Case {
         const char* policy;
         int driveType;
         bool encrypted;
-        bool listed;
+        bool shown;
         bool refused;
     };
     for (const Case& c : {Case{"1", 2, false, true, true}, Case{" 2 ", 0, false, true, true},
@@ -187,13 +188,14 @@ TEST_F(ArchiveRunTest, EncryptionPolicyRefusesOnlyAPlainRemovableTarget) {
                           Case{"1", 2, true, false, true}, Case{"0", 2, false, true, false},
                           Case{"yes", 2, false, true, true}, Case{"off", 2, false, true, false}}) {
         const std::string name = std::string(c.policy) + " type " + std::to_string(c.driveType) +
-                                 (c.encrypted ? " encrypted" : "") + (c.listed ? "" : " unlisted");
+                                 (c.encrypted ? " encrypted" : "") + (c.shown ? "" : " not shown");
         registry->setValue(RegistryKeys::Technician, QStringLiteral("RequireEncryptedTarget"),
                            QString::fromLatin1(c.policy));
-        state.ListedDrives.clear();
-        if (c.listed)
-            state.ListedDrives.insert(window.driveTag,
-                                      {window.driveTag, c.driveType, c.encrypted, {}});
+        disks->disks.clear();
+        if (c.shown)
+            disks->disks = {{window.driveTag, c.driveType, c.encrypted, {}}};
+        state.ListedDrives.insert(window.driveTag,
+                                  {window.driveTag, c.driveType == 3 ? 2 : 3, !c.encrypted, {}});
         QDir(path(QStringLiteral("usb/Tavor_Backup"))).removeRecursively();
         messages->shown.clear();
         const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
@@ -205,7 +207,8 @@ TEST_F(ArchiveRunTest, EncryptionPolicyRefusesOnlyAPlainRemovableTarget) {
 }
 
 // The drive is removed only when the setting is on and every row got its tick onto a
-// removable drive; a drive that will not go is reported, the ticks stay.
+// removable drive (as the disk list shows it when the run starts, whatever start-up
+// found there); a drive that will not go is reported, the ticks stay.
 TEST_F(ArchiveRunTest, SafeRemovalOnlyAfterEveryRowTickedOntoARemovableDrive) {
     struct Removal : SafeRemoval {
         QStringList removed;
@@ -234,13 +237,16 @@ TEST_F(ArchiveRunTest, SafeRemovalOnlyAfterEveryRowTickedOntoARemovableDrive) {
         platform.removal = removal;
         registry->setValue(RegistryKeys::Technician, QStringLiteral("EjectAfterRun"),
                            QString::fromLatin1(c.setting));
-        state.ListedDrives.insert(window.driveTag, {window.driveTag, c.driveType, false, {}});
+        disks->disks = {{window.driveTag, c.driveType, false, {}}};
+        state.ListedDrives.insert(window.driveTag,
+                                  {window.driveTag, c.driveType == 3 ? 2 : 3, false, {}});
         if (c.failRow)
             QFile::remove(state.FinaFile);
         else
             test::writeFile(state.FinaFile, "accounts");
         ArchiveRun archive(context);
         const QList<RowOutcome> outcomes = archive.cmdCopy_Click();
+        archive.removeDriveSafely();
         const std::string name = std::string(c.setting) + " type " + std::to_string(c.driveType) +
                                  (c.failRow ? " failed row" : "") + (c.refuses ? " refused" : "");
         EXPECT_EQ(removal->removed, c.removed ? QStringList{window.driveTag} : QStringList{})

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QtGlobal>
+#include <algorithm>
 #include <optional>
 
 namespace tavor {
@@ -31,11 +32,14 @@ struct LogicalDisk {
 
 // Which volume a drive is: the device number of its file system and an inode on
 // it, that of the target marker when the drive's folder holds one, else that of
-// the folder itself. An unmounted stick, another one, or another folder put in
-// place of a marked one reads differently.
+// the folder itself, and the file system's UUID where the system knows it. An
+// unmounted stick, another one, or another folder put in place of a marked one
+// reads differently; so does another stick in the same slot, which gets the same
+// device number and the same root folder inode.
 struct VolumeIdentity {
     quint64 device = 0;
     quint64 inode = 0;
+    QString filesystemUuid;
 
     bool operator==(const VolumeIdentity&) const = default;
 };
@@ -49,6 +53,15 @@ public:
     // The volume at a drive's device ID as it is now; empty when there is no
     // folder there.
     virtual std::optional<VolumeIdentity> volumeAt(const QString& deviceId) const = 0;
+
+    // The disk at a device ID as the list shows it now; empty when it shows none there.
+    std::optional<LogicalDisk> diskAt(const QString& deviceId) {
+        const QList<LogicalDisk> disks = query();
+        const auto disk = std::find_if(disks.cbegin(), disks.cend(), [&](const LogicalDisk& d) {
+            return d.DeviceID == deviceId;
+        });
+        return disk == disks.cend() ? std::nullopt : std::make_optional(*disk);
+    }
 };
 
 } // namespace tavor

@@ -840,3 +840,37 @@ TEST_F(UnattendedRun, EjectAfterRunRemovesTheStickThroughUdisks) {
         EXPECT_TRUE(QFileInfo(dated(QStringLiteral("TAVOR_LCS.cab"))).isFile());
     }
 }
+
+// The stick was removed before the run's record was kept: RUN.json never reached a
+// removed stick, and a stop signal during a slow removal (a shutdown) lost the record
+// of a night in which every row was ticked. The record line, RUN.json, the metrics
+// and the summary come first; the signal then ends the program during the removal.
+TEST_F(UnattendedRun, RecordIsKeptBeforeTheStickIsRemoved) {
+    const QString metrics = path(QStringLiteral("metrics"));
+    ASSERT_TRUE(QDir().mkdir(metrics));
+    QFile machine(path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini")));
+    ASSERT_TRUE(machine.open(QIODevice::Append));
+    machine.write("\n[SOFTWARE\\ORV\\Tavor\\Backup]\nEjectAfterRun=1\nMetricsFolder=" +
+                  metrics.toUtf8() + "\n");
+    machine.close();
+    tavor::test::UdisksStandIn udisks(path(QStringLiteral("usb")), false);
+    ASSERT_FALSE(udisks.address().isEmpty());
+    udisks.delay(QStringLiteral("Unmount"), 5000);
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", udisks.address().toUtf8());
+    start();
+    qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    while (udisks.calls().isEmpty() && !program.waitForFinished(5))
+        ;
+    ASSERT_EQ(program.state(), QProcess::Running) << "no removal began";
+    ASSERT_EQ(::kill(pid_t(program.processId()), SIGTERM), 0);
+    finish();
+
+    EXPECT_TRUE(errors.contains(QStringLiteral("run ended: 5 rows, 5 ticked, 0 failed")))
+        << errors.toStdString();
+    const QList<QJsonObject> runs = recordedRuns();
+    ASSERT_EQ(runs.size(), 1) << errors.toStdString();
+    EXPECT_EQ(runs[0]["exit_status"].toInt(-1), 0);
+    EXPECT_EQ(QJsonDocument::fromJson(contents(dated(QStringLiteral("RUN.json")))).object(),
+              runs[0]);
+    EXPECT_TRUE(QFile::exists(metrics + QStringLiteral("/tavor_backup.prom")));
+}

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QThread>
 
 namespace tavor::test {
 
@@ -30,6 +31,7 @@ public:
 
     QStringList calls() const;
     void refuse(const QString& method, const QString& errorName);
+    void delay(const QString& method, int milliseconds);
 
     QString introspect(const QString& path) const override;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
@@ -44,6 +46,8 @@ private:
     QStringList calls_;
     QString refusedMethod_;
     QString refusedError_;
+    QString delayedMethod_;
+    int delay_ = 0;
 };
 
 UdisksStandIn::UdisksStandIn(QString mountPoint, bool encrypted)
@@ -82,6 +86,10 @@ void UdisksStandIn::refuse(const QString& method, const QString& errorName) {
     servant_->refuse(method, errorName);
 }
 
+void UdisksStandIn::delay(const QString& method, int milliseconds) {
+    servant_->delay(method, milliseconds);
+}
+
 QStringList UdisksStandIn::Servant::calls() const {
     const QMutexLocker lock(&mutex_);
     return calls_;
@@ -93,13 +101,25 @@ void UdisksStandIn::Servant::refuse(const QString& method, const QString& errorN
     refusedError_ = errorName;
 }
 
+void UdisksStandIn::Servant::delay(const QString& method, int milliseconds) {
+    const QMutexLocker lock(&mutex_);
+    delayedMethod_ = method;
+    delay_ = milliseconds;
+}
+
 QString UdisksStandIn::Servant::introspect(const QString&) const {
     return {};
 }
 
+// The call is recorded at once; its answer waits without holding the lock.
 bool UdisksStandIn::Servant::handleMessage(const QDBusMessage& message,
                                            const QDBusConnection& connection) {
-    connection.send(answer(message));
+    const QDBusMessage reply = answer(message);
+    mutex_.lock();
+    const int wait = message.member() == delayedMethod_ ? delay_ : 0;
+    mutex_.unlock();
+    QThread::msleep(wait);
+    connection.send(reply);
     return true;
 }
 

@@ -23,6 +23,10 @@ public:
     QStringList calls() const;
     // The method then fails with the error name given.
     void refuse(const QString& method, const QString& errorName);
+    // The method then answers only after this long, as it does on a slow stick (an
+    // unmount waits for the stick to take the cached writes); the stand-in ends
+    // only once the answer has gone.
+    void delay(const QString& method, int milliseconds);
 
 private:
     class Servant;

@@ -9,6 +9,7 @@
 #include <QSet>
 #include <algorithm>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace tavor {
 
@@ -98,12 +99,23 @@ std::optional<VolumeIdentity> LinuxLogicalDisks::volumeAt(const QString& deviceI
     struct stat root {};
     if (deviceId.isEmpty() || ::stat(folder.constData(), &root) != 0 || !S_ISDIR(root.st_mode))
         return std::nullopt;
+    VolumeIdentity identity{quint64(root.st_dev), quint64(root.st_ino),
+                            filesystemUuidOn(root.st_dev)};
     const QByteArray marker = folder + '/' + QFile::encodeName(ExtraDrives::TargetMarker);
     struct stat mark {};
     if (::lstat(marker.constData(), &mark) == 0 && S_ISREG(mark.st_mode) &&
         mark.st_dev == root.st_dev)
-        return VolumeIdentity{quint64(mark.st_dev), quint64(mark.st_ino)};
-    return VolumeIdentity{quint64(root.st_dev), quint64(root.st_ino)};
+        identity.inode = quint64(mark.st_ino);
+    return identity;
+}
+
+// The mount table names the device of the file system with this device number.
+QString LinuxLogicalDisks::filesystemUuidOn(dev_t device) const {
+    for (const MountEntry& entry : MountTable::read(mountTablePath_)) {
+        if (entry.major == int(major(device)) && entry.minor == int(minor(device)))
+            return filesystemUuidOf(entry);
+    }
+    return {};
 }
 
 // Each file system is listed once, at its first mount of the whole of it: a bind

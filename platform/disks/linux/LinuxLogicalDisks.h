@@ -5,6 +5,7 @@
 #include "platform/disks/linux/SysfsBlockDevices.h"
 
 #include <memory>
+#include <sys/types.h>
 
 namespace tavor {
 
@@ -33,6 +34,9 @@ private:
     // The file system's UUID from udev's links named after it; empty when none
     // points at the volume's device.
     QString filesystemUuidOf(const MountEntry& entry) const;
+    // The UUID of the mounted file system whose device number this is; empty when
+    // the mount table or udev's links know none.
+    QString filesystemUuidOn(dev_t device) const;
     // The device's name under /dev for a file system whose device number is its own.
     static QString deviceNameOf(const MountEntry& entry);
 

@@ -91,10 +91,18 @@ bool SysfsBlockDevices::isEncryptedEntry(const QString& entryPath) {
     return !device.isEmpty() && isCryptStack(device, 0);
 }
 
-// The kernel names a crypt target's mapping "CRYPT-<kind>-..." ("CRYPT-LUKS2-...",
-// "CRYPT-BITLK-..."). A mapping over other devices is encrypted when all of them are.
+// libcryptsetup names its mappings "CRYPT-<type>-..." ("CRYPT-LUKS2-...",
+// "CRYPT-BITLK-..."), its unencrypted integrity and verity mappings too: only the
+// encryption types count. A mapping over other devices is encrypted when all of them are.
 bool SysfsBlockDevices::isCryptStack(const QString& deviceFolder, int depth) {
-    if (readAttribute(deviceFolder + QStringLiteral("/dm/uuid")).startsWith(u"CRYPT-"))
+    static const QStringList encryptionTypes = {
+        QStringLiteral("CRYPT-LUKS1-"),  QStringLiteral("CRYPT-LUKS2-"),
+        QStringLiteral("CRYPT-PLAIN-"),  QStringLiteral("CRYPT-LOOPAES-"),
+        QStringLiteral("CRYPT-TCRYPT-"), QStringLiteral("CRYPT-BITLK-"),
+        QStringLiteral("CRYPT-FVAULT2-")};
+    const QString uuid = readAttribute(deviceFolder + QStringLiteral("/dm/uuid"));
+    if (std::any_of(encryptionTypes.cbegin(), encryptionTypes.cend(),
+                    [&](const QString& type) { return uuid.startsWith(type); }))
         return true;
     if (depth >= MaxStackDepth)
         return false;

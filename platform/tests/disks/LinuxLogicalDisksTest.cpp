@@ -8,10 +8,13 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <ostream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace tavor {
 void PrintTo(const LogicalDisk& disk, std::ostream* out) {
-    *out << "{" << disk.DeviceID.toStdString() << ", " << disk.DriveType << "}";
+    *out << "{" << disk.DeviceID.toStdString() << ", " << disk.DriveType
+         << (disk.encrypted ? ", encrypted" : "") << "}";
 }
 } // namespace tavor
 
@@ -205,12 +208,16 @@ TEST_F(DiskFixture, BtrfsAndMappedVolumesAreTracedToTheirDisk) {
 // An opened LUKS or BitLocker stick is a removable drive that says it is encrypted;
 // a mapping counts as encrypted only when everything under it is a crypt target, so
 // neither LVM on a plain disk nor a mapping spanning a plain one passes for it.
-TEST_F(DiskFixture, CryptTargetsAndMappingsOverThemAreEncrypted) {
+// libcryptsetup gives its unencrypted integrity and verity mappings "CRYPT-" uuids
+// too: a stand-alone integrity stick passed for an encrypted one.
+TEST_F(DiskFixture, OnlyEncryptionMappingsAndMappingsOverThemAreEncrypted) {
     addPartition(addDisk(Sata, "sda", "8:0"), "sda1", "8:1");
     const QString luksStick = addPartition(addDisk(UsbStick, "sdb", "8:16"), "sdb1", "8:17");
     const QString bitlockerStick =
         addPartition(addDisk(UsbStick + "1", "sdc", "8:32"), "sdc1", "8:33");
     const QString plainDisk = addDisk(Sata + "1", "sdd", "8:48");
+    const QString integrityStick =
+        addPartition(addDisk(UsbStick + "2", "sde", "8:64"), "sde1", "8:65");
     const auto map = [&](const char* name, const char* number, const QByteArray& uuid,
                          const QStringList& below) {
         const QString mapped = addDisk("virtual", name, number);
@@ -227,13 +234,19 @@ TEST_F(DiskFixture, CryptTargetsAndMappingsOverThemAreEncrypted) {
     const QString sataCrypt = map("dm-3", "253:3", "CRYPT-LUKS1-77aa-home", {plainDisk});
     map("dm-4", "253:4", "LVM-p9Xz", {sataCrypt});
     map("dm-5", "253:5", "LVM-m2Yw", {luks, plainDisk});
+    map("dm-6", "253:6", "CRYPT-INTEGRITY-stick", {integrityStick});
+    map("dm-7", "253:7", "CRYPT-VERITY-4b6f-root", {plainDisk});
+    map("dm-8", "253:8", "CRYPT-INTEGRITY-over-home", {sataCrypt});
     writeMounts({"8:1 / / rw - ext4 /dev/sda1 rw",
                  "253:0 / /media/teller/SAFE rw - ext4 /dev/mapper/luks-stick rw",
                  "253:1 / /media/teller/BITLOCKER rw - ntfs3 /dev/mapper/bitlocker rw",
                  "8:17 / /media/teller/PLAIN rw - vfat /dev/sdb1 rw",
                  "253:2 / /srv/lvm rw - xfs /dev/mapper/vg-lvm rw",
                  "253:4 / /srv/lvm-on-luks rw - xfs /dev/mapper/vg-secure rw",
-                 "253:5 / /srv/spanning rw - xfs /dev/mapper/vg-span rw"});
+                 "253:5 / /srv/spanning rw - xfs /dev/mapper/vg-span rw",
+                 "253:6 / /media/teller/INTEGRITY rw - ext4 /dev/mapper/stick rw",
+                 "253:7 / /srv/verity ro - ext4 /dev/mapper/root ro",
+                 "253:8 / /srv/over-home rw - ext4 /dev/mapper/over-home rw"});
 
     const QList<LogicalDisk> expected = {{"/", 3, false, {}},
                                          {"/media/teller/SAFE", 2, true, {}},
@@ -241,7 +254,10 @@ TEST_F(DiskFixture, CryptTargetsAndMappingsOverThemAreEncrypted) {
                                          {"/media/teller/PLAIN", 2, false, {}},
                                          {"/srv/lvm", 3, false, {}},
                                          {"/srv/lvm-on-luks", 3, true, {}},
-                                         {"/srv/spanning", 2, false, {}}};
+                                         {"/srv/spanning", 2, false, {}},
+                                         {"/media/teller/INTEGRITY", 2, false, {}},
+                                         {"/srv/verity", 3, false, {}},
+                                         {"/srv/over-home", 3, true, {}}};
     EXPECT_EQ(query(), expected);
 }
 
@@ -345,4 +361,27 @@ TEST_F(DiskFixture, VolumesCarryTheUuidOfTheLinkToTheirDevice) {
         uuids << disk.DeviceID + '=' + disk.filesystemUuid;
     EXPECT_EQ(uuids, (QStringList{"/=0b6f-root", "/media/teller/STICK=1C2E-4F3A",
                                   "/media/teller/BARE=", "/media/teller/SAFE=6f1c9e0a-luks"}));
+}
+
+// A stick put into a freed slot gets the same device number, and its root folder the
+// same inode: it passed for the stick the drive list had found there. Its file
+// system's UUID tells them apart.
+TEST_F(DiskFixture, AnotherStickInTheSameSlotIsAnotherVolume) {
+    const QString stick = temp.filePath("media/STICK");
+    ASSERT_TRUE(QDir().mkpath(stick));
+    struct stat folder {};
+    ASSERT_EQ(::stat(QFile::encodeName(stick).constData(), &folder), 0);
+    const QString number =
+        QStringLiteral("%1:%2").arg(major(folder.st_dev)).arg(minor(folder.st_dev));
+    addPartition(addDisk(UsbStick, "sdb", "8:16"), "sdb1", number);
+    writeMounts({number.toUtf8() + " / " + stick.toUtf8() + " rw - vfat /dev/sdb1 rw"});
+    QDir().mkpath(uuidLinks());
+    QFile::link("../../sdb1", uuidLinks() + "/1C2E-4F3A");
+    const LinuxLogicalDisks disks(registry, mountTable(), sysfs(), uuidLinks());
+    const std::optional<tavor::VolumeIdentity> listed = disks.volumeAt(stick);
+    ASSERT_EQ(listed.value_or(tavor::VolumeIdentity{}).filesystemUuid, "1C2E-4F3A");
+
+    QFile::remove(uuidLinks() + "/1C2E-4F3A");
+    ASSERT_TRUE(QFile::link("../../sdb1", uuidLinks() + "/5D7B-0A91"));
+    EXPECT_NE(disks.volumeAt(stick), listed);
 }
