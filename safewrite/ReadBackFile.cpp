@@ -15,9 +15,12 @@ const QString ReadBackAction = QStringLiteral("Cannot read back");
 
 } // namespace
 
+// Only the regular file under that very name is read: a link there leads elsewhere,
+// and a FIFO or a device would block the reader or never end.
 ReadBackFile::ReadBackFile(const QByteArray& path, const QString& target, SystemCalls& calls)
     : target_(target), calls_(calls) {
-    fd_ = calls_.open(path.constData(), O_RDONLY | O_CLOEXEC, 0);
+    fd_ =
+        calls_.open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0);
     if (fd_ < 0) {
         throw systemError(errno, ReadBackAction, target_);
     }
@@ -26,6 +29,11 @@ ReadBackFile::ReadBackFile(const QByteArray& path, const QString& target, System
         const int failure = errno;
         calls_.close(fd_);
         throw systemError(failure, ReadBackAction, target_);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        calls_.close(fd_);
+        throw Error(ErrorNumber::FileNotFound,
+                    QStringLiteral("'%1' is not a regular file").arg(target_));
     }
     size_ = status.st_size;
     // Pages still dirty are not dropped: flush them first. A file of a medium
