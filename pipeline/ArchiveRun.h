@@ -30,6 +30,8 @@ public:
     QList<RowOutcome> cmdCopy_Click();
     // The stop signal that cut the run short ("SIGTERM"); empty when none came.
     const QString& interruption() const { return interruption_; }
+    // What became of the dated folder's SHA256SUMS; done also when none was due.
+    const Outcome& manifest() const { return manifest_; }
     // What became of the drive's safe removal after the run; empty when none was tried.
     const std::optional<Outcome>& removal() const { return removal_; }
 
@@ -96,6 +98,7 @@ private:
     QString serverProtection_;
     QList<RowOutcome> outcomes_;
     QString interruption_;
+    Outcome manifest_;
     std::optional<Outcome> removal_;
     std::optional<TargetDrive> drive_;
     // A row failed because the drive was gone.

@@ -698,6 +698,23 @@ TEST_F(UnattendedRun, SecondRunOfTheDateMergesTheEarlierManifestLineByLine) {
         << output.toStdString();
 }
 
+// A SHA256SUMS that could not be written left the night silent with exit 0, and the
+// stick left the building without what checks it: the night fails, with a line
+// naming the file and why, and the record says so; the rows keep their ticks.
+TEST_F(UnattendedRun, ManifestThatCannotBeWrittenFailsTheNight) {
+    ASSERT_TRUE(QDir().mkpath(dated(QStringLiteral("SHA256SUMS/in-the-way"))));
+    EXPECT_EQ(run(), 1) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("5 ticked, 0 failed"))) << errors.toStdString();
+    const QRegularExpression line(QStringLiteral("tavor-backup: SHA256SUMS was not kept: .*") +
+                                  QRegularExpression::escape(dated(QStringLiteral("SHA256SUMS"))) +
+                                  QStringLiteral(".*: Is a directory\n"));
+    EXPECT_TRUE(line.match(errors).hasMatch()) << errors.toStdString();
+    const QJsonObject night = recordedRuns().value(0);
+    EXPECT_EQ(night[QStringLiteral("exit_status")].toInt(), 1);
+    EXPECT_TRUE(night[QStringLiteral("reason")].toString().startsWith(
+        QStringLiteral("SHA256SUMS was not kept: ")));
+}
+
 // /VERIFY re-reads a run's folder: all good is 0; one byte flipped in one cabinet, a
 // file gone or one the manifest does not name is 1, each named on its line; a folder
 // without a manifest is 2.
