@@ -715,6 +715,39 @@ TEST_F(UnattendedRun, ManifestThatCannotBeWrittenFailsTheNight) {
         QStringLiteral("SHA256SUMS was not kept: ")));
 }
 
+// A FIFO in place of runs.jsonl held /RUN for good after its rows, and RUN.json put
+// in place of a link took the mode of the file the link led to (set-user-ID kept).
+// The record that cannot be kept is named in one line and the run ends as its rows
+// decide; RUN.json is a file of its own, 0644, the linked file untouched.
+TEST_F(UnattendedRun, RecordInTheWayIsNamedAndRunJsonNeverTakesALinksMode) {
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("state/tavor-backup"))));
+    const QByteArray record =
+        QFile::encodeName(path(QStringLiteral("state/tavor-backup/runs.jsonl")));
+    ASSERT_EQ(::mkfifo(record.constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkpath(dated({})));
+    const QString program = path(QStringLiteral("elsewhere.sh"));
+    tavor::test::writeFile(program, "#!/bin/sh\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(program).constData(), 04755), 0);
+    ASSERT_TRUE(QFile::link(program, dated(QStringLiteral("RUN.json"))));
+
+    EXPECT_EQ(run({}, 60000), 0) << errors.toStdString();
+    EXPECT_EQ(errors.count(QStringLiteral("tavor-backup: the run could not be recorded: '") +
+                           QFile::decodeName(record) + QStringLiteral("' is not a regular file\n")),
+              1)
+        << errors.toStdString();
+    struct stat written {};
+    ASSERT_EQ(::lstat(QFile::encodeName(dated(QStringLiteral("RUN.json"))).constData(), &written),
+              0);
+    EXPECT_TRUE(S_ISREG(written.st_mode));
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(written.st_mode & 07777, 0644u & ~mask);
+    struct stat linked {};
+    ASSERT_EQ(::stat(QFile::encodeName(program).constData(), &linked), 0);
+    EXPECT_EQ(linked.st_mode & 07777, 04755u);
+    EXPECT_EQ(contents(program), QByteArray("#!/bin/sh\n"));
+}
+
 // /VERIFY re-reads a run's folder: all good is 0; one byte flipped in one cabinet, a
 // file gone or one the manifest does not name is 1, each named on its line; a folder
 // without a manifest is 2.
