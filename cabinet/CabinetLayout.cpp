@@ -9,18 +9,16 @@ namespace tavor {
 
 namespace {
 
-constexpr std::int64_t HeaderSize = 36;
-constexpr std::int64_t FolderSize = 8;
-constexpr std::int64_t FileRecordSize = 16;
-constexpr std::uint16_t CompressionMszip = 1;
+using cabinet::FileRecordSize;
+using cabinet::FolderSize;
+using cabinet::HeaderSize;
 
 const QString Mismatch = QStringLiteral("records sizes that do not match its contents");
 
-// The records at offset; fewer bytes at the end of the file.
-QByteArray recordAt(ReadBackFile& file, std::int64_t offset, std::int64_t size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    bytes.truncate(qsizetype(file.read(bytes.data(), std::size_t(size), offset)));
-    return bytes;
+// The record of size bytes at offset; empty when the file ends before it does.
+QByteArray recordAt(ReadBackFile& file, std::int64_t offset, std::size_t size) {
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    return file.read(bytes.data(), size, offset) == size ? bytes : QByteArray();
 }
 
 std::uint16_t get16(const QByteArray& bytes, int at) {
@@ -36,7 +34,7 @@ QString blocksProblem(ReadBackFile& file, std::int64_t offset, int count, std::i
     std::int64_t unpacked = 0;
     for (int block = 0; block < count; ++block) {
         const QByteArray record = recordAt(file, offset, cabinet::DataHeaderSize);
-        if (record.size() < qsizetype(cabinet::DataHeaderSize))
+        if (record.isEmpty())
             return Mismatch;
         if (get32(record, 0) == 0)
             return QStringLiteral("has a data block without a checksum");
@@ -56,7 +54,7 @@ QString blocksProblem(ReadBackFile& file, std::int64_t offset, int count, std::i
 
 QString CabinetLayout::problem(ReadBackFile& file) {
     const QByteArray header = recordAt(file, 0, HeaderSize);
-    if (header.size() < HeaderSize || !header.startsWith("MSCF"))
+    if (!header.startsWith("MSCF"))
         return QStringLiteral("is not a valid cabinet");
     if (get16(header, 26) != 1 || get16(header, 28) != 1)
         return QStringLiteral("does not hold exactly one file");
@@ -64,9 +62,9 @@ QString CabinetLayout::problem(ReadBackFile& file) {
         return QStringLiteral("has reserved areas or belongs to a set of cabinets");
     const QByteArray folder = recordAt(file, HeaderSize, FolderSize);
     const QByteArray entry = recordAt(file, get32(header, 16), FileRecordSize);
-    if (folder.size() < FolderSize || entry.size() < FileRecordSize)
+    if (folder.isEmpty() || entry.isEmpty())
         return Mismatch;
-    if (get16(folder, 6) != CompressionMszip)
+    if (get16(folder, 6) != cabinet::CompressionMszip)
         return QStringLiteral("is not compressed with MSZIP");
     if (get32(header, 8) != file.size() || get32(entry, 4) != 0 || get16(entry, 8) != 0)
         return Mismatch;

@@ -1,6 +1,7 @@
 #include "platform/record/linux/RunRecordFile.h"
 
 #include "base/Error.h"
+#include "safewrite/RegularFile.h"
 #include "safewrite/SystemError.h"
 
 #include <QFile>
@@ -17,29 +18,17 @@ namespace {
 constexpr std::size_t PieceBytes = 64 * 1024;
 
 int flagsFor(RunRecordFile::Access access) {
-    const int common = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-    return access == RunRecordFile::Access::Read ? O_RDONLY | common
-                                                 : O_RDWR | O_APPEND | O_CREAT | common;
+    return access == RunRecordFile::Access::Read ? O_RDONLY | O_CLOEXEC
+                                                 : O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC;
 }
 
 } // namespace
 
 RunRecordFile::RunRecordFile(const QString& path, Access access, SystemCalls& calls)
     : path_(path), calls_(calls) {
-    fd_ = calls_.open(QFile::encodeName(path).constData(), flagsFor(access), 0600);
-    if (fd_ < 0)
-        throw systemError(errno, QStringLiteral("open the record"), path_);
     struct stat status {};
-    if (calls_.fstat(fd_, &status) != 0) {
-        const int failure = errno;
-        calls_.close(fd_);
-        throw systemError(failure, QStringLiteral("open the record"), path_);
-    }
-    if (!S_ISREG(status.st_mode)) {
-        calls_.close(fd_);
-        throw Error(ErrorNumber::FileNotFound,
-                    QStringLiteral("'%1' is not a regular file").arg(path_));
-    }
+    fd_ = openRegularFile(calls_, QFile::encodeName(path), flagsFor(access), 0600,
+                          QStringLiteral("open the record"), path_, status);
     size_ = status.st_size;
 }
 
