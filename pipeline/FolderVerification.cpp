@@ -236,11 +236,12 @@ void FolderVerification::reportUnlisted(const QString& subfolder, const QSet<QSt
                              ReplacementFile::isTemporaryName(QFile::encodeName(name));
         if (found == Found::Regular && ownFile)
             continue;
-        if (listedFolders.contains(entry)) {
-            if (found == Found::Folder)
-                reportUnlisted(entry + QLatin1Char('/'), listed, listedFolders, tally);
+        if (listedFolders.contains(entry) && found == Found::Folder) {
+            reportUnlisted(entry + QLatin1Char('/'), listed, listedFolders, tally);
             continue;
         }
+        if (listedFolders.contains(entry) && found == Found::Link)
+            continue;
         if (found == Found::Link) {
             fail(entry, refusal(found), tally);
             continue;
