@@ -94,16 +94,10 @@ namespace {
 // The most memory the process has held since the last call, in KiB.
 qint64 peakSinceLastCall() {
     const QByteArray status = fileText(QStringLiteral("/proc/self/status"));
-    const qsizetype at = status.indexOf("VmHWM:");
-    const qint64 peak = status.mid(at + 6, status.indexOf('\n', at) - at - 6)
-                            .trimmed()
-                            .split(' ')
-                            .value(0)
-                            .toLongLong();
     QFile reset(QStringLiteral("/proc/self/clear_refs"));
     if (reset.open(QIODevice::WriteOnly))
         reset.write("5");
-    return peak;
+    return status.mid(status.indexOf("VmHWM:") + 6).trimmed().split(' ').value(0).toLongLong();
 }
 
 } // namespace
@@ -111,40 +105,28 @@ qint64 peakSinceLastCall() {
 // An append read the whole record into memory twice over (2.1 GB for a 1 GiB
 // record): below the cap and at it, it takes memory in pieces, not by the record.
 TEST(StateFolderRunRecords, AppendTakesLittleMemoryWhateverTheRecordsSize) {
-    const QByteArray line = QByteArray(1023, 'r') + '\n';
     for (const int cap : {1'000'000, 1'000}) {
         QTemporaryDir folder;
         StateFolderRunRecords records(folder.path(), cap);
-        {
-            QFile record(records.recordFile());
-            ASSERT_TRUE(record.open(QIODevice::WriteOnly));
-            for (int i = 0; i < 32 * 1024; ++i)
-                record.write(line);
-        }
+        QFile record(records.recordFile());
+        ASSERT_TRUE(record.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 32 * 1024; ++i)
+            record.write(QByteArray(1023, 'r') + '\n');
+        record.close();
         const qint64 before = peakSinceLastCall();
         records.append("{\"newest\":true}");
         EXPECT_LT(peakSinceLastCall() - before, 8 * 1024) << "KiB at the cap of " << cap;
-        const QByteArray text = fileText(records.recordFile());
-        EXPECT_TRUE(text.endsWith(line + "{\"newest\":true}\n")) << cap;
-        EXPECT_EQ(text.count('\n'), cap == 1'000 ? 901 : 32 * 1024 + 1);
+        EXPECT_EQ(records.history().value(cap == 1'000 ? 900 : 32 * 1024), "{\"newest\":true}");
     }
 }
 
 // A relative XDG_STATE_HOME has no meaning under the base-directory rules; it put
 // the record wherever the program happened to start.
 TEST(StateFolderRunRecords, RelativeStateHomeIsIgnored) {
-    const bool wasSet = qEnvironmentVariableIsSet("XDG_STATE_HOME");
-    const QByteArray saved = qgetenv("XDG_STATE_HOME");
-    for (const auto& [home, folder] :
-         {std::pair{"/srv/state", QStringLiteral("/srv/state/tavor-backup")},
-          std::pair{"relative/state",
-                    QDir::homePath() + QStringLiteral("/.local/state/tavor-backup")},
-          std::pair{"", QDir::homePath() + QStringLiteral("/.local/state/tavor-backup")}}) {
-        qputenv("XDG_STATE_HOME", home);
-        EXPECT_EQ(StateFolderRunRecords::defaultFolder(), folder) << home;
-    }
-    if (wasSet)
-        qputenv("XDG_STATE_HOME", saved);
-    else
-        qunsetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", "relative/state");
+    EXPECT_EQ(StateFolderRunRecords::defaultFolder(),
+              QDir::homePath() + QStringLiteral("/.local/state/tavor-backup"));
+    qputenv("XDG_STATE_HOME", "/srv/state");
+    EXPECT_EQ(StateFolderRunRecords::defaultFolder(), QStringLiteral("/srv/state/tavor-backup"));
+    qunsetenv("XDG_STATE_HOME");
 }
