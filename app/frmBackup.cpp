@@ -133,7 +133,8 @@ void frmBackup::cmdCopy_Click() {
     RunRecorder recorder(context_);
     recorder.begin();
     ArchiveRun run(context_);
-    recorder.finish(run.cmdCopy_Click(), run.interruption());
+    const QList<RowOutcome> outcomes = run.cmdCopy_Click();
+    recorder.finish(outcomes, run.interruption(), run.manifest());
     // A stop signal cut the run short: the program ends as it was asked to.
     if (!run.interruption().isEmpty()) {
         context_.endProgram(1);

@@ -73,17 +73,17 @@ Platform makePlatform(const QStringList& arguments, bool unattended) {
 // /VERIFY <folder>: the folder's files checked against its manifest, one line each
 // on standard output; nothing else of the program starts.
 int verifyFolder(const CommandLine& commandLine) {
+    // Each line leaves at once: a check killed halfway still tells what it found.
     const auto writeLine = [](const QString& line) {
         std::fputs((RunReport::printable(line) + QLatin1Char('\n')).toUtf8().constData(), stdout);
+        std::fflush(stdout);
     };
     const QString folder = commandLine.verifyFolder();
     if (folder.isEmpty()) {
         writeLine(QStringLiteral("usage: tavor-backup /VERIFY <folder>"));
         return FolderVerification::Unreadable;
     }
-    const int status = FolderVerification(folder, writeLine).run();
-    std::fflush(stdout);
-    return status;
+    return FolderVerification(folder, writeLine).run();
 }
 
 } // namespace

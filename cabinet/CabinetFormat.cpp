@@ -7,12 +7,8 @@ namespace tavor::cabinet {
 namespace {
 
 constexpr std::uint16_t FormatVersion = 0x0103;
-constexpr std::uint16_t CompressionMszip = 1;
 constexpr std::uint16_t AttributeArchive = 0x20;
 constexpr std::uint16_t AttributeNameIsUtf8 = 0x80;
-constexpr std::size_t HeaderSize = 36;
-constexpr std::size_t FolderSize = 8;
-constexpr std::size_t FileRecordSize = 16;
 
 void put16(QByteArray& out, std::uint16_t value) {
     out.append(char(value & 0xff));

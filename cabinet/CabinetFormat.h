@@ -13,6 +13,11 @@ constexpr std::uint32_t BlockSize = 32768;
 constexpr std::uint32_t MaxBlocks = 65535;
 // The most one folder can hold: its block count is a 16-bit number.
 constexpr std::int64_t MaxFolderBytes = std::int64_t(BlockSize) * MaxBlocks;
+// The header, a folder record and a file record before its name; no reserved areas.
+constexpr std::size_t HeaderSize = 36;
+constexpr std::size_t FolderSize = 8;
+constexpr std::size_t FileRecordSize = 16;
+constexpr std::uint16_t CompressionMszip = 1;
 // A data block record: checksum, compressed size, uncompressed size.
 constexpr std::size_t DataHeaderSize = 8;
 // Where the header keeps the size of the whole cabinet.

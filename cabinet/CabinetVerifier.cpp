@@ -1,6 +1,7 @@
 #include "cabinet/CabinetVerifier.h"
 
 #include "base/Error.h"
+#include "cabinet/CabinetLayout.h"
 #include "cabinet/MspackReadBackSystem.h"
 #include "safewrite/ReadBackFile.h"
 
@@ -136,15 +137,11 @@ QByteArray CabinetVerifier::verify(const QByteArray& path, const QString& target
 
 QByteArray CabinetVerifier::check(const QByteArray& path, const QString& target) {
     ReadBackFile& file = openBack(path, target);
+    if (const QString problem = CabinetLayout::problem(file); !problem.isEmpty()) {
+        throw readBackError(target, problem);
+    }
     CabinetReading reading(file, path, {}, idle_);
-    const mscabd_cabinet& cabinet = reading.cabinet();
-    if (cabinet.files == nullptr || cabinet.next != nullptr ||
-        std::int64_t(cabinet.length) != file.size()) {
-        throw readBackError(target, QStringLiteral("records sizes that do not match its contents"));
-    }
-    for (mscabd_file* entry = cabinet.files; entry != nullptr; entry = entry->next) {
-        reading.extract(entry);
-    }
+    reading.extract(reading.cabinet().files);
     return file.sha256(idle_);
 }
 

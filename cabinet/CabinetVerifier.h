@@ -32,8 +32,9 @@ public:
     QByteArray verify(const QByteArray& path, const QString& target, const QByteArray& entryName,
                       const ContentChecksum& expected, const Progress& progress);
 
-    // Checks a cabinet on its own, with no source to compare: every file it holds
-    // is unpacked and every data block checked against its checksum. Returns the
+    // Checks a cabinet on its own, with no source to compare: laid out as this
+    // program writes cabinets (CabinetLayout), then its file unpacked and every data
+    // block checked against its checksum. Returns the
     // SHA-256 of the cabinet's bytes as they were read (lower-case hex). Raises
     // tavor::Error naming target and what is wrong.
     QByteArray check(const QByteArray& path, const QString& target);

@@ -234,7 +234,8 @@ Outcome ArchiveRun::takeRow(int row, const QString& target, qint64 size, RowOutc
 }
 
 // The manifest lists what the rows left on the drive. A manifest that cannot be
-// written takes no tick away: the files it would list are safe.
+// written takes no tick away (the files it would list are safe), but the night
+// failed: the stick leaves the building without what checks it.
 void ArchiveRun::writeManifest(const QString& target) {
     if (outcomes_.isEmpty() || target.isEmpty() || !drive_->holds(target))
         return;
@@ -246,7 +247,8 @@ void ArchiveRun::writeManifest(const QString& target) {
         if (outcome.succeeded && !outcome.sha256.isEmpty())
             ticked.append({outcome.sha256, name});
     }
-    ignoreFailure([&] { RunManifest(*context_.platform.files, target).write(taken, ticked); });
+    manifest_ =
+        Outcome::of([&] { RunManifest(*context_.platform.files, target).write(taken, ticked); });
 }
 
 // The older copy stays until the new one is complete: the copy replaces it.

@@ -30,6 +30,8 @@ public:
     QList<RowOutcome> cmdCopy_Click();
     // The stop signal that cut the run short ("SIGTERM"); empty when none came.
     const QString& interruption() const { return interruption_; }
+    // What became of the dated folder's SHA256SUMS; done also when none was due.
+    const Outcome& manifest() const { return manifest_; }
     // The drive as the disk list showed it when the run started; empty when it showed
     // none there. The encryption policy and the safe removal judge this volume.
     const std::optional<LogicalDisk>& volume() const { return volume_; }
@@ -103,6 +105,7 @@ private:
     QString serverProtection_;
     QList<RowOutcome> outcomes_;
     QString interruption_;
+    Outcome manifest_;
     std::optional<Outcome> removal_;
     std::optional<LogicalDisk> volume_;
     std::optional<TargetDrive> drive_;

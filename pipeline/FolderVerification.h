@@ -2,21 +2,26 @@
 
 #include "safewrite/SystemCalls.h"
 
+#include <QList>
+#include <QSet>
 #include <QString>
-#include <QStringList>
 #include <functional>
 
 namespace tavor {
 
+class ChecksumManifest;
+
 // Checks a dated folder against its SHA256SUMS without a window, a database or a
 // registry: every file the manifest names is read from the medium (its cached pages
 // dropped first) and its digest compared, every cabinet is also unpacked with the
-// independent reader against its own block checksums, and files the manifest does
-// not name are reported. One line per file, then a summary.
+// independent reader against its own block checksums, and what the manifest does
+// not name is reported. Only regular files of the folder itself count: a link, or a
+// file reached through one, fails. One line per name, each as soon as it is decided,
+// then a summary.
 class FolderVerification {
 public:
-    // Every file matched; something missing, damaged or unlisted; the folder or
-    // its manifest could not be read.
+    // Every file matched; something missing, damaged or unlisted, or nothing listed;
+    // the folder or its manifest could not be read.
     static constexpr int AllMatch = 0;
     static constexpr int Mismatch = 1;
     static constexpr int Unreadable = 2;
@@ -37,10 +42,22 @@ private:
         int unlisted = 0;
         int malformed = 0;
     };
+    // A name of the manifest, however often it is listed there.
+    struct Listed {
+        QString name;
+        QString digest;
+        // Listed again with another digest.
+        bool conflicting = false;
+    };
 
-    void checkEntry(const QString& name, const QString& digest, Tally& tally);
+    bool readManifest(QByteArray& text);
+    static QList<Listed> distinctEntries(const ChecksumManifest& manifest);
+    void checkEntry(const Listed& entry, Tally& tally);
     QString digestOf(const QString& name);
-    void reportUnlisted(const QStringList& listed, Tally& tally);
+    // Names what lies in subfolder ("" or "name/") that the manifest does not list.
+    void reportUnlisted(const QString& subfolder, const QSet<QString>& listed,
+                        const QSet<QString>& listedFolders, Tally& tally);
+    void fail(const QString& name, const QString& why, Tally& tally);
     QString path(const QString& name) const { return folder_ + QLatin1Char('/') + name; }
 
     QString folder_;

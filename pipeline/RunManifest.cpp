@@ -4,6 +4,8 @@
 #include "base/Outcome.h"
 
 #include <QCryptographicHash>
+#include <QHash>
+#include <QSet>
 
 namespace tavor {
 
@@ -25,7 +27,8 @@ void RunManifest::write(const QStringList& taken, const QList<ManifestEntry>& ti
 }
 
 // An earlier manifest that cannot be read lists nothing; a file it lists is read
-// back from the medium, as the run's own files were.
+// back from the medium, as the run's own files were, once however often it is
+// listed, and a link in its place never reads back.
 QList<ManifestEntry> RunManifest::earlierEntriesStillValid(const QStringList& taken) {
     if (!files_.fileExists(path(FileName)))
         return {};
@@ -33,17 +36,28 @@ QList<ManifestEntry> RunManifest::earlierEntriesStillValid(const QStringList& ta
     if (Outcome::of([&] { text = files_.readFile(path(FileName)); }).failed())
         return {};
     const ChecksumManifest earlier = ChecksumManifest::parse(text);
+    QHash<QString, QString> readBack;
+    QSet<QString> keptNames;
     QList<ManifestEntry> kept;
     for (const ManifestEntry& entry : earlier.entries()) {
         if (taken.contains(entry.name) || entry.name.contains(QLatin1Char('/')) ||
-            entry.name == FileName || !files_.fileExists(path(entry.name)))
+            entry.name == FileName || keptNames.contains(entry.name))
             continue;
-        QString digest;
-        ignoreFailure([&] { digest = files_.readBackDigest(path(entry.name)); });
-        if (digest == entry.digest)
+        if (!readBack.contains(entry.name))
+            readBack.insert(entry.name, readBackDigest(entry.name));
+        if (readBack.value(entry.name) == entry.digest) {
             kept.append(entry);
+            keptNames.insert(entry.name);
+        }
     }
     return kept;
+}
+
+QString RunManifest::readBackDigest(const QString& name) {
+    QString digest;
+    if (files_.fileExists(path(name)))
+        ignoreFailure([&] { digest = files_.readBackDigest(path(name)); });
+    return digest;
 }
 
 } // namespace tavor

@@ -29,6 +29,8 @@ public:
 
 private:
     QList<ManifestEntry> earlierEntriesStillValid(const QStringList& taken);
+    // The digest of a file of the folder as read back; empty when it cannot be read.
+    QString readBackDigest(const QString& name);
     QString path(const QString& name) const { return folder_ + name; }
 
     FileServices& files_;

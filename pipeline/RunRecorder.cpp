@@ -44,7 +44,8 @@ void RunRecorder::begin() {
     ignoreFailure([&] { drive_ = context_.window.selectedDriveTag(); });
 }
 
-void RunRecorder::finish(const QList<RowOutcome>& outcomes, const QString& interruption) {
+void RunRecorder::finish(const QList<RowOutcome>& outcomes, const QString& interruption,
+                         const Outcome& manifest) {
     if (!keepsAnything())
         return;
     if (outcomes.isEmpty() && interruption.isEmpty()) {
@@ -56,12 +57,14 @@ void RunRecorder::finish(const QList<RowOutcome>& outcomes, const QString& inter
     record.folder = ArchiveRun::targetFolder(drive_, context_.state.PrevBusinessDate);
     for (const RowOutcome& outcome : outcomes)
         record.rows.append(recorded(outcome));
-    record.exitStatus = interruption.isEmpty() ? RunReport::exitStatus(outcomes) : 1;
+    record.exitStatus = RunReport::exitStatus(outcomes, interruption, manifest);
     if (!interruption.isEmpty())
         record.reason = QStringLiteral("interrupted by signal ") + interruption;
     else if (record.exitStatus == 2)
         record.reason =
             QStringLiteral("the drive \"%1\" was gone before the first row").arg(drive_);
+    else if (manifest.failed())
+        record.reason = RunReport::manifestFailure(manifest);
     keep(record);
     writeBesideCabinets(record);
     notify(record, record.exitStatus == 2 ? DriveGoneBody : QString());

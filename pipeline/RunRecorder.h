@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Outcome.h"
 #include "pipeline/BackupContext.h"
 #include "pipeline/RunHistory.h"
 #include "pipeline/RunRecord.h"
@@ -22,8 +23,10 @@ public:
 
     // The run starts now, onto the drive chosen in the drive list.
     void begin();
-    // The run has ended with these rows (none: it was refused for want of a drive).
-    void finish(const QList<RowOutcome>& outcomes, const QString& interruption);
+    // The run has ended with these rows (none: it was refused for want of a drive)
+    // and what became of its manifest.
+    void finish(const QList<RowOutcome>& outcomes, const QString& interruption,
+                const Outcome& manifest = {});
     void notStarted(NoRun why, const QString& detail = QString());
 
     // When the last complete run onto the recorded run's drive ended, this one

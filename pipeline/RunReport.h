@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Outcome.h"
 #include "pipeline/RowOutcome.h"
 
 #include <QList>
@@ -21,6 +22,12 @@ public:
     // 0 when every row got a tick, 1 when any failed; 2 when no row ran or the
     // chosen drive was gone before the first.
     static int exitStatus(const QList<RowOutcome>& outcomes);
+    // The run's exit status: as above, and 1 also when a stop signal cut it short
+    // or its manifest could not be kept.
+    static int exitStatus(const QList<RowOutcome>& outcomes, const QString& interruption,
+                          const Outcome& manifest);
+    // What became of a manifest that could not be kept, naming it and why.
+    static QString manifestFailure(const Outcome& manifest);
     // The text with its control characters and line breaks written as escapes
     // (\n, \t, \x1b, \u2028), so that a line of the log stays one line; every
     // other character stays as it is.

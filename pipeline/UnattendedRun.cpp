@@ -43,8 +43,10 @@ void UnattendedRun::run() {
                 .arg(count),
             failedEntry());
     const double seconds = (clock.monotonicMilliseconds() - started) / 1000.0;
-    recorder.finish(outcomes, interruption);
-    const int status = interruption.isEmpty() ? RunReport::exitStatus(outcomes) : 1;
+    if (archive.manifest().failed())
+        say(RunReport::manifestFailure(archive.manifest()), failedEntry());
+    recorder.finish(outcomes, interruption, archive.manifest());
+    const int status = RunReport::exitStatus(outcomes, interruption, archive.manifest());
     const std::optional<LogicalDisk>& volume = archive.volume();
     QString summary = RunReport::summaryLine(outcomes, seconds, context_.plan.unread) +
                       RunReport::encryptionNote(volume && volume->encrypted);

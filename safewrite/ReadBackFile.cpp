@@ -1,5 +1,6 @@
 #include "safewrite/ReadBackFile.h"
 
+#include "safewrite/RegularFile.h"
 #include "safewrite/SystemError.h"
 
 #include <cerrno>
@@ -15,18 +16,13 @@ const QString ReadBackAction = QStringLiteral("Cannot read back");
 
 } // namespace
 
+// Only the regular file under that very name is read: a link there leads elsewhere,
+// and a FIFO or a device would block the reader or never end.
 ReadBackFile::ReadBackFile(const QByteArray& path, const QString& target, SystemCalls& calls)
     : target_(target), calls_(calls) {
-    fd_ = calls_.open(path.constData(), O_RDONLY | O_CLOEXEC, 0);
-    if (fd_ < 0) {
-        throw systemError(errno, ReadBackAction, target_);
-    }
     struct stat status {};
-    if (calls_.fstat(fd_, &status) != 0) {
-        const int failure = errno;
-        calls_.close(fd_);
-        throw systemError(failure, ReadBackAction, target_);
-    }
+    fd_ = openRegularFile(calls_, path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW, 0, ReadBackAction,
+                          target_, status);
     size_ = status.st_size;
     // Pages still dirty are not dropped: flush them first. A file of a medium
     // mounted read-only has none, and some file systems refuse to flush it then.

@@ -14,6 +14,7 @@ namespace tavor {
 
 // A file just written, opened again for reading with its cached pages flushed and
 // dropped first, so that what is read comes from the medium and not from memory.
+// Only a regular file is read, never a link in its place, and opening never waits.
 // Failures raise tavor::Error naming target, the file's final name.
 class ReadBackFile {
 public:

@@ -44,18 +44,6 @@ bool isTagDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z');
 }
 
-// Whether a file name is one that temporaryNameBeside gives.
-bool isTemporaryName(const QByteArray& name) {
-    const qsizetype suffix = qsizetype(sizeof TemporarySuffix) - 1;
-    const qsizetype nameBytes = name.size() - 1 - 1 - TagLength - suffix;
-    if (nameBytes < 1 || nameBytes > MaxNameBytesInTemporary || !name.startsWith('.') ||
-        !name.endsWith(TemporarySuffix) || name[1 + nameBytes] != '.') {
-        return false;
-    }
-    const QByteArray tag = name.mid(2 + nameBytes, TagLength);
-    return std::all_of(tag.cbegin(), tag.cend(), isTagDigit);
-}
-
 // A temporary file that no one holds is the remains of a write that never ended:
 // its writer held the lock until it died. Links, pipes and files that cannot be
 // opened are not what this program leaves, and stay.
@@ -73,20 +61,37 @@ void removeIfAbandoned(const QByteArray& path, SystemCalls& calls) {
     calls.close(fd);
 }
 
-// The permissions of a file already at target, else mode.
-mode_t modeFor(const QByteArray& target, mode_t mode) {
+} // namespace
+
+bool ReplacementFile::isTemporaryName(const QByteArray& name) {
+    const qsizetype suffix = qsizetype(sizeof TemporarySuffix) - 1;
+    const qsizetype nameBytes = name.size() - 1 - 1 - TagLength - suffix;
+    if (nameBytes < 1 || nameBytes > MaxNameBytesInTemporary || !name.startsWith('.') ||
+        !name.endsWith(TemporarySuffix) || name[1 + nameBytes] != '.') {
+        return false;
+    }
+    const QByteArray tag = name.mid(2 + nameBytes, TagLength);
+    return std::all_of(tag.cbegin(), tag.cend(), isTagDigit);
+}
+
+// A link at target lends nothing: its own mode means nothing, and the file it leads
+// to may be anyone's (a set-user-ID program). Nor is a set-ID bit carried over.
+mode_t ReplacementFile::keptMode(const QString& target, mode_t mode) {
     struct stat status {};
-    if (::stat(target.constData(), &status) == 0 && S_ISREG(status.st_mode)) {
-        return status.st_mode & 07777;
+    if (::lstat(QFile::encodeName(target).constData(), &status) == 0 && S_ISREG(status.st_mode)) {
+        return status.st_mode & 0777;
     }
     return mode;
 }
 
-} // namespace
-
 void ReplacementFile::write(const QString& target, const QByteArray& bytes, SystemCalls& calls,
                             mode_t mode) {
-    ReplacementFile file(target, calls, modeFor(QFile::encodeName(target), mode));
+    writeWithMode(target, bytes, calls, keptMode(target, mode));
+}
+
+void ReplacementFile::writeWithMode(const QString& target, const QByteArray& bytes,
+                                    SystemCalls& calls, mode_t mode) {
+    ReplacementFile file(target, calls, mode);
     file.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     file.commit();
 }

@@ -21,10 +21,19 @@ class ReplacementFile {
 public:
     ReplacementFile(const QString& target, SystemCalls& calls, mode_t mode = 0666);
 
-    // Replaces the file at target with bytes. A file already there keeps its
-    // permissions; a new one gets mode (less the umask).
+    // Replaces the file at target with bytes. A regular file already there keeps its
+    // permissions (set-ID bits aside); a new one, or one replacing a link or anything
+    // else, gets mode (less the umask).
     static void write(const QString& target, const QByteArray& bytes,
                       SystemCalls& calls = SystemCalls::host(), mode_t mode = 0666);
+    // Replaces the file at target with bytes in a file of mode (less the umask),
+    // whatever was there before.
+    static void writeWithMode(const QString& target, const QByteArray& bytes, SystemCalls& calls,
+                              mode_t mode);
+    // The permissions write() gives a file that replaces target.
+    static mode_t keptMode(const QString& target, mode_t mode);
+    // Whether a file name (no folder) is one this class gives its temporary files.
+    static bool isTemporaryName(const QByteArray& name);
     ~ReplacementFile();
 
     // Removes from folder the temporary files that no write holds any longer.

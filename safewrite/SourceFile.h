@@ -34,8 +34,6 @@ public:
     Error changedError() const;
 
 private:
-    Error notRegularError() const;
-
     QString path_;
     SystemCalls& calls_;
     int fd_ = -1;

@@ -102,6 +102,22 @@ TEST_F(ReplacementFileFault, ReplacedFileKeepsItsPermissions) {
     EXPECT_EQ(contentsOf(target()), "new");
 }
 
+// A link in place of the target once lent the new file the mode of the file it led
+// to, set-user-ID included: the new file is one of its own, the linked one untouched.
+TEST_F(ReplacementFileFault, ReplacingALinkTakesNothingFromWhereItLeads) {
+    const QString program = folder_.filePath(QStringLiteral("program"));
+    writePlainly(program, "#!/bin/sh\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(program).constData(), 04755), 0);
+    ASSERT_TRUE(QFile::remove(target()) && QFile::link(program, target()));
+    ReplacementFile::write(target(), "new", calls_);
+    struct stat status {};
+    ASSERT_EQ(::lstat(QFile::encodeName(target()).constData(), &status), 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(status.st_mode & 07777, 0666u & ~mask);
+    EXPECT_EQ(contentsOf(program), "#!/bin/sh\n");
+}
+
 // A disk that really fills up halfway: the error says so, and the old file and the
 // free space are given back.
 TEST(ReplacementFile, RealFullDiskKeepsTheOldFile) {

@@ -728,6 +728,50 @@ TEST_F(UnattendedRun, SecondRunOfTheDateMergesTheEarlierManifestLineByLine) {
         << output.toStdString();
 }
 
+// A SHA256SUMS that could not be written left the night silent with exit 0, and the
+// stick left the building without what checks it: the night fails, with a line
+// naming the file and why, and the record says so; the rows keep their ticks.
+TEST_F(UnattendedRun, ManifestThatCannotBeWrittenFailsTheNight) {
+    ASSERT_TRUE(QDir().mkpath(dated(QStringLiteral("SHA256SUMS/in-the-way"))));
+    EXPECT_EQ(run(), 1) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("5 ticked, 0 failed")) &&
+                errors.contains(QStringLiteral("tavor-backup: SHA256SUMS was not kept: ")) &&
+                errors.contains(dated(QStringLiteral("SHA256SUMS': Is a directory\n"))))
+        << errors.toStdString();
+    const QJsonObject night = recordedRuns().value(0);
+    EXPECT_EQ(night[QStringLiteral("exit_status")].toInt(), 1);
+    EXPECT_TRUE(night[QStringLiteral("reason")].toString().startsWith(
+        QStringLiteral("SHA256SUMS was not kept: ")));
+}
+
+// A FIFO in place of runs.jsonl held /RUN for good after its rows, and RUN.json put
+// in place of a link took the mode of the file the link led to (set-user-ID kept).
+// The record that cannot be kept is named in one line and the run ends as its rows
+// decide; RUN.json is a file of its own, 0644, the linked file untouched.
+TEST_F(UnattendedRun, RecordInTheWayIsNamedAndRunJsonNeverTakesALinksMode) {
+    const QString record = path(QStringLiteral("state/tavor-backup/runs.jsonl"));
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("state/tavor-backup"))) &&
+                QDir().mkpath(dated({})));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(record).constData(), 0600), 0);
+    const QString program = path(QStringLiteral("elsewhere.sh"));
+    tavor::test::writeFile(program, "#!/bin/sh\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(program).constData(), 04755), 0);
+    ASSERT_TRUE(QFile::link(program, dated(QStringLiteral("RUN.json"))));
+
+    EXPECT_EQ(run({}, 60000), 0) << errors.toStdString();
+    EXPECT_EQ(errors.count(QStringLiteral("tavor-backup: the run could not be recorded: '") +
+                           record + QStringLiteral("' is not a regular file\n")),
+              1)
+        << errors.toStdString();
+    struct stat written {};
+    ASSERT_EQ(::lstat(QFile::encodeName(dated(QStringLiteral("RUN.json"))).constData(), &written),
+              0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(written.st_mode & 07777, 0644u & ~mask);
+    EXPECT_EQ(contents(program), QByteArray("#!/bin/sh\n"));
+}
+
 // /VERIFY re-reads a run's folder: all good is 0; one byte flipped in one cabinet, a
 // file gone or one the manifest does not name is 1, each named on its line; a folder
 // without a manifest is 2.

@@ -1,5 +1,7 @@
 #include "platform/record/linux/StateFolderRunRecords.h"
 
+#include "base/Outcome.h"
+#include "platform/record/linux/RunRecordFile.h"
 #include "safewrite/ReplacementFile.h"
 #include "safewrite/SystemError.h"
 
@@ -42,9 +44,10 @@ private:
 StateFolderRunRecords::StateFolderRunRecords(QString folder, int cap, SystemCalls& calls)
     : folder_(std::move(folder)), cap_(std::max(1, cap)), calls_(calls) {}
 
+// The base-directory rules give a relative path no meaning: it is ignored.
 QString StateFolderRunRecords::defaultFolder() {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (state.isEmpty())
+    if (!state.startsWith(QLatin1Char('/')))
         state = QDir::homePath() + QStringLiteral("/.local/state");
     return state + QStringLiteral("/tavor-backup");
 }
@@ -53,64 +56,42 @@ QString StateFolderRunRecords::recordFile() const {
     return folder_ + QStringLiteral("/runs.jsonl");
 }
 
+// A record that is missing or cannot be read has no lines.
 QList<QByteArray> StateFolderRunRecords::history() const {
-    QList<QByteArray> lines = recordText().split('\n');
+    QByteArray text;
+    ignoreFailure(
+        [&] { text = RunRecordFile(recordFile(), RunRecordFile::Access::Read, calls_).readAll(); });
+    QList<QByteArray> lines = text.split('\n');
     lines.removeAll(QByteArray());
     return lines;
 }
 
-QByteArray StateFolderRunRecords::recordText() const {
-    QFile file(recordFile());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // At the cap the record is written anew without its oldest lines; otherwise the
 // line is appended, so that a record of thousands of runs is not rewritten nightly.
+// Either way the record is read a piece at a time, never whole.
 void StateFolderRunRecords::append(const QByteArray& line) {
     if (!QDir().mkpath(folder_))
         throw systemError(errno, QStringLiteral("make the folder"), folder_);
     const FolderLock lock(folder_, calls_);
-    const QByteArray text = recordText();
-    QList<QByteArray> lines = text.split('\n');
-    lines.removeAll(QByteArray());
-    if (lines.size() < cap_) {
-        // A line cut short by a power cut or a full disk must not swallow this one.
-        appendSynced(text.isEmpty() || text.endsWith('\n') ? line : '\n' + line);
-        return;
-    }
+    RunRecordFile record(recordFile(), RunRecordFile::Access::Append, calls_);
     // A tenth goes at once, so that the record is written anew once in many runs.
     const int kept = cap_ - std::max(1, cap_ / 10);
-    lines = lines.mid(lines.size() - kept);
-    lines.append(line);
-    ReplacementFile::write(recordFile(), lines.join('\n') + '\n', calls_, 0600);
-}
-
-void StateFolderRunRecords::appendSynced(const QByteArray& line) {
-    const QString path = recordFile();
-    const int fd = calls_.open(QFile::encodeName(path).constData(),
-                               O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        throw systemError(errno, QStringLiteral("open the record"), path);
-    const QByteArray bytes = line + '\n';
-    qsizetype written = 0;
-    int error = 0;
-    while (written < bytes.size() && error == 0) {
-        const ssize_t n =
-            calls_.write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n > 0)
-            written += n;
-        else if (errno != EINTR)
-            error = errno;
+    const std::optional<std::int64_t> keptFrom = record.newestLinesAtCap(cap_, kept);
+    if (!keptFrom) {
+        // A line cut short by a power cut or a full disk must not swallow this one.
+        record.appendSynced(record.endsInsideALine() ? '\n' + line + '\n' : line + '\n');
+        return;
     }
-    if (error == 0 && calls_.fsync(fd) != 0)
-        error = errno;
-    calls_.close(fd);
-    if (error != 0)
-        throw systemError(error, QStringLiteral("append to the record"), path);
+    ReplacementFile anew(recordFile(), calls_, ReplacementFile::keptMode(recordFile(), 0600));
+    record.copyLinesFrom(*keptFrom, anew);
+    anew.append(line.constData(), std::size_t(line.size()));
+    anew.append("\n", 1);
+    anew.commit();
 }
 
+// The copies others read are theirs to read, whatever stood in their place before.
 void StateFolderRunRecords::replace(const QString& path, const QByteArray& bytes) {
-    ReplacementFile::write(path, bytes, calls_);
+    ReplacementFile::writeWithMode(path, bytes, calls_, 0644);
 }
 
 } // namespace tavor

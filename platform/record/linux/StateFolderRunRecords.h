@@ -15,7 +15,8 @@ public:
     explicit StateFolderRunRecords(QString folder, int cap = DefaultCap,
                                    SystemCalls& calls = SystemCalls::host());
 
-    // $XDG_STATE_HOME/tavor-backup, or ~/.local/state/tavor-backup without it.
+    // $XDG_STATE_HOME/tavor-backup, or ~/.local/state/tavor-backup without it (or
+    // when it is not an absolute path).
     static QString defaultFolder();
 
     QString recordFile() const;
@@ -24,9 +25,6 @@ public:
     void replace(const QString& path, const QByteArray& bytes) override;
 
 private:
-    QByteArray recordText() const;
-    void appendSynced(const QByteArray& line);
-
     QString folder_;
     int cap_;
     SystemCalls& calls_;

@@ -3,6 +3,7 @@
 #include "base/Error.h"
 #include "support/FaultySystemCalls.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -86,4 +87,46 @@ TEST(StateFolderRunRecords, FailedAppendRaisesAndShortWritesKeepTheLineWhole) {
         EXPECT_THROW(records.append("{\"second\":true}"), Error);
         EXPECT_EQ(records.history().value(0), QByteArray("{\"first\":true}"));
     }
+}
+
+namespace {
+
+// The most memory the process has held since the last call, in KiB.
+qint64 peakSinceLastCall() {
+    const QByteArray status = fileText(QStringLiteral("/proc/self/status"));
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (reset.open(QIODevice::WriteOnly))
+        reset.write("5");
+    return status.mid(status.indexOf("VmHWM:") + 6).trimmed().split(' ').value(0).toLongLong();
+}
+
+} // namespace
+
+// An append read the whole record into memory twice over (2.1 GB for a 1 GiB
+// record): below the cap and at it, it takes memory in pieces, not by the record.
+TEST(StateFolderRunRecords, AppendTakesLittleMemoryWhateverTheRecordsSize) {
+    for (const int cap : {1'000'000, 1'000}) {
+        QTemporaryDir folder;
+        StateFolderRunRecords records(folder.path(), cap);
+        QFile record(records.recordFile());
+        ASSERT_TRUE(record.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 32 * 1024; ++i)
+            record.write(QByteArray(1023, 'r') + '\n');
+        record.close();
+        const qint64 before = peakSinceLastCall();
+        records.append("{\"newest\":true}");
+        EXPECT_LT(peakSinceLastCall() - before, 8 * 1024) << "KiB at the cap of " << cap;
+        EXPECT_EQ(records.history().value(cap == 1'000 ? 900 : 32 * 1024), "{\"newest\":true}");
+    }
+}
+
+// A relative XDG_STATE_HOME has no meaning under the base-directory rules; it put
+// the record wherever the program happened to start.
+TEST(StateFolderRunRecords, RelativeStateHomeIsIgnored) {
+    qputenv("XDG_STATE_HOME", "relative/state");
+    EXPECT_EQ(StateFolderRunRecords::defaultFolder(),
+              QDir::homePath() + QStringLiteral("/.local/state/tavor-backup"));
+    qputenv("XDG_STATE_HOME", "/srv/state");
+    EXPECT_EQ(StateFolderRunRecords::defaultFolder(), QStringLiteral("/srv/state/tavor-backup"));
+    qunsetenv("XDG_STATE_HOME");
 }
