@@ -1,7 +1,11 @@
+#include "controls/animation/AnimationControl.h"
 #include "controls/orvlog/ORVLog.h"
+#include "controls/progress/ORVProgressXP.h"
+#include "pipeline/ImageKind.h"
 #include "support/WindowFixture.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -10,9 +14,10 @@ using namespace tavor;
 
 namespace {
 
-// What the operator does in the window must land in the window's model, which the
-// run and the state dump read; the widgets only show it.
-class OperatorInput : public WindowFixture {
+// The window's widgets show its model: what the pipeline sets there appears on
+// screen, and what the operator does on screen lands there, where the run and the
+// state dump read it.
+class ModelView : public WindowFixture {
 protected:
     void SetUp() override {
         WindowFixture::SetUp();
@@ -36,7 +41,7 @@ protected:
 
 // A drive row clicked, a pattern typed and entered, the test statement edited and
 // the window closed: each reaches the model, and the run takes the clicked drive.
-TEST_F(OperatorInput, ClicksTypingAndClosingReachTheModel) {
+TEST_F(ModelView, ClicksTypingAndClosingReachTheModel) {
     frmBackup window(platform);
     ASSERT_EQ(load(window), -1);
     const WindowModel& model = window.model();
@@ -61,4 +66,31 @@ TEST_F(OperatorInput, ClicksTypingAndClosingReachTheModel) {
     ASSERT_TRUE(model.isVisible());
     window.close();
     EXPECT_FALSE(model.isVisible());
+}
+
+// The busy panel with its playing clip, the progress and a row's tick, set by the
+// pipeline on the model, are on screen; closing the panel stops the clip.
+TEST_F(ModelView, WidgetsShowWhatThePipelineSets) {
+    QTemporaryDir temp;
+    process->variables.insert(QStringLiteral("temp"), temp.path());
+    frmBackup window(platform);
+    ASSERT_EQ(load(window), -1);
+    BackupWindow& pipeline = window.form().context().window;
+
+    window.ShowAVI(true, QStringLiteral("جاري التحضير للنسخ"));
+    EXPECT_FALSE(window.control(QStringLiteral("Picture1"))->isHidden());
+    EXPECT_EQ(window.control<QLabel>("Label4")->text(), QStringLiteral("جاري التحضير للنسخ"));
+    EXPECT_TRUE(window.animation()->isPlaying());
+    window.ShowAVI(false, QString());
+    EXPECT_TRUE(window.control(QStringLiteral("Picture1"))->isHidden());
+    EXPECT_FALSE(window.animation()->isPlaying());
+
+    pipeline.showProgress();
+    pipeline.setProgressValue(40);
+    EXPECT_FALSE(window.ORVProgressXP1()->isHidden());
+    EXPECT_EQ(window.ORVProgressXP1()->Value(), 40);
+
+    pipeline.addBackupRow(QStringLiteral("نسخ التوقيعات"), ImageKind::Pending, QString());
+    pipeline.setBackupRowImage(0, ImageKind::Done);
+    EXPECT_EQ(window.ORVLog2()->GetImage(0), ImageKind::Done);
 }
