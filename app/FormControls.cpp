@@ -1,11 +1,11 @@
 #include "app/FormControls.h"
 
-#include "app/FileListBox.h"
 #include "base/Error.h"
 #include "controls/PropertyBag.h"
 #include "controls/animation/AnimationControl.h"
 #include "controls/orvlog/ORVLog.h"
 #include "controls/progress/ORVProgressXP.h"
+#include "window/WindowModel.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <algorithm>
 
 namespace tavor {
@@ -47,23 +48,44 @@ void applyDesignFont(QWidget* widget, const ControlDesign& design) {
     widget->setFont(font);
 }
 
+QFrame::Shape frameShapeOf(ControlDesign::Kind kind, bool border) {
+    if (!border)
+        return QFrame::NoFrame;
+    return kind == ControlDesign::Kind::Frame ? QFrame::Box : QFrame::Panel;
+}
+
+QStringList itemsOf(const QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+QStringList itemsOf(const QListWidget* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->item(i)->text();
+    return items;
+}
+
 } // namespace
 
 int FormControls::toPixels(int twips) {
     return qRound(twips / double(FormDesign::TwipsPerPixel));
 }
 
-void FormControls::build(QWidget* window) {
+void FormControls::build(QWidget* window, WindowModel& model) {
+    model_ = &model;
     for (const ControlDesign& design : FormDesign::controls()) {
         QWidget* container =
             design.container == window->objectName() ? window : widgets_.value(design.container);
         QWidget* widget = create(design, container);
         widget->setObjectName(design.name);
         widgets_.insert(design.name, widget);
-        containers_.insert(design.name, design.container);
         applyDesignFont(widget, design);
-        place(design.name, design.left, design.top, design.width, design.height);
-        widget->setVisible(design.visible);
+        if (const QString& picture = model.control(design.name).picture; !picture.isEmpty())
+            qobject_cast<QLabel*>(widget)->setPixmap(QPixmap(picture));
+        show(design.name);
         if (design.tabIndex < 0)
             widget->setFocusPolicy(Qt::NoFocus);
     }
@@ -72,6 +94,108 @@ void FormControls::build(QWidget* window) {
     for (auto it = designs.crbegin(); it != designs.crend(); ++it)
         widgets_.value(it->name)->raise();
     orderTabs(window);
+    connectModel(window);
+    connectOperatorInput();
+}
+
+void FormControls::connectModel(QWidget* window) {
+    QObject::connect(model_, &WindowModel::controlChanged, window,
+                     [this](const QString& name) { show(name); });
+    QObject::connect(model_, &WindowModel::controlRaised, window,
+                     [this](const QString& name) { control(name)->raise(); });
+    auto* progress = control<ORVProgressXP>(QStringLiteral("ORVProgressXP1"));
+    QObject::connect(model_, &WindowModel::progressReset, progress, &ORVProgressXP::Reset);
+    auto* clip = control<AnimationControl>(QStringLiteral("Animation1"));
+    QObject::connect(model_, &WindowModel::animationOpened, clip, [clip](const QString& path) {
+        try {
+            clip->Open(path);
+        } catch (const Error&) {
+            // A clip that cannot be played leaves the player empty; the panel goes on.
+        }
+    });
+    QObject::connect(model_, &WindowModel::animationStopped, clip, &AnimationControl::Stop);
+}
+
+void FormControls::connectOperatorInput() {
+    auto* text2 = control<QComboBox>(QStringLiteral("Text2"));
+    QObject::connect(text2, &QComboBox::editTextChanged, text2, [this](const QString& text) {
+        model_->setText(QStringLiteral("Text2"), text);
+    });
+    // The box adds what the operator typed when the operator presses Enter. Its list
+    // model's signals are not the box's own, so they come while the model is shown too.
+    QObject::connect(text2->model(), &QAbstractItemModel::rowsInserted, text2, [this, text2] {
+        if (!showing_)
+            model_->setItems(QStringLiteral("Text2"), itemsOf(text2));
+    });
+    auto* text1 = control<QLineEdit>(QStringLiteral("Text1"));
+    QObject::connect(text1, &QLineEdit::textEdited, text1, [this](const QString& text) {
+        model_->setText(QStringLiteral("Text1"), text);
+    });
+}
+
+void FormControls::show(const QString& name) {
+    const ControlState& state = model_->control(name);
+    QWidget* widget = widgets_.value(name);
+    const QScopedValueRollback<bool> showing(showing_, true);
+    const QSignalBlocker quiet(widget);
+    const QRect pixels(toPixels(state.twips.x()), toPixels(state.twips.y()),
+                       toPixels(state.twips.width()), toPixels(state.twips.height()));
+    if (widget->geometry() != pixels)
+        widget->setGeometry(pixels);
+    if (widget->isHidden() == state.visible)
+        widget->setVisible(state.visible);
+    widget->setEnabled(state.enabled);
+    using K = ControlDesign::Kind;
+    switch (state.design->kind) {
+    case K::Frame:
+    case K::Panel:
+        qobject_cast<QFrame*>(widget)->setFrameShape(
+            frameShapeOf(state.design->kind, state.border));
+        break;
+    case K::Label:
+    case K::Button:
+    case K::TextBox:
+        showText(widget, state.text);
+        break;
+    case K::ListBox:
+    case K::FileListBox:
+    case K::ComboBox:
+        showItems(widget, state.items);
+        showText(widget, state.text);
+        break;
+    case K::ItemList:
+        qobject_cast<ORVLog*>(widget)->modelChanged();
+        break;
+    case K::ProgressBar:
+        qobject_cast<ORVProgressXP*>(widget)->setValue(model_->progressValue());
+        break;
+    case K::Animation:
+        qobject_cast<AnimationControl*>(widget)->setAutoPlay(model_->animationAutoPlay());
+        break;
+    case K::Picture:
+        break;
+    }
+}
+
+void FormControls::showText(QWidget* widget, const QString& text) {
+    if (auto* label = qobject_cast<QLabel*>(widget); label && label->text() != text)
+        label->setText(text);
+    else if (auto* button = qobject_cast<QPushButton*>(widget); button && button->text() != text)
+        button->setText(text);
+    else if (auto* edit = qobject_cast<QLineEdit*>(widget); edit && edit->text() != text)
+        edit->setText(text);
+    else if (auto* combo = qobject_cast<QComboBox*>(widget); combo && combo->currentText() != text)
+        combo->setEditText(text);
+}
+
+void FormControls::showItems(QWidget* widget, const QStringList& items) {
+    if (auto* combo = qobject_cast<QComboBox*>(widget); combo && itemsOf(combo) != items) {
+        combo->clear();
+        combo->addItems(items);
+    } else if (auto* list = qobject_cast<QListWidget*>(widget); list && itemsOf(list) != items) {
+        list->clear();
+        list->addItems(items);
+    }
 }
 
 void FormControls::orderTabs(QWidget* window) {
@@ -117,7 +241,7 @@ QWidget* FormControls::create(const ControlDesign& design, QWidget* container) {
         return panel;
     }
     case K::ItemList: {
-        auto* list = new ORVLog(container);
+        auto* list = new ORVLog(model_->list(design.name), container);
         list->ReadProperties(storedPropertiesOf(design.name));
         return list;
     }
@@ -134,9 +258,8 @@ QWidget* FormControls::create(const ControlDesign& design, QWidget* container) {
         return picture;
     }
     case K::ListBox:
-        return new QListWidget(container);
     case K::FileListBox:
-        return new FileListBox(container);
+        return new QListWidget(container);
     case K::ComboBox: {
         auto* combo = new QComboBox(container);
         combo->setEditable(true);
@@ -146,21 +269,6 @@ QWidget* FormControls::create(const ControlDesign& design, QWidget* container) {
         return new QLineEdit(design.text, container);
     }
     return new QWidget(container);
-}
-
-void FormControls::place(const QString& name, int left, int top, int width, int height) {
-    QWidget* widget = control(name);
-    if (!widget)
-        throw Error(ErrorNumber::ObjectRequired, QStringLiteral("No control named ") + name);
-    twips_.insert(name, QRect(left, top, width, height));
-    widget->setGeometry(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
-}
-
-QStringList FormControls::names() const {
-    QStringList names;
-    for (const ControlDesign& design : FormDesign::controls())
-        names << design.name;
-    return names;
 }
 
 } // namespace tavor

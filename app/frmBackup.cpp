@@ -1,7 +1,5 @@
 #include "app/frmBackup.h"
 
-#include "app/FileListBox.h"
-#include "app/StateDump.h"
 #include "controls/animation/AnimationControl.h"
 #include "controls/orvlog/ORVLog.h"
 #include "controls/progress/ORVProgressXP.h"
@@ -10,27 +8,19 @@
 #include "pipeline/BusyPanel.h"
 #include "pipeline/NewestBackup.h"
 #include "pipeline/RunRecorder.h"
-#include "pipeline/StartUp.h"
 #include "pipeline/TestBackup.h"
 #include "platform/api/ORVApi.h"
 #include "platform/bank/ORV_Bank.h"
-#include "resources/BusyResources.h"
 #include "resources/WindowResources.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QFrame>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 
 namespace tavor {
 
@@ -38,31 +28,24 @@ frmBackup::frmBackup(Platform platform, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint |
                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      platform_(std::move(platform)),
-      File1_(platform_.files), context_{platform_,  window_,       state_, ApiObject, BankObject,
-                                        Connection, MediaPassword, File1_, plan_} {
-    setObjectName(QStringLiteral("frmBackup"));
-    setWindowTitle(QStringLiteral("Form1"));
+      form_(std::move(platform)) {
+    setObjectName(QString::fromLatin1(FormDesign::WindowName));
     setLayoutDirection(Qt::RightToLeft);
     QFont dialogFont(QStringLiteral("MS Sans Serif"));
     dialogFont.setPointSizeF(8.25);
     setFont(dialogFont);
-    tavorInitWindowResources();
-    tavorInitBusyResources();
     setWindowIcon(QIcon(WindowPictures::Icon));
-    controls_.build(this);
-    loadPictures();
+    controls_.build(this, form_.model());
     connectHandlers();
-    setOuterHeight(outerHeight_);
-
-    timer1_ = new QTimer(this);
-    timer1_->setObjectName(QStringLiteral("Timer1"));
-    timer1_->setInterval(500);
-    connect(timer1_, &QTimer::timeout, this, &frmBackup::Timer1_Timer);
-    timer1_->start();
+    connect(&form_.model(), &WindowModel::windowChanged, this, &frmBackup::followModel);
+    followModel();
 }
 
-frmBackup::~frmBackup() = default;
+// The controls show the form's model; they go before it.
+frmBackup::~frmBackup() {
+    disconnect(&form_.model(), nullptr, this, nullptr);
+    qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
+}
 
 void frmBackup::connectHandlers() {
     connect(control<QPushButton>("Command3"), &QPushButton::clicked, this,
@@ -77,14 +60,20 @@ void frmBackup::connectHandlers() {
     control<QLabel>("Label1")->installEventFilter(this);
 }
 
-void frmBackup::loadPictures() {
-    const std::pair<const char*, QString> pictures[] = {
-        {"Image1", WindowPictures::Banner},
-        {"Image2", WindowPictures::HardDisk},
-        {"Image3", WindowPictures::RemovableDrive},
-    };
-    for (const auto& [name, resource] : pictures)
-        control<QLabel>(name)->setPixmap(QPixmap(resource));
+void frmBackup::followModel() {
+    const WindowModel& model = form_.model();
+    setWindowTitle(model.title());
+    const int clientHeight =
+        std::max(0, model.outerHeight() - FormDesign::FrameAbove - FormDesign::FrameBelow);
+    setFixedSize(FormControls::toPixels(FormDesign::ClientWidth),
+                 FormControls::toPixels(clientHeight));
+    if (model.isVisible() && !isVisible()) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+        show();
+    } else if (!model.isVisible() && isVisible()) {
+        hide();
+    }
 }
 
 AnimationControl* frmBackup::animation() const {
@@ -103,41 +92,35 @@ ORVProgressXP* frmBackup::ORVProgressXP1() const {
     return control<ORVProgressXP>("ORVProgressXP1");
 }
 
-void frmBackup::setOuterHeight(int twips) {
-    outerHeight_ = twips;
-    const int clientHeight = std::max(0, twips - FormDesign::FrameAbove - FormDesign::FrameBelow);
-    setFixedSize(FormControls::toPixels(FormDesign::ClientWidth),
-                 FormControls::toPixels(clientHeight));
-}
-
 void frmBackup::Load() {
-    StartUp(context_).Load();
+    form_.Load();
 }
 
 void frmBackup::Timer1_Timer() {
-    auto* label = control<QLabel>("Label2");
-    label->setText(label->text() + QLatin1Char('.'));
+    form_.Timer1_Timer();
 }
 
 void frmBackup::Command3_Click() {
-    if (state_.RunInProgress)
+    BackupContext& context = form_.context();
+    if (context.state.RunInProgress)
         return;
-    BankObject.reset();
-    ApiObject.reset();
-    context_.endProgram(0);
+    context.bank.reset();
+    context.api.reset();
+    context.endProgram(0);
 }
 
 void frmBackup::cmdCopy_Click() {
-    if (state_.RunInProgress)
+    BackupContext& context = form_.context();
+    if (context.state.RunInProgress)
         return;
-    RunRecorder recorder(context_);
+    RunRecorder recorder(context);
     recorder.begin();
-    ArchiveRun run(context_);
+    ArchiveRun run(context);
     const QList<RowOutcome> outcomes = run.cmdCopy_Click();
     recorder.finish(outcomes, run.interruption(), run.manifest());
     // A stop signal cut the run short: the program ends as it was asked to.
     if (!run.interruption().isEmpty()) {
-        context_.endProgram(1);
+        context.endProgram(1);
         return;
     }
     // Only now that the record is kept: RUN.json goes with the stick.
@@ -146,42 +129,36 @@ void frmBackup::cmdCopy_Click() {
 }
 
 void frmBackup::cmdTest_Click() {
-    TestBackup(context_).cmdTest_Click();
+    TestBackup(form_.context()).cmdTest_Click();
 }
 
 void frmBackup::FillBackupList() {
-    BackupItemList(context_).FillBackupList();
+    BackupItemList(form_.context()).FillBackupList();
 }
 
 void frmBackup::Label1_MouseDown(int button, int shift) {
     try {
-        BackupItemList(context_).Label1_MouseDown(button, shift);
+        BackupItemList(form_.context()).Label1_MouseDown(button, shift);
     } catch (const Error& error) {
         // The gesture stops at the failed store; the program goes on.
-        context_.showMessage(error.report(), MessageIcon::Critical);
+        form_.context().showMessage(error.report(), MessageIcon::Critical);
     }
 }
 
 void frmBackup::Text2_Change() {
-    NewestBackup(context_).Text2_Change();
+    NewestBackup(form_.context()).Text2_Change();
 }
 
 void frmBackup::Text2_Click() {
-    NewestBackup(context_).Text2_Change();
+    NewestBackup(form_.context()).Text2_Change();
 }
 
 void frmBackup::ShowAVI(bool on, const QString& caption) {
-    BusyPanel(context_).ShowAVI(on, caption);
+    BusyPanel(form_.context()).ShowAVI(on, caption);
 }
 
 void frmBackup::Wait(double seconds) {
-    BusyPanel(context_).Wait(seconds);
-}
-
-void frmBackup::dumpState() const {
-    const QString path = qEnvironmentVariable("ORV_STATE_DUMP");
-    if (!path.isEmpty())
-        StateDump::write(*this, path);
+    BusyPanel(form_.context()).Wait(seconds);
 }
 
 bool frmBackup::eventFilter(QObject* watched, QEvent* event) {
@@ -204,11 +181,18 @@ bool frmBackup::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmBackup::closeEvent(QCloseEvent* event) {
-    if (state_.RunInProgress) {
+    if (state().RunInProgress) {
         event->ignore();
         return;
     }
     QWidget::closeEvent(event);
+}
+
+// Closed or hidden by the program; a minimised window is still shown.
+void frmBackup::hideEvent(QHideEvent* event) {
+    if (!event->spontaneous())
+        form_.model().setVisible(false);
+    QWidget::hideEvent(event);
 }
 
 } // namespace tavor

@@ -1,29 +1,23 @@
 #pragma once
 
 #include "app/FormControls.h"
-#include "app/FormDesign.h"
-#include "app/FormWindow.h"
-#include "pipeline/BackupContext.h"
-#include "pipeline/BackupPlan.h"
-#include "pipeline/FileListing.h"
-#include "pipeline/MainState.h"
 #include "platform/Platform.h"
+#include "window/BackupForm.h"
+#include "window/FormDesign.h"
 
 #include <QWidget>
-#include <memory>
 
 class QTimer;
 
 namespace tavor {
 
-class ORVApi;
-class ORV_Bank;
 class AnimationControl;
 class ORVLog;
 class ORVProgressXP;
 
-// The program's one window: its controls and the handlers of its buttons and
-// lists. Start-up and the backup pipeline reach it through its FormWindow.
+// The program's one window: the widgets of its controls, which render the form's
+// model, and the handlers of its buttons and lists. Start-up and the backup
+// pipeline work on the form's model through its ModelWindow.
 class frmBackup : public QWidget {
     Q_OBJECT
 
@@ -47,53 +41,41 @@ public:
     void Wait(double seconds);
 
     // The window's outer height in twips, frame included.
-    int outerHeight() const { return outerHeight_; }
-    void setOuterHeight(int twips);
+    int outerHeight() const { return form_.model().outerHeight(); }
 
-    const MainState& state() const { return state_; }
+    BackupForm& form() { return form_; }
+    const WindowModel& model() const { return form_.model(); }
+    const MainState& state() const { return form_.state(); }
     QWidget* control(const QString& name) const { return controls_.control(name); }
     // The geometry last set on a control, in twips from its container's corner.
-    QRect twipsGeometry(const QString& name) const { return controls_.twipsGeometry(name); }
-    QString containerName(const QString& name) const { return controls_.containerName(name); }
-    QStringList controlNames() const { return controls_.names(); }
+    QRect twipsGeometry(const QString& name) const { return model().control(name).twips; }
+    QString containerName(const QString& name) const {
+        return model().control(name).design->container;
+    }
     ORVLog* ORVLog1() const;
     ORVLog* ORVLog2() const;
     ORVProgressXP* ORVProgressXP1() const;
     AnimationControl* animation() const;
-    QTimer* Timer1() const { return timer1_; }
+    QTimer* Timer1() { return form_.Timer1(); }
     template <typename T> T* control(const char* name) const {
         return controls_.control<T>(QLatin1String(name));
     }
-    // Places a control in twips from its container's corner.
-    void placeControl(const QString& name, int left, int top, int width, int height) {
-        controls_.place(name, left, top, width, height);
-    }
 
     // Writes the state snapshot when ORV_STATE_DUMP names a file.
-    void dumpState() const;
+    void dumpState() { form_.dumpState(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
-    void loadPictures();
     void connectHandlers();
+    // Shows the model's title, height and visibility on the window.
+    void followModel();
 
-    Platform platform_;
-    std::unique_ptr<ORVApi> ApiObject;
-    std::unique_ptr<ORV_Bank> BankObject;
-    std::unique_ptr<DatabaseConnection> Connection;
-    QString MediaPassword;
-    MainState state_;
-    FileListing File1_;
-    BackupPlan plan_;
-    FormWindow window_{*this};
-    BackupContext context_;
-
+    BackupForm form_;
     FormControls controls_;
-    QTimer* timer1_ = nullptr;
-    int outerHeight_ = FormDesign::ClientHeight + FormDesign::FrameAbove + FormDesign::FrameBelow;
 };
 
 } // namespace tavor

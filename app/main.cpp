@@ -21,6 +21,7 @@
 #include "platform/registry/linux/IniRegistryStore.h"
 #include "platform/removal/linux/UdisksSafeRemoval.h"
 #include "resources/FontMapping.h"
+#include "window/BackupForm.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -86,21 +87,25 @@ int verifyFolder(const CommandLine& commandLine) {
     return FolderVerification(folder, writeLine).run();
 }
 
-} // namespace
+// Start-up and whatever follows it, until the program ends; the state is dumped
+// once more at the end.
+int runUntilEnd(BackupForm& form) {
+    form.Load();
+    const int status = QCoreApplication::exec();
+    form.dumpState();
+    return status;
+}
 
-int main(int argc, char** argv) {
-    const QStringList arguments = programArguments(argc, argv);
-    const CommandLine commandLine = CommandLine::fromArguments(arguments);
-    if (commandLine.isVerify())
-        return verifyFolder(commandLine);
-    const bool unattended = commandLine.isUnattended();
-    // An unattended run needs no display.
-    if (unattended && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The toolkit sees only the program name: it would take its own options
-    // (-reverse, -style, -platform, ...) out of the operator's command line.
-    int toolkitArgc = 1;
-    QApplication app(toolkitArgc, argv);
+// /RUN without a window: no widget, so no display or platform plugin is needed.
+int runUnattended(int argc, char** argv, const QStringList& arguments) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("TavorBackup"));
+    BackupForm form(makePlatform(arguments, true));
+    return runUntilEnd(form);
+}
+
+int runWindow(int argc, char** argv, const QStringList& arguments) {
+    QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("TavorBackup"));
     QApplication::setLayoutDirection(Qt::RightToLeft);
     FontMapping::install();
@@ -111,9 +116,21 @@ int main(int argc, char** argv) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTranslator);
 
-    frmBackup window(makePlatform(arguments, unattended));
-    window.Load();
-    const int status = app.exec();
-    window.dumpState();
-    return status;
+    frmBackup window(makePlatform(arguments, false));
+    return runUntilEnd(window.form());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const QStringList arguments = programArguments(argc, argv);
+    const CommandLine commandLine = CommandLine::fromArguments(arguments);
+    if (commandLine.isVerify())
+        return verifyFolder(commandLine);
+    // The toolkit sees only the program name: it would take its own options
+    // (-reverse, -style, -platform, ...) out of the operator's command line.
+    int toolkitArgc = 1;
+    if (commandLine.isUnattended())
+        return runUnattended(toolkitArgc, argv, arguments);
+    return runWindow(toolkitArgc, argv, arguments);
 }

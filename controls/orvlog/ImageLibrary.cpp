@@ -3,6 +3,12 @@
 #include "base/Error.h"
 #include "controls/orvlog/ListGeometry.h"
 
+// The built-in pictures are compiled into a static library; its resources must be
+// registered by name before they are read.
+static void initOrvlogResources() {
+    Q_INIT_RESOURCE(orvlog);
+}
+
 namespace tavor {
 
 namespace {
@@ -11,6 +17,7 @@ constexpr long ObjectAlreadyLoaded = 360;
 } // namespace
 
 ImageLibrary ImageLibrary::withBuiltIns() {
+    initOrvlogResources();
     ImageLibrary library;
     const auto load = [&library](int kind) {
         const QString path = QString(":/orvlog/kind%1.png").arg(kind, 3, 10, QChar('0'));

@@ -10,22 +10,11 @@
 #include <QScrollBar>
 #include <QToolTip>
 
-// The picture library is compiled into the static controls library; its resources
-// must be registered by name before the first list is built.
-static void initOrvlogResources() {
-    Q_INIT_RESOURCE(orvlog);
-}
-
 namespace tavor {
 
 namespace {
 
 constexpr int Twips = ListGeometry::TwipsPerPixel;
-
-ImageLibrary builtInLibrary() {
-    initOrvlogResources();
-    return ImageLibrary::withBuiltIns();
-}
 
 QVariant colourValue(quint32 value) {
     return QVariant::fromValue<quint32>(value);
@@ -51,7 +40,13 @@ std::optional<QFont> toFont(const QVariant& value) {
 
 } // namespace
 
-ORVLog::ORVLog(QWidget* parent) : QWidget(parent), model_(builtInLibrary()) {
+ORVLog::ORVLog(QWidget* parent)
+    : ORVLog(std::make_unique<RowModel>(ImageLibrary::withBuiltIns()), nullptr, parent) {}
+
+ORVLog::ORVLog(RowModel& model, QWidget* parent) : ORVLog(nullptr, &model, parent) {}
+
+ORVLog::ORVLog(std::unique_ptr<RowModel> own, RowModel* shown, QWidget* parent)
+    : QWidget(parent), ownModel_(std::move(own)), model_(shown ? *shown : *ownModel_) {
     QWidget::setFont(designFont());
     scrollBar_ = new QScrollBar(Qt::Vertical, this);
     scrollBar_->setObjectName("VScroll1");
@@ -67,6 +62,16 @@ ORVLog::ORVLog(QWidget* parent) : QWidget(parent), model_(builtInLibrary()) {
         [this](int& index, int& kind) { Q_EMIT ImageClick(index, kind); },
     });
     model_.setControlSize(width() * Twips, height() * Twips);
+    refresh();
+}
+
+// A model that outlives the widget must not call back into it.
+ORVLog::~ORVLog() {
+    model_.setEvents({});
+}
+
+void ORVLog::modelChanged() {
+    catchUpResize();
     refresh();
 }
 

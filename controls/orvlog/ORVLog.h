@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QVariant>
 #include <QWidget>
+#include <memory>
 #include <optional>
 
 class QScrollBar;
@@ -22,7 +23,16 @@ class ORVLog : public QWidget {
     Q_OBJECT
 
 public:
+    // A list with a model of its own, holding the built-in pictures.
     explicit ORVLog(QWidget* parent = nullptr);
+    // A list that shows a model kept elsewhere, which must outlive it; clicks and
+    // layout land in that model.
+    explicit ORVLog(RowModel& model, QWidget* parent = nullptr);
+    ~ORVLog() override;
+
+    // The model changed without going through the widget, or the widget was placed
+    // while hidden: lays the rows out for the size set and repaints.
+    void modelChanged();
 
     // Saved properties of the host: reading them (or the first placement
     // without them) follows creation; writing them is the host's save.
@@ -92,6 +102,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    ORVLog(std::unique_ptr<RowModel> own, RowModel* shown, QWidget* parent);
     void markChanged(const QString& name);
     void layoutPass();
     void catchUpResize();
@@ -106,7 +117,8 @@ private:
     void paintRows(QPainter& painter, const QRect& canvas);
     static QFont designFont();
 
-    RowModel model_;
+    std::unique_ptr<RowModel> ownModel_;
+    RowModel& model_;
     QScrollBar* scrollBar_ = nullptr;
     // Where the left button went down; a click needs the release over the same element.
     std::optional<RowModel::Hit> pressed_;

@@ -9,9 +9,9 @@ namespace tavor {
 class WindowFixture : public PlatformDoubles {
 protected:
     // Runs start-up; returns the exit status when the program ended, -1 when it went on.
-    static int load(frmBackup& window) {
+    template <typename Form> static int load(Form& form) {
         try {
-            window.Load();
+            form.Load();
         } catch (const ProcessEnded& ended) {
             return ended.exitCode;
         }

@@ -2,15 +2,22 @@
 
 #include "pipeline/BackupWindow.h"
 
+class QTimer;
+
 namespace tavor {
 
-class frmBackup;
+class WindowModel;
+struct MainState;
 
-// The main window as start-up and the backup pipeline see it: each member sets or
-// reads the controls of frmBackup that it names.
-class FormWindow : public BackupWindow {
+// The main window as start-up and the backup pipeline see it, on the window's
+// model alone: each member sets or reads the state of the controls it names. The
+// window's widgets follow the model; without them (an unattended command) nothing
+// needs a display.
+class ModelWindow : public BackupWindow {
 public:
-    explicit FormWindow(frmBackup& form) : form_(form) {}
+    // The state is the window's, for the state dump; the timer counts start-up's pauses.
+    ModelWindow(WindowModel& model, const MainState& state, QTimer& startUpTimer)
+        : model_(model), state_(state), startUpTimer_(startUpTimer) {}
 
     void arrangeForMode(bool maintenance) override;
     void prepareBusyPanel() override;
@@ -55,7 +62,9 @@ public:
     void pumpEventsFor(int milliseconds) override;
 
 private:
-    frmBackup& form_;
+    WindowModel& model_;
+    const MainState& state_;
+    QTimer& startUpTimer_;
 };
 
 } // namespace tavor

@@ -37,6 +37,9 @@ struct ControlDesign {
 // The main window's controls in design order, and its fixed measures.
 class FormDesign {
 public:
+    // The window's own design name, the container of its top-level controls.
+    static constexpr const char* WindowName = "frmBackup";
+
     static const QList<ControlDesign>& controls();
     static const ControlDesign* find(const QString& name);
 

@@ -1,4 +1,4 @@
-#include "app/FormDesign.h"
+#include "window/FormDesign.h"
 
 namespace tavor {
 
@@ -6,7 +6,7 @@ namespace {
 
 using K = ControlDesign::Kind;
 
-const QString kWindow = QStringLiteral("frmBackup");
+const QString kWindow = QString::fromLatin1(FormDesign::WindowName);
 const QString kSimplifiedArabic = QStringLiteral("Simplified Arabic");
 const QString kTahoma = QStringLiteral("Tahoma");
 const QString kFixedsys = QStringLiteral("Fixedsys");

@@ -1,62 +1,38 @@
-#include "app/StateDump.h"
+#include "window/StateDump.h"
 
-#include "app/FileListBox.h"
-#include "app/frmBackup.h"
 #include "base/Error.h"
-#include "controls/orvlog/ORVLog.h"
-#include "controls/progress/ORVProgressXP.h"
+#include "pipeline/MainState.h"
 #include "safewrite/ReplacementFile.h"
+#include "window/WindowModel.h"
 
-#include <QAbstractButton>
-#include <QComboBox>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 
 namespace tavor {
 
 namespace {
 
-QString textOf(const QWidget* widget) {
-    if (auto* label = qobject_cast<const QLabel*>(widget))
-        return label->text();
-    if (auto* button = qobject_cast<const QAbstractButton*>(widget))
-        return button->text();
-    if (auto* edit = qobject_cast<const QLineEdit*>(widget))
-        return edit->text();
-    if (auto* combo = qobject_cast<const QComboBox*>(widget))
-        return combo->currentText();
-    return {};
-}
-
-// The entries of a list box, combo box or file list; empty for other controls.
-void addItemsOf(const QWidget* widget, QJsonObject& entry) {
-    QJsonArray items;
-    if (auto* list = qobject_cast<const QListWidget*>(widget)) {
-        for (int i = 0; i < list->count(); ++i)
-            items.append(list->item(i)->text());
-    } else if (auto* combo = qobject_cast<const QComboBox*>(widget)) {
-        for (int i = 0; i < combo->count(); ++i)
-            items.append(combo->itemText(i));
-    } else {
+// A list box, combo box or file list also has its entries; a file list its folder
+// and pattern.
+void addItemsOf(const ControlState& control, QJsonObject& entry) {
+    using K = ControlDesign::Kind;
+    const K kind = control.design->kind;
+    if (kind != K::ListBox && kind != K::FileListBox && kind != K::ComboBox)
         return;
-    }
-    entry.insert(QStringLiteral("items"), items);
-    if (auto* files = qobject_cast<const FileListBox*>(widget)) {
-        entry.insert(QStringLiteral("path"), files->path());
-        entry.insert(QStringLiteral("pattern"), files->pattern());
+    entry.insert(QStringLiteral("items"), QJsonArray::fromStringList(control.items));
+    if (kind == K::FileListBox) {
+        entry.insert(QStringLiteral("path"), control.path);
+        entry.insert(QStringLiteral("pattern"), control.pattern);
     }
 }
 
-QJsonObject rowOf(const ORVLog* list, int i) {
+QJsonObject rowOf(const RowModel* list, int i) {
     return {{QStringLiteral("text"), list->List(i)},
             {QStringLiteral("tag"), list->GetTag(i)},
-            {QStringLiteral("image"), list->GetImage(i)}};
+            {QStringLiteral("image"), list->GetImage(i).value_or(0)}};
 }
 
-QJsonObject listOf(const ORVLog* list) {
+QJsonObject listOf(const RowModel* list) {
     QJsonArray rows;
     for (int i = 0; i < list->ListCount(); ++i)
         rows.append(rowOf(list, i));
@@ -64,7 +40,7 @@ QJsonObject listOf(const ORVLog* list) {
 }
 
 // The drive rows also say whether their drive is an encrypted volume.
-QJsonObject driveListOf(const ORVLog* list, const MainState& state) {
+QJsonObject driveListOf(const RowModel* list, const MainState& state) {
     QJsonArray rows;
     for (int i = 0; i < list->ListCount(); ++i) {
         QJsonObject row = rowOf(list, i);
@@ -106,44 +82,46 @@ QJsonObject stateOf(const MainState& s) {
 
 } // namespace
 
-QJsonObject StateDump::snapshot(const frmBackup& window) {
+QJsonObject StateDump::snapshot(const WindowModel& window, const MainState& state) {
     QJsonObject controls;
     for (const QString& name : window.controlNames()) {
-        const QWidget* widget = window.control(name);
-        const QRect twips = window.twipsGeometry(name);
+        const ControlState& control = window.control(name);
+        const QRect twips = control.twips;
         QJsonObject entry{
-            {QStringLiteral("container"), window.containerName(name)},
+            {QStringLiteral("container"), control.design->container},
             {QStringLiteral("left"), twips.x()},
             {QStringLiteral("top"), twips.y()},
             {QStringLiteral("width"), twips.width()},
             {QStringLiteral("height"), twips.height()},
-            {QStringLiteral("visible"), !widget->isHidden()},
-            {QStringLiteral("enabled"), widget->isEnabled()},
-            {QStringLiteral("text"), textOf(widget)},
+            {QStringLiteral("visible"), control.visible},
+            {QStringLiteral("enabled"), control.enabled},
+            {QStringLiteral("text"), control.text},
         };
-        addItemsOf(widget, entry);
+        addItemsOf(control, entry);
         controls.insert(name, entry);
     }
-    ORVProgressXP* progress = window.ORVProgressXP1();
+    const ControlState& progress = window.control(QStringLiteral("ORVProgressXP1"));
     return {
-        {QStringLiteral("title"), window.windowTitle()},
+        {QStringLiteral("title"), window.title()},
         {QStringLiteral("height"), window.outerHeight()},
         {QStringLiteral("visible"), window.isVisible()},
         {QStringLiteral("controls"), controls},
         {QStringLiteral("lists"),
-         QJsonObject{{QStringLiteral("ORVLog1"), driveListOf(window.ORVLog1(), window.state())},
-                     {QStringLiteral("ORVLog2"), listOf(window.ORVLog2())}}},
-        {QStringLiteral("progress"), QJsonObject{{QStringLiteral("visible"), !progress->isHidden()},
-                                                 {QStringLiteral("Value"), progress->Value()},
-                                                 {QStringLiteral("Style"), progress->Style()}}},
-        {QStringLiteral("state"), stateOf(window.state())},
+         QJsonObject{{QStringLiteral("ORVLog1"),
+                      driveListOf(&window.list(QStringLiteral("ORVLog1")), state)},
+                     {QStringLiteral("ORVLog2"), listOf(&window.list(QStringLiteral("ORVLog2")))}}},
+        {QStringLiteral("progress"),
+         QJsonObject{{QStringLiteral("visible"), progress.visible},
+                     {QStringLiteral("Value"), window.progressValue()},
+                     {QStringLiteral("Style"), window.progressStyle()}}},
+        {QStringLiteral("state"), stateOf(state)},
     };
 }
 
-void StateDump::write(const frmBackup& window, const QString& path) {
+void StateDump::write(const WindowModel& window, const MainState& state, const QString& path) {
     try {
-        ReplacementFile::write(path,
-                               QJsonDocument(snapshot(window)).toJson(QJsonDocument::Indented));
+        ReplacementFile::write(
+            path, QJsonDocument(snapshot(window, state)).toJson(QJsonDocument::Indented));
     } catch (const Error&) {
         // The dump is diagnostic; the run goes on without it.
     }
