@@ -4,22 +4,7 @@
 #include "pipeline/CommandLine.h"
 #include "pipeline/FolderVerification.h"
 #include "pipeline/RunReport.h"
-#include "platform/Platform.h"
-#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
-#include "platform/clock/SystemClock.h"
-#include "platform/database/RoutingDatabaseProvider.h"
-#include "platform/database/linux/OdbcConnection.h"
-#include "platform/disks/linux/LinuxLogicalDisks.h"
-#include "platform/files/linux/LinuxFileServices.h"
-#include "platform/journal/linux/SystemdJournal.h"
-#include "platform/messages/MessageLog.h"
-#include "platform/notify/linux/DbusDesktopNotifications.h"
-#include "platform/process/linux/ExecutablePath.h"
-#include "platform/process/linux/LinuxProcessServices.h"
-#include "platform/process/linux/LinuxStopSignals.h"
-#include "platform/record/linux/StateFolderRunRecords.h"
-#include "platform/registry/linux/IniRegistryStore.h"
-#include "platform/removal/linux/UdisksSafeRemoval.h"
+#include "platform/linux/LinuxPlatform.h"
 #include "resources/FontMapping.h"
 #include "window/BackupForm.h"
 
@@ -41,34 +26,12 @@ QStringList programArguments(int argc, char** argv) {
 }
 
 Platform makePlatform(const QStringList& arguments, bool unattended) {
-    Platform platform;
-    platform.registry = std::make_shared<IniRegistryStore>(IniRegistryStore::defaultFolder());
-    platform.process = std::make_shared<LinuxProcessServices>(arguments, ExecutablePath::running(),
-                                                              QCoreApplication::applicationName());
-    // "embedded:<folder>" servers run in process; every other name is SQL Server over ODBC.
-    platform.database = std::make_shared<RoutingDatabaseProvider>(
-        RoutingConnection::Route{&EmbeddedConnection::servesDataSource,
-                                 [] { return std::make_unique<EmbeddedConnection>(); }},
-        [] { return std::make_unique<OdbcConnection>(); });
-    platform.disks = std::make_shared<LinuxLogicalDisks>(platform.registry);
-    platform.files = std::make_shared<LinuxFileServices>();
-    platform.cabinet = std::make_shared<LinuxCabinetCompressor>();
-    platform.clock = std::make_shared<SystemClock>();
-    platform.stopSignals = std::make_shared<LinuxStopSignals>();
-    const QString stateFolder = StateFolderRunRecords::defaultFolder();
-    platform.records = std::make_shared<StateFolderRunRecords>(stateFolder);
-    platform.journal = std::make_shared<SystemdJournal>();
-    platform.notifications = std::make_shared<DbusDesktopNotifications>(
-        stateFolder + QStringLiteral("/notification-id"));
-    platform.removal = std::make_shared<UdisksSafeRemoval>();
-    const QString messageLog = qEnvironmentVariable("ORV_MESSAGE_LOG");
-    if (!messageLog.isEmpty())
-        platform.messages = std::make_shared<MessageLog>(messageLog);
-    else if (unattended)
-        platform.messages = std::make_shared<MessageLog>(QString());
-    else
-        platform.messages = std::make_shared<QtMessageBoxes>();
-    return platform;
+    // "embedded:<folder>" servers run in process.
+    return makeLinuxPlatform(
+        {arguments, QCoreApplication::applicationName(),
+         RoutingConnection::Route{&EmbeddedConnection::servesDataSource,
+                                  [] { return std::make_unique<EmbeddedConnection>(); }},
+         unattended ? nullptr : std::make_shared<QtMessageBoxes>()});
 }
 
 // /VERIFY <folder>: the folder's files checked against its manifest, one line each

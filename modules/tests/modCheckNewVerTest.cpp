@@ -1,12 +1,9 @@
 #include "modules/modCheckNewVer.h"
 #include "platform/api/ORVApi.h"
-#include "platform/files/linux/LinuxFileServices.h"
 #include "platform/ini/IniFile.h"
 #include "support/ElfFiles.h"
-#include "support/FakeProcessServices.h"
-#include "support/MemoryRegistryStore.h"
-#include "support/RecordingMessageBoxes.h"
 #include "support/TestFiles.h"
+#include "support/TestPlatform.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -35,7 +32,7 @@ private:
 
 // A workstation with a program folder, a Windows folder and an update share, all
 // on disk; builds are small ELF files carrying a version.
-class modCheckNewVerTest : public testing::Test {
+class modCheckNewVerTest : public testing::Test, protected TestPlatform {
 protected:
     void SetUp() override {
         for (const char* folder : {"program", "windows", "share/Update"})
@@ -44,10 +41,6 @@ protected:
         api.setOpenKey(QStringLiteral("418265"));
         process->folder = root("program");
         process->variables.insert(QStringLiteral("windir"), root("windows"));
-        platform.registry = registry;
-        platform.process = process;
-        platform.messages = messages;
-        platform.files = std::make_shared<LinuxFileServices>();
     }
 
     QString root(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
@@ -75,11 +68,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    std::shared_ptr<MemoryRegistryStore> registry = std::make_shared<MemoryRegistryStore>();
     ORVApi api{registry};
-    std::shared_ptr<FakeProcessServices> process = std::make_shared<FakeProcessServices>();
-    std::shared_ptr<RecordingMessageBoxes> messages = std::make_shared<RecordingMessageBoxes>();
-    Platform platform;
     int ended = 0;
 };
 

@@ -2,10 +2,10 @@
 #include "PipelineFixture.h"
 
 #include "base/Error.h"
+#include "cabinet/MszipCabinetCompressor.h"
 #include "pipeline/BackupItemList.h"
 #include "pipeline/RunRecorder.h"
 #include "pipeline/RunReport.h"
-#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "platform/disks/linux/LinuxLogicalDisks.h"
 #include "platform/registry/RegistryKeys.h"
 #include "support/FakeLogicalDisks.h"
@@ -62,7 +62,7 @@ protected:
         clock->step = 1000;
         sized = std::make_shared<SizedFiles>();
         platform.files = sized;
-        platform.cabinet = std::make_shared<LinuxCabinetCompressor>();
+        platform.cabinet = std::make_shared<MszipCabinetCompressor>();
         api = std::make_unique<ORVApi>(registry);
         api->setOpenKey(QStringLiteral("418265"));
         QDir(root.path()).mkpath(QStringLiteral("usb"));

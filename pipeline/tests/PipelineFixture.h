@@ -4,13 +4,10 @@
 #include "platform/api/ORVApi.h"
 #include "platform/bank/ORV_Bank.h"
 #include "platform/database/RoutingDatabaseProvider.h"
-#include "platform/files/linux/LinuxFileServices.h"
 #include "support/EmbeddedRoute.h"
 #include "support/FakeBackupWindow.h"
-#include "support/FakeProcessServices.h"
-#include "support/MemoryRegistryStore.h"
-#include "support/RecordingMessageBoxes.h"
 #include "support/SqliteFile.h"
+#include "support/TestPlatform.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -35,7 +32,7 @@ public:
 
 // A branch on the embedded server: database TAVOR_07 with its system values, a
 // backup folder, a program folder, and the window's state as start-up leaves it.
-class PipelineFixture : public testing::Test {
+class PipelineFixture : public testing::Test, protected TestPlatform {
 protected:
     void SetUp() override {
         ASSERT_TRUE(root.isValid());
@@ -48,14 +45,10 @@ protected:
 
         process->folder = path(QStringLiteral("program"));
         process->variables.insert(QStringLiteral("temp"), root.path());
-        platform.registry = registry;
-        platform.process = process;
-        platform.messages = messages;
         platform.database = std::make_shared<RoutingDatabaseProvider>(
             test::embeddedRoute(), []() -> std::unique_ptr<DatabaseConnection> {
                 throw Error(ErrorNumber::ProviderError, QStringLiteral("no SQL Server here"));
             });
-        platform.files = files;
         platform.clock = clock;
 
         state.DatabaseName = QStringLiteral("TAVOR_07");
@@ -111,12 +104,7 @@ protected:
     }
 
     QTemporaryDir root;
-    std::shared_ptr<MemoryRegistryStore> registry = std::make_shared<MemoryRegistryStore>();
-    std::shared_ptr<FakeProcessServices> process = std::make_shared<FakeProcessServices>();
-    std::shared_ptr<RecordingMessageBoxes> messages = std::make_shared<RecordingMessageBoxes>();
     std::shared_ptr<StepClock> clock = std::make_shared<StepClock>();
-    std::shared_ptr<LinuxFileServices> files = std::make_shared<LinuxFileServices>();
-    Platform platform;
     FakeBackupWindow window;
     MainState state;
     std::unique_ptr<ORVApi> api;

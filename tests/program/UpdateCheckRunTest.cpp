@@ -135,3 +135,9 @@ TEST_F(UpdateCheckRun, UnwritableControlFileWarnsAndStartUpGoesOn) {
     EXPECT_NE(boxes.back().value(QStringLiteral("title")).toString(), QStringLiteral("تحذير"));
     EXPECT_FALSE(QFile::exists(path("windows/updater-ran")));
 }
+
+// The program carries the project's version where an older build's update check and
+// its own title look for it.
+TEST(ProgramVersion, BuiltProgramCarriesTheProjectVersion) {
+    EXPECT_EQ(ElfFileVersion::read(ElfFiles::program()), QStringLiteral(TAVOR_FILE_VERSION));
+}

@@ -12,8 +12,12 @@ namespace tavor::test {
 // ELF files made by binutils' objcopy, an independent writer of the format.
 class ElfFiles {
 public:
-    // The built program, which carries the project's version.
+    // The built program, which carries the project's version (for the program's tests).
     static QString program() { return QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"); }
+    // A small executable that carries version 1.0.0.0 as the program carries its own.
+    static QString executable() {
+        return QStringLiteral(TAVOR_SOURCE_DIR "/tests/support/elf/executable-1.0.0.0");
+    }
 
     // A small ELF object of the given objcopy target (elf32-little, elf64-big, ...)
     // whose version section holds text.
@@ -27,13 +31,17 @@ public:
         QFile::remove(contents);
     }
 
-    // A copy of the built program whose version section holds text instead.
-    static void copyProgramWithVersion(const QString& path, const QByteArray& text) {
+    // A copy of an executable whose version section holds text instead.
+    static void copyWithVersion(const QString& executable, const QString& path,
+                                const QByteArray& text) {
         const QString contents = path + QStringLiteral(".section");
         writeBytes(contents, text);
         objcopy({QStringLiteral("--update-section"),
-                 QStringLiteral(TAVOR_VERSION_SECTION "=") + contents, program(), path});
+                 QStringLiteral(TAVOR_VERSION_SECTION "=") + contents, executable, path});
         QFile::remove(contents);
+    }
+    static void copyProgramWithVersion(const QString& path, const QByteArray& text) {
+        copyWithVersion(program(), path, text);
     }
 
     static void objcopy(const QStringList& arguments) {

@@ -1,14 +1,10 @@
 #pragma once
 
-#include "platform/Platform.h"
 #include "platform/clock/SystemClock.h"
-#include "platform/files/linux/LinuxFileServices.h"
 #include "platform/registry/RegistryKeys.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeLogicalDisks.h"
-#include "support/FakeProcessServices.h"
-#include "support/MemoryRegistryStore.h"
-#include "support/RecordingMessageBoxes.h"
+#include "support/TestPlatform.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -17,17 +13,13 @@ namespace tavor {
 
 // Doubles of every platform part for start-up: an empty registry, a program folder
 // of its own, and a branch database answering system values.
-class PlatformDoubles : public testing::Test {
+class PlatformDoubles : public testing::Test, protected TestPlatform {
 protected:
     void SetUp() override {
         ASSERT_TRUE(programFolder.isValid());
         process->folder = programFolder.path();
-        platform.registry = registry;
-        platform.process = process;
-        platform.messages = messages;
         platform.database = database;
         platform.disks = disks;
-        platform.files = files;
         platform.clock = std::make_shared<SystemClock>();
     }
 
@@ -48,13 +40,8 @@ protected:
     }
 
     QTemporaryDir programFolder;
-    std::shared_ptr<MemoryRegistryStore> registry = std::make_shared<MemoryRegistryStore>();
-    std::shared_ptr<FakeProcessServices> process = std::make_shared<FakeProcessServices>();
-    std::shared_ptr<RecordingMessageBoxes> messages = std::make_shared<RecordingMessageBoxes>();
     std::shared_ptr<FakeDatabaseProvider> database = std::make_shared<FakeDatabaseProvider>();
     std::shared_ptr<FakeLogicalDisks> disks = std::make_shared<FakeLogicalDisks>();
-    std::shared_ptr<LinuxFileServices> files = std::make_shared<LinuxFileServices>();
-    Platform platform;
 };
 
 } // namespace tavor

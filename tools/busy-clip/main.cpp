@@ -1,8 +1,8 @@
 // Draws the busy clip and writes it as an RLE8 AVI file:
 //   tavor-busy-clip <file>
-#include "AviWriter.h"
-#include "BusyClipArt.h"
-#include "Rle8Encoder.h"
+#include "support/AviWriter.h"
+#include "support/BusyClipArt.h"
+#include "support/Rle8Encoder.h"
 
 #include <QFile>
 #include <QTextStream>

@@ -8,7 +8,7 @@
 // 1 with the error number and description otherwise, 2 on bad usage.
 
 #include "base/Error.h"
-#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
+#include "cabinet/MszipCabinetCompressor.h"
 #include "platform/files/linux/LinuxFileServices.h"
 
 #include <QString>
@@ -28,7 +28,7 @@ int usage() {
 void pack(const QString& cabinet, const QString& source, bool verify) {
     tavor::CabinetWriterOptions options;
     options.verify = verify;
-    tavor::LinuxCabinetCompressor compressor(tavor::SystemCalls::host(), options);
+    tavor::MszipCabinetCompressor compressor(tavor::SystemCalls::host(), options);
     compressor.setProgressHandler([](int percent) { std::fprintf(stderr, "%d\n", percent); });
     compressor.setCabinetFile(cabinet);
     compressor.fileList().add(source, QString());

@@ -1,10 +1,10 @@
 #include "formats/avi/AviClip.h"
-#include "AviWriter.h"
-#include "BusyClipArt.h"
-#include "Rle8Encoder.h"
 #include "base/Error.h"
 #include "formats/avi/Rle8Decoder.h"
 #include "resources/BusyResources.h"
+#include "support/AviWriter.h"
+#include "support/BusyClipArt.h"
+#include "support/Rle8Encoder.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

@@ -25,21 +25,17 @@ bool isVersionText(const QString& text) {
 
 } // namespace
 
-// The program must carry the project's version where the update check of an older
-// build and its own title look for it.
-TEST_F(ElfFileVersionTest, BuiltProgramCarriesTheProjectVersion) {
-    EXPECT_EQ(ElfFileVersion::read(ElfFiles::program()), QStringLiteral(TAVOR_FILE_VERSION));
-}
-
-// Another build is told by the text in its section, whatever its length, and a
-// build without the section has no version.
-TEST_F(ElfFileVersionTest, CopiesOfTheProgramReadTheirOwnVersion) {
-    ElfFiles::copyProgramWithVersion(path("longer"), "10.200.3000.40000");
+// An executable carries its version in the section the update check of an older build
+// and the window's title read; another build is told by the text in its section,
+// whatever its length, and a build without the section has no version.
+TEST_F(ElfFileVersionTest, ExecutablesReadTheirOwnVersion) {
+    const QString executable = ElfFiles::executable();
+    EXPECT_EQ(ElfFileVersion::read(executable), QStringLiteral("1.0.0.0"));
+    ElfFiles::copyWithVersion(executable, path("longer"), "10.200.3000.40000");
     EXPECT_EQ(ElfFileVersion::read(path("longer")), QStringLiteral("10.200.3000.40000"));
-    ElfFiles::copyProgramWithVersion(path("terminated"), QByteArray("2.0.0.9\0junk", 12));
+    ElfFiles::copyWithVersion(executable, path("terminated"), QByteArray("2.0.0.9\0junk", 12));
     EXPECT_EQ(ElfFileVersion::read(path("terminated")), QStringLiteral("2.0.0.9"));
-    ElfFiles::objcopy(
-        {"--remove-section", TAVOR_VERSION_SECTION, ElfFiles::program(), path("bare")});
+    ElfFiles::objcopy({"--remove-section", TAVOR_VERSION_SECTION, executable, path("bare")});
     EXPECT_EQ(ElfFileVersion::read(path("bare")), QString());
     ElfFiles::objcopy({"--add-section", TAVOR_VERSION_SECTION "=" + path("bare"), path("bare"),
                        path("oversized")});
@@ -92,9 +88,9 @@ TEST_F(ElfFileVersionTest, EveryTruncationReadsEmpty) {
                 << target << " cut at " << length;
         }
     }
-    const QByteArray program = readFile(ElfFiles::program());
-    writeFile(path("program-cut"), program.left(program.size() - 1));
-    EXPECT_EQ(ElfFileVersion::read(path("program-cut")), QString());
+    const QByteArray executable = readFile(ElfFiles::executable());
+    writeFile(path("executable-cut"), executable.left(executable.size() - 1));
+    EXPECT_EQ(ElfFileVersion::read(path("executable-cut")), QString());
 }
 
 // Damaged headers (offsets, counts and indexes pointing anywhere) must never make

@@ -30,7 +30,7 @@ QByteArray waitForFile(const QString& path) {
 TEST(LinuxProcessServices, VersionNameAndFolderComeFromTheExecutable) {
     QTemporaryDir dir;
     const QString copy = dir.filePath(QStringLiteral("tavor-backup"));
-    ElfFiles::copyProgramWithVersion(copy, "3.14.159.2");
+    ElfFiles::copyWithVersion(ElfFiles::executable(), copy, "3.14.159.2");
     const LinuxProcessServices process({}, dir.filePath(QStringLiteral("tavor-backup.bin")),
                                        QStringLiteral("TavorBackup"), copy);
     EXPECT_EQ(process.programVersion().major, 3);

@@ -26,13 +26,13 @@
 #include "ServerConnection.h"
 #include "TimingWindow.h"
 
+#include "cabinet/MszipCabinetCompressor.h"
 #include "pipeline/ArchiveRun.h"
 #include "pipeline/ImageKind.h"
 #include "pipeline/NewestBackup.h"
 #include "pipeline/StartUp.h"
 #include "platform/api/ORVApi.h"
 #include "platform/bank/ORV_Bank.h"
-#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
 #include "platform/clock/SystemClock.h"
 #include "platform/disks/linux/LinuxLogicalDisks.h"
 #include "platform/files/linux/LinuxFileServices.h"
@@ -65,7 +65,7 @@ struct Bench {
             QStringList(), QStringLiteral("/proc/self/exe"), QStringLiteral("archive-run-bench"));
         platform.messages = std::make_shared<MessageLog>(work + QStringLiteral("/messages.jsonl"));
         platform.files = files;
-        platform.cabinet = std::make_shared<LinuxCabinetCompressor>();
+        platform.cabinet = std::make_shared<MszipCabinetCompressor>();
         platform.clock = std::make_shared<SystemClock>();
         platform.disks = std::make_shared<LinuxLogicalDisks>(registry);
         api = std::make_unique<ORVApi>(registry);

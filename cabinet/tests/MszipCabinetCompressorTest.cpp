@@ -1,4 +1,4 @@
-#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
+#include "cabinet/MszipCabinetCompressor.h"
 #include "base/Error.h"
 #include "support/CabinetReadBack.h"
 #include "support/TestFiles.h"
@@ -11,18 +11,18 @@ using namespace tavor::test;
 
 namespace {
 
-class LinuxCabinetCompressorTest : public testing::Test {
+class MszipCabinetCompressorTest : public testing::Test {
 protected:
     QString path(const QString& name) const { return dir_.filePath(name); }
     QTemporaryDir dir_;
-    LinuxCabinetCompressor compressor_;
+    MszipCabinetCompressor compressor_;
 };
 
 } // namespace
 
 // The window adds one file per call on the same component: a file left in the list
 // by an earlier call must not be packed again.
-TEST_F(LinuxCabinetCompressorTest, EachCompressPacksOnlyTheFileAddedForIt) {
+TEST_F(MszipCabinetCompressorTest, EachCompressPacksOnlyTheFileAddedForIt) {
     writeFile(path(QStringLiteral("a.bak")), "first");
     writeFile(path(QStringLiteral("b.bak")), "second");
     compressor_.setCabinetFile(path(QStringLiteral("a.cab")));
@@ -39,14 +39,14 @@ TEST_F(LinuxCabinetCompressorTest, EachCompressPacksOnlyTheFileAddedForIt) {
     EXPECT_EQ(readFile(path(QStringLiteral("back"))), QByteArray("second"));
 }
 
-TEST_F(LinuxCabinetCompressorTest, FailedCompressEmptiesTheList) {
+TEST_F(MszipCabinetCompressorTest, FailedCompressEmptiesTheList) {
     compressor_.setCabinetFile(path(QStringLiteral("a.cab")));
     compressor_.fileList().add(path(QStringLiteral("missing.bak")), QString());
     EXPECT_THROW(compressor_.compress(), Error);
     EXPECT_TRUE(compressor_.fileList().entries().empty());
 }
 
-TEST_F(LinuxCabinetCompressorTest, EmptyListOrNoCabinetFileIsAnError) {
+TEST_F(MszipCabinetCompressorTest, EmptyListOrNoCabinetFileIsAnError) {
     compressor_.setCabinetFile(path(QStringLiteral("a.cab")));
     EXPECT_THROW(compressor_.compress(), Error);
     compressor_.setCabinetFile(QString());
@@ -56,7 +56,7 @@ TEST_F(LinuxCabinetCompressorTest, EmptyListOrNoCabinetFileIsAnError) {
     EXPECT_TRUE(folderEntries(dir_.path()) == QStringList{"a.bak"});
 }
 
-TEST_F(LinuxCabinetCompressorTest, GivenNameNamesTheEntry) {
+TEST_F(MszipCabinetCompressorTest, GivenNameNamesTheEntry) {
     writeFile(path(QStringLiteral("a.bak")), "x");
     compressor_.setCabinetFile(path(QStringLiteral("a.cab")));
     compressor_.fileList().add(path(QStringLiteral("a.bak")), QStringLiteral("renamed.bak"));
@@ -67,7 +67,7 @@ TEST_F(LinuxCabinetCompressorTest, GivenNameNamesTheEntry) {
 }
 
 // The progress handler set on the component is the one the writer calls.
-TEST_F(LinuxCabinetCompressorTest, ProgressReachesTheHandler) {
+TEST_F(MszipCabinetCompressorTest, ProgressReachesTheHandler) {
     writeFile(path(QStringLiteral("a.bak")), randomBytes(200000, 2));
     std::vector<int> seen;
     compressor_.setProgressHandler([&](int percent) { seen.push_back(percent); });

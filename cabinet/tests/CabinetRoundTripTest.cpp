@@ -1,5 +1,5 @@
 #include "cabinet/CabinetFormat.h"
-#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
+#include "cabinet/MszipCabinetCompressor.h"
 #include "support/CabinetReadBack.h"
 #include "support/TestFiles.h"
 
@@ -32,7 +32,7 @@ protected:
     // Packs source, then has libmspack and cabextract read it back.
     void packAndReadBack(const QString& source, const QByteArray& bytes) {
         const QString cabinet = path(QStringLiteral("out.cab"));
-        LinuxCabinetCompressor compressor;
+        MszipCabinetCompressor compressor;
         compressor.setCabinetFile(cabinet);
         compressor.fileList().add(source, QString());
         compressor.compress();

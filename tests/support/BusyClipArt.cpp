@@ -1,4 +1,4 @@
-#include "BusyClipArt.h"
+#include "support/BusyClipArt.h"
 
 #include <QPainter>
 #include <cmath>

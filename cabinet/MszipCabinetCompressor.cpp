@@ -1,4 +1,4 @@
-#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
+#include "cabinet/MszipCabinetCompressor.h"
 
 #include "base/Error.h"
 
@@ -6,10 +6,10 @@
 
 namespace tavor {
 
-LinuxCabinetCompressor::LinuxCabinetCompressor(SystemCalls& calls, CabinetWriterOptions options)
+MszipCabinetCompressor::MszipCabinetCompressor(SystemCalls& calls, CabinetWriterOptions options)
     : writer_(calls, options) {}
 
-void LinuxCabinetCompressor::compress() {
+void MszipCabinetCompressor::compress() {
     setReadBackDigest({});
     const std::vector<CabinetFileEntry> entries = fileList().entries();
     fileList().clear();

@@ -7,9 +7,9 @@ namespace tavor {
 
 // The cabinet compressor built on our MSZIP cabinet writer: one file per cabinet,
 // named inside it after the source file itself unless the list gives a name.
-class LinuxCabinetCompressor : public CabinetCompressor {
+class MszipCabinetCompressor : public CabinetCompressor {
 public:
-    explicit LinuxCabinetCompressor(SystemCalls& calls = SystemCalls::host(),
+    explicit MszipCabinetCompressor(SystemCalls& calls = SystemCalls::host(),
                                     CabinetWriterOptions options = {});
 
     void compress() override;

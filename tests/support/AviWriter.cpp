@@ -1,4 +1,4 @@
-#include "AviWriter.h"
+#include "support/AviWriter.h"
 
 #include <algorithm>
 

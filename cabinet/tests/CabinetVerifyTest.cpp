@@ -1,5 +1,5 @@
 #include "base/Error.h"
-#include "platform/cabinet/linux/LinuxCabinetCompressor.h"
+#include "cabinet/MszipCabinetCompressor.h"
 #include "support/FaultySystemCalls.h"
 #include "support/TestFiles.h"
 
@@ -38,7 +38,7 @@ protected:
 
     void pack(SystemCalls& calls) {
         QDir().mkpath(dir_.filePath(QStringLiteral("out")));
-        LinuxCabinetCompressor compressor(calls);
+        MszipCabinetCompressor compressor(calls);
         compressor.setCabinetFile(cabinet());
         compressor.fileList().add(source(), QString());
         compressor.compress();
@@ -54,7 +54,7 @@ TEST_P(CabinetVerify, ByteLostOnTheMediumFailsAndKeepsOlderCabinet) {
     // The new cabinet's size, to place the bad byte from its end.
     QTemporaryDir probe;
     const QString probeCabinet = probe.filePath(QStringLiteral("BR_LCS.cab"));
-    LinuxCabinetCompressor sizing;
+    MszipCabinetCompressor sizing;
     sizing.setCabinetFile(probeCabinet);
     sizing.fileList().add(source(), QString());
     sizing.compress();

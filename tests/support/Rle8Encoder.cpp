@@ -1,4 +1,4 @@
-#include "Rle8Encoder.h"
+#include "support/Rle8Encoder.h"
 
 #include <algorithm>
 
