@@ -1,6 +1,8 @@
+#include "ProgramTest.h"
 #include "platform/api/AccessCode.h"
 #include "platform/api/ORVApi.h"
 #include "platform/api/StoredTokens.h"
+#include "support/PrivateBus.h"
 #include "support/PrometheusText.h"
 #include "support/SqliteFile.h"
 #include "support/TestFiles.h"
@@ -28,9 +30,10 @@ namespace {
 
 // A demo branch seeded by the demo's own seeder, and the built program run on it
 // with /RUN as a timer would start it: no display, nobody at the screen.
-class UnattendedRun : public testing::Test {
+class UnattendedRun : public ProgramTest {
 protected:
     void SetUp() override {
+        ProgramTest::SetUp();
         ASSERT_TRUE(branch.isValid());
         QProcess seeder;
         seeder.start(
@@ -61,7 +64,10 @@ protected:
         env.insert(QStringLiteral("ORV_STATE_DUMP"), path(QStringLiteral("state.json")));
         // The run's record and the desktop notes stay out of the user's own.
         env.insert(QStringLiteral("XDG_STATE_HOME"), path(QStringLiteral("state")));
-        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        if (sessionBus.isEmpty())
+            env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        else
+            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), sessionBus);
         // The busy clip is written to the temporary folder: keep it out of the machine's
         // shared /tmp, where another user's copy cannot be replaced.
         env.insert(QStringLiteral("TMPDIR"), branch.path());
@@ -71,12 +77,7 @@ protected:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
         program.setProcessEnvironment(env);
         QFile::remove(path(QStringLiteral("state.json")));
-        const QStringList command = {QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"),
-                                     QStringLiteral("/run")};
-        if (launcher.isEmpty())
-            program.start(command.front(), command.mid(1));
-        else
-            program.start(launcher.front(), launcher.mid(1) + command);
+        program.start(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"), {QStringLiteral("/run")});
         started.start();
     }
     int finish(int milliseconds = 120000) {
@@ -179,8 +180,8 @@ protected:
     }
 
     QTemporaryDir branch;
-    // What the program is started through, its command line last; none: directly.
-    QStringList launcher;
+    // The session bus the program finds; none when empty.
+    QString sessionBus;
     QProcess program;
     QElapsedTimer started;
     QString errors;
@@ -585,17 +586,20 @@ TEST_F(UnattendedRun, EveryRunIsRecordedFieldByFieldAndTheMetricsFollowTheRecord
 // of the night before, although each night is a process of its own.
 TEST_F(UnattendedRun, DesktopNoteAfterEachRunReplacesTheNightBefore) {
     const QString calls = path(QStringLiteral("notes.jsonl"));
+    const QString ready = path(QStringLiteral("bus-ready"));
     // A private session bus with the stand-in on it, then the program.
-    launcher = {
-        QStringLiteral("dbus-run-session"),
-        QStringLiteral("--"),
-        QStringLiteral("sh"),
-        QStringLiteral("-c"),
-        QStringLiteral("\"$0\" \"$1\" \"$2\" & i=0; until [ -e \"$2\" ] || [ $i -ge 400 ]; "
-                       "do sleep 0.05; i=$((i+1)); done; rm -f \"$2\"; shift 2; exec \"$@\""),
+    tavor::test::PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+    tavor::test::GroupedProcess standIn;
+    ASSERT_TRUE(standIn.start(
         QStringLiteral(TAVOR_BINARY_DIR "/tests/program/tavor-notifications-stand-in"),
-        calls,
-        path(QStringLiteral("bus-ready"))};
+        {calls, ready}, env));
+    while (!QFile::exists(ready) && !standIn.process().waitForFinished(50))
+        ;
+    ASSERT_TRUE(QFile::exists(ready));
+    sessionBus = bus.address();
     ASSERT_EQ(run(), 0) << errors.toStdString();
     setRememberedDrive(path(QStringLiteral("unplugged")));
     ASSERT_EQ(run(), 2) << errors.toStdString();

@@ -50,12 +50,7 @@ UdisksStandIn::UdisksStandIn(QString mountPoint, bool encrypted)
     : servant_(new Servant(std::move(mountPoint), encrypted)) {
     qDBusRegisterMetaType<QList<QByteArray>>();
     qDBusRegisterMetaType<QList<QDBusObjectPath>>();
-    daemon_.start(QStringLiteral("dbus-daemon"),
-                  {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                   QStringLiteral("--print-address=1")});
-    while (daemon_.waitForReadyRead(10000) && !daemon_.canReadLine())
-        ;
-    const QString address = QString::fromUtf8(daemon_.readLine()).trimmed();
+    const QString& address = bus_.address();
     // Registering gives the servant children of the bus's own: it moves with them.
     QDBusConnection bus = QDBusConnection::connectToBus(address, ConnectionName);
     if (bus.registerService(QStringLiteral("org.freedesktop.UDisks2")) &&
@@ -70,8 +65,6 @@ UdisksStandIn::~UdisksStandIn() {
     QDBusConnection::disconnectFromBus(ConnectionName);
     thread_.quit();
     thread_.wait();
-    daemon_.terminate();
-    daemon_.waitForFinished();
 }
 
 QStringList UdisksStandIn::calls() const {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QProcess>
+#include "support/PrivateBus.h"
+
 #include <QString>
 #include <QStringList>
 #include <QThread>
@@ -27,7 +28,7 @@ public:
 private:
     class Servant;
 
-    QProcess daemon_;
+    PrivateBus bus_;
     QString address_;
     QThread thread_;
     // Lives on thread_, and is deleted there once it ends.
