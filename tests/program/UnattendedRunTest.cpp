@@ -4,6 +4,7 @@
 #include "platform/api/StoredTokens.h"
 #include "support/PrivateBus.h"
 #include "support/PrometheusText.h"
+#include "support/SilentSocket.h"
 #include "support/SqliteFile.h"
 #include "support/TestFiles.h"
 #include "support/UdisksStandIn.h"
@@ -618,6 +619,15 @@ TEST_F(UnattendedRun, DesktopNoteAfterEachRunReplacesTheNightBefore) {
     EXPECT_EQ(notes[1]["body"].toString(), QStringLiteral("وحدة التخزين المحفوظة غير موصولة"));
     EXPECT_EQ(notes[1]["urgency"].toInt(), 2);
     EXPECT_EQ(notes[1]["replaces_id"].toInt(), 41);
+}
+
+// A session bus that takes the connection and never answers costs the night a few
+// seconds, not minutes of the toolkit's own waits: the run ends as its rows decide.
+TEST_F(UnattendedRun, SilentSessionBusDoesNotHoldTheRun) {
+    const tavor::test::SilentSocket silent(path(QStringLiteral("silent-bus")));
+    ASSERT_FALSE(silent.address().isEmpty());
+    sessionBus = silent.address();
+    EXPECT_EQ(run({}, 60000), 0) << errors.toStdString();
 }
 
 namespace {
