@@ -59,7 +59,7 @@ Platform makePlatform(const QStringList& arguments, bool unattended) {
     platform.journal = std::make_shared<SystemdJournal>();
     platform.notifications = std::make_shared<DbusDesktopNotifications>(
         stateFolder + QStringLiteral("/notification-id"));
-    platform.removal = std::make_shared<UdisksSafeRemoval>();
+    platform.removal = std::make_shared<UdisksSafeRemoval>(QString(), unattended);
     const QString messageLog = qEnvironmentVariable("ORV_MESSAGE_LOG");
     if (!messageLog.isEmpty())
         platform.messages = std::make_shared<MessageLog>(messageLog);

@@ -356,12 +356,12 @@ void ArchiveRun::removeDriveSafely(const QString& drive) {
         listed == context_.state.ListedDrives.cend() || listed->DriveType == DriveType::LocalDisk ||
         !TechnicianSettings(context_.platform.registry.get()).ejectAfterRun())
         return;
-    removal_ = Outcome::of([&] { removal->remove(drive); });
+    removal_ = removal->remove(drive);
     ignoreFailure([&] {
-        if (removal_->failed())
-            context_.showMessage(NotRemovedText, MessageIcon::Warning, true);
-        else
+        if (removal_->mayBeRemoved())
             context_.showMessage(RemovedText, MessageIcon::Information, true);
+        else
+            context_.showMessage(NotRemovedText, MessageIcon::Warning, true);
     });
 }
 

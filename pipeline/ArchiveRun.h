@@ -4,6 +4,7 @@
 #include "pipeline/BackupContext.h"
 #include "pipeline/RowOutcome.h"
 #include "pipeline/TargetDrive.h"
+#include "platform/removal/RemovalReport.h"
 
 #include <QList>
 #include <QMap>
@@ -31,7 +32,7 @@ public:
     // The stop signal that cut the run short ("SIGTERM"); empty when none came.
     const QString& interruption() const { return interruption_; }
     // What became of the drive's safe removal after the run; empty when none was tried.
-    const std::optional<Outcome>& removal() const { return removal_; }
+    const std::optional<RemovalReport>& removal() const { return removal_; }
 
     // Packs one source into a cabinet: done when nothing failed and the cabinet is
     // there, otherwise the error that says why not.
@@ -96,7 +97,7 @@ private:
     QString serverProtection_;
     QList<RowOutcome> outcomes_;
     QString interruption_;
-    std::optional<Outcome> removal_;
+    std::optional<RemovalReport> removal_;
     std::optional<TargetDrive> drive_;
     // A row failed because the drive was gone.
     bool driveGone_ = false;

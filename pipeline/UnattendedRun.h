@@ -2,6 +2,7 @@
 
 #include "pipeline/BackupContext.h"
 #include "pipeline/RowOutcome.h"
+#include "platform/removal/RemovalReport.h"
 
 namespace tavor {
 
@@ -23,6 +24,7 @@ private:
     void say(const QString& line, const JournalEntry& entry) const;
     static JournalEntry rowEntry(const RowOutcome& outcome, const QString& folder);
     static JournalEntry failedEntry();
+    static QString removalLine(const RemovalReport& removal);
 
     BackupContext& context_;
 };
