@@ -2,32 +2,31 @@
 
 namespace tavor {
 
+namespace {
+
+struct Call {
+    const char* interface;
+    const char* method;
+    const char* notTaken;
+};
+
+// By kind, in the order of UdisksStep::Kind.
+constexpr Call Calls[] = {
+    {"org.freedesktop.UDisks2.Filesystem", "Unmount", "the volume could not be unmounted"},
+    {"org.freedesktop.UDisks2.LogicalVolume", "Deactivate",
+     "the logical volume %1 could not be deactivated"},
+    {"org.freedesktop.UDisks2.Encrypted", "Lock", "the encrypted volume could not be locked"},
+    {"org.freedesktop.UDisks2.Drive", "PowerOff", "the drive could not be powered off"},
+};
+
+} // namespace
+
 QString UdisksStep::interface() const {
-    switch (kind) {
-    case Unmount:
-        return QStringLiteral("org.freedesktop.UDisks2.Filesystem");
-    case Deactivate:
-        return QStringLiteral("org.freedesktop.UDisks2.LogicalVolume");
-    case Lock:
-        return QStringLiteral("org.freedesktop.UDisks2.Encrypted");
-    case PowerOff:
-        break;
-    }
-    return QStringLiteral("org.freedesktop.UDisks2.Drive");
+    return QString::fromLatin1(Calls[kind].interface);
 }
 
 QString UdisksStep::method() const {
-    switch (kind) {
-    case Unmount:
-        return QStringLiteral("Unmount");
-    case Deactivate:
-        return QStringLiteral("Deactivate");
-    case Lock:
-        return QStringLiteral("Lock");
-    case PowerOff:
-        break;
-    }
-    return QStringLiteral("PowerOff");
+    return QString::fromLatin1(Calls[kind].method);
 }
 
 QString UdisksStep::reached() const {
@@ -36,17 +35,8 @@ QString UdisksStep::reached() const {
 }
 
 QString UdisksStep::notTaken() const {
-    switch (kind) {
-    case Unmount:
-        return QStringLiteral("the volume could not be unmounted");
-    case Deactivate:
-        return QStringLiteral("the logical volume %1 could not be deactivated").arg(name);
-    case Lock:
-        return QStringLiteral("the encrypted volume could not be locked");
-    case PowerOff:
-        break;
-    }
-    return QStringLiteral("the drive could not be powered off");
+    const QString text = QString::fromLatin1(Calls[kind].notTaken);
+    return kind == Deactivate ? text.arg(name) : text;
 }
 
 } // namespace tavor
