@@ -10,14 +10,18 @@ bool GroupedProcess::start(const QString& program, const QStringList& arguments,
     process_.setProcessEnvironment(environment);
     process_.setChildProcessModifier([] { ::setpgid(0, 0); });
     process_.start(program, arguments);
-    return process_.waitForStarted();
+    if (!process_.waitForStarted())
+        return false;
+    group_ = pid_t(process_.processId());
+    return true;
 }
 
+// The group outlives a leader that ended on its own while its members run on.
 void GroupedProcess::stop() {
-    const qint64 leader = process_.processId();
-    if (leader <= 0)
+    if (group_ <= 0)
         return;
-    ::kill(-pid_t(leader), SIGKILL);
+    ::kill(-group_, SIGKILL);
+    group_ = 0;
     process_.waitForFinished();
 }
 

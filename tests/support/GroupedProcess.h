@@ -4,6 +4,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <sys/types.h>
 
 namespace tavor::test {
 
@@ -25,6 +26,7 @@ public:
 
 private:
     QProcess process_;
+    pid_t group_ = 0;
 };
 
 } // namespace tavor::test
