@@ -48,11 +48,19 @@ RemovalReport UdisksSafeRemoval::remove(const QString& mountPoint) {
         report.stopped(QStringLiteral("the volume could not be unmounted"), found.reason());
         return report;
     }
+    if (takeSteps(steps, report) && missingDrive)
+        report.stopped(QStringLiteral("the drive could not be powered off"),
+                       QStringLiteral("udisks2 names no drive beneath %1").arg(mountPoint));
+    return report;
+}
+
+// In order, up to the first that is not taken; false then.
+bool UdisksSafeRemoval::takeSteps(const QList<UdisksStep>& steps, RemovalReport& report) const {
     const QDBusConnection bus(ConnectionName);
     for (const UdisksStep& step : steps) {
         if (const Outcome taken = Outcome::of([&] { take(bus, step); }); !taken) {
             report.stopped(step.notTaken(), taken.reason());
-            return report;
+            return false;
         }
         if (step.kind == UdisksStep::Unmount)
             report.unmounted();
@@ -61,10 +69,7 @@ RemovalReport UdisksSafeRemoval::remove(const QString& mountPoint) {
         else
             report.reached(step.reached());
     }
-    if (missingDrive)
-        report.stopped(QStringLiteral("the drive could not be powered off"),
-                       QStringLiteral("udisks2 names no drive beneath %1").arg(mountPoint));
-    return report;
+    return true;
 }
 
 // One call for every object udisks2 knows, instead of one per block device.

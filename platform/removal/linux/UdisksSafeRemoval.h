@@ -30,6 +30,7 @@ public:
 
 private:
     QList<UdisksStep> stepsToRemove(const QString& mountPoint, bool& missingDrive) const;
+    bool takeSteps(const QList<UdisksStep>& steps, RemovalReport& report) const;
     void take(const QDBusConnection& bus, const UdisksStep& step) const;
     static void flush(const QString& mountPoint);
 
