@@ -31,7 +31,7 @@ Platform makePlatform(const QStringList& arguments, bool unattended) {
         {arguments, QCoreApplication::applicationName(),
          RoutingConnection::Route{&EmbeddedConnection::servesDataSource,
                                   [] { return std::make_unique<EmbeddedConnection>(); }},
-         unattended ? nullptr : std::make_shared<QtMessageBoxes>()});
+         unattended ? nullptr : std::make_shared<QtMessageBoxes>(), unattended});
 }
 
 // /VERIFY <folder>: the folder's files checked against its manifest, one line each

@@ -356,12 +356,12 @@ void ArchiveRun::removeDriveSafely() {
         !TechnicianSettings(context_.platform.registry.get()).ejectAfterRun())
         return;
     const RunFlag running(context_.state.RunInProgress);
-    removal_ = Outcome::of([&] { removal->remove(drive_->mountPoint()); });
+    removal_ = removal->remove(drive_->mountPoint());
     ignoreFailure([&] {
-        if (removal_->failed())
-            context_.showMessage(NotRemovedText, MessageIcon::Warning, true);
-        else
+        if (removal_->mayBeRemoved())
             context_.showMessage(RemovedText, MessageIcon::Information, true);
+        else
+            context_.showMessage(NotRemovedText, MessageIcon::Warning, true);
     });
 }
 

@@ -4,6 +4,7 @@
 #include "pipeline/BackupContext.h"
 #include "pipeline/RowOutcome.h"
 #include "pipeline/TargetDrive.h"
+#include "platform/removal/RemovalReport.h"
 
 #include <QList>
 #include <QMap>
@@ -41,7 +42,7 @@ public:
     // loses nothing.
     void removeDriveSafely();
     // What became of the drive's safe removal; empty when none was tried.
-    const std::optional<Outcome>& removal() const { return removal_; }
+    const std::optional<RemovalReport>& removal() const { return removal_; }
 
     // Packs one source into a cabinet: done when nothing failed and the cabinet is
     // there, otherwise the error that says why not.
@@ -106,7 +107,7 @@ private:
     QList<RowOutcome> outcomes_;
     QString interruption_;
     Outcome manifest_;
-    std::optional<Outcome> removal_;
+    std::optional<RemovalReport> removal_;
     std::optional<LogicalDisk> volume_;
     std::optional<TargetDrive> drive_;
     // A row failed because the drive was gone.

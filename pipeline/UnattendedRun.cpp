@@ -59,10 +59,8 @@ void UnattendedRun::run() {
         {"TAVOR_FOLDER", folder}};
     say(summary, entry);
     archive.removeDriveSafely();
-    if (const std::optional<Outcome>& removal = archive.removal())
-        say(removal->failed() ? QStringLiteral("safe removal FAILED: ") + removal->reason()
-                              : QStringLiteral("safe removal: the drive may be taken out"),
-            removal->failed() ? failedEntry() : JournalEntry{});
+    if (const std::optional<RemovalReport>& removal = archive.removal())
+        say(removalLine(*removal), removal->mayBeRemoved() ? JournalEntry{} : failedEntry());
     context_.endProgram(status);
 }
 
@@ -80,6 +78,16 @@ JournalEntry UnattendedRun::warningEntry() {
     JournalEntry entry;
     entry.priority = 4;
     return entry;
+}
+
+// A stick that may be pulled out although a step was not taken is no failure: the
+// line says what is true of it.
+QString UnattendedRun::removalLine(const RemovalReport& removal) {
+    if (removal.complete())
+        return QStringLiteral("safe removal: the drive may be taken out");
+    return (removal.mayBeRemoved() ? QStringLiteral("safe removal: ")
+                                   : QStringLiteral("safe removal FAILED: ")) +
+           removal.state() + QStringLiteral(" (") + removal.reason() + QLatin1Char(')');
 }
 
 JournalEntry UnattendedRun::failedEntry() {

@@ -2,6 +2,7 @@
 
 #include "pipeline/BackupContext.h"
 #include "pipeline/RowOutcome.h"
+#include "platform/removal/RemovalReport.h"
 
 namespace tavor {
 
@@ -24,6 +25,7 @@ private:
     static JournalEntry rowEntry(const RowOutcome& outcome, const QString& folder);
     static JournalEntry warningEntry();
     static JournalEntry failedEntry();
+    static QString removalLine(const RemovalReport& removal);
 
     BackupContext& context_;
 };

@@ -213,10 +213,15 @@ TEST_F(ArchiveRunTest, SafeRemovalOnlyAfterEveryRowTickedOntoARemovableDrive) {
     struct Removal : SafeRemoval {
         QStringList removed;
         bool refuses = false;
-        void remove(const QString& mountPoint) override {
+        RemovalReport remove(const QString& mountPoint) override {
             removed << mountPoint;
+            RemovalReport report;
             if (refuses)
-                throw Error(ErrorNumber::DeviceIOError, QStringLiteral("busy"));
+                report.stopped(QStringLiteral("the volume could not be unmounted"),
+                               QStringLiteral("busy"));
+            else
+                report.poweredOff();
+            return report;
         }
     };
     struct Case {

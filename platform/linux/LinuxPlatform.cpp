@@ -46,7 +46,7 @@ Platform makeLinuxPlatform(LinuxPlatformParts parts) {
     platform.journal = std::make_shared<SystemdJournal>();
     platform.notifications = std::make_shared<DbusDesktopNotifications>(
         stateFolder + QStringLiteral("/notification-id"));
-    platform.removal = std::make_shared<UdisksSafeRemoval>();
+    platform.removal = std::make_shared<UdisksSafeRemoval>(QString(), parts.unattended);
     platform.messages = messageBoxes(std::move(parts.shownMessages));
     return platform;
 }

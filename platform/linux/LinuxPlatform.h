@@ -18,6 +18,8 @@ struct LinuxPlatformParts {
     // The message boxes a window shows; none: every box goes to the message log
     // (ORV_MESSAGE_LOG, or standard error), as under /RUN.
     std::shared_ptr<MessageBoxes> shownMessages;
+    // Nobody is at the screen: no service may wait for a password dialog.
+    bool unattended = false;
 };
 
 // The program's platform on Linux: every seam's Linux adapter, the registry store

@@ -1,19 +1,21 @@
 #pragma once
 
+#include "platform/removal/RemovalReport.h"
+
 #include <QString>
 
 namespace tavor {
 
 // Safe removal of a removable drive: what the volume holds is flushed, the volume
-// unmounted and its drive powered off, so that the operator may pull it out.
+// unmounted, what stands between its file system and the drive taken down, and the
+// drive powered off, so that the operator may pull it out.
 class SafeRemoval {
 public:
     virtual ~SafeRemoval() = default;
 
-    // Removes the drive of the volume mounted at mountPoint. Raises tavor::Error
-    // saying why not (busy, not permitted, no service to do it); the volume's files
-    // are untouched either way.
-    virtual void remove(const QString& mountPoint) = 0;
+    // Removes the drive of the volume mounted at mountPoint as far as it can be taken
+    // and says how far that was; the volume's files are untouched either way.
+    virtual RemovalReport remove(const QString& mountPoint) = 0;
 };
 
 } // namespace tavor

@@ -1,3 +1,4 @@
+#include "ProgramTest.h"
 #include "platform/database/linux/OdbcConnection.h"
 #include "support/ScriptedTdsPeer.h"
 
@@ -71,11 +72,14 @@ RunResult runProgram(const QString& registryDir, const QStringList& arguments, i
     return result;
 }
 
+// Runs of the program on its own, without a branch set up around it.
+class ProgramRun : public ProgramTest {};
+
 } // namespace
 
 // A fresh workstation (empty registry, no settings file) must end within
 // seconds with the not-linked warning logged and its window never shown.
-TEST(ProgramRun, FreshWorkstationLogsWarningAndEndsWithoutWindow) {
+TEST_F(ProgramRun, FreshWorkstationLogsWarningAndEndsWithoutWindow) {
     QTemporaryDir registry;
     const RunResult run = runProgram(registry.path(), {}, 20000);
     ASSERT_TRUE(run.finished) << "the program hung";
@@ -95,7 +99,7 @@ TEST(ProgramRun, FreshWorkstationLogsWarningAndEndsWithoutWindow) {
 
 // The program's arguments reach the window as typed. Guards against the toolkit taking
 // its own options out of the command line: "-reverse /M" is not the maintenance switch.
-TEST(ProgramRun, CommandLineReachesTheWindowAsTyped) {
+TEST_F(ProgramRun, CommandLineReachesTheWindowAsTyped) {
     struct Case {
         QStringList arguments;
         QString commandLine;
@@ -115,7 +119,7 @@ TEST(ProgramRun, CommandLineReachesTheWindowAsTyped) {
 
 // Guards against a message lost without trace when ORV_MESSAGE_LOG names a folder or
 // a file that cannot be written: the line goes to standard error instead.
-TEST(ProgramRun, UnwritableMessageLogFallsBackToStandardError) {
+TEST_F(ProgramRun, UnwritableMessageLogFallsBackToStandardError) {
     QTemporaryDir dir;
     for (const QString& log : {dir.path(), dir.filePath(QStringLiteral("missing/log.jsonl"))}) {
         QProcess program;
@@ -170,7 +174,7 @@ QString insertValue(const char* name, const QString& value) {
 
 // Start-up on a linked branch: the window is shown with the bank's title and
 // connection line, and every derived name is formed from the trimmed values.
-TEST(ProgramRun, LinkedBranchShowsWindowWithDerivedNames) {
+TEST_F(ProgramRun, LinkedBranchShowsWindowWithDerivedNames) {
     QTemporaryDir branch;
     const QString root = branch.path();
     QDir().mkpath(root + QStringLiteral("/server"));
@@ -216,7 +220,7 @@ TEST(ProgramRun, LinkedBranchShowsWindowWithDerivedNames) {
 
 // A database name without an underscore is upper-cased whole for its prefix;
 // the database itself is found whatever the case of its file.
-TEST(ProgramRun, DatabaseWithoutUnderscoreGivesWholeNamePrefix) {
+TEST_F(ProgramRun, DatabaseWithoutUnderscoreGivesWholeNamePrefix) {
     QTemporaryDir branch;
     const QString root = branch.path();
     QDir().mkpath(root + QStringLiteral("/server"));
@@ -234,7 +238,7 @@ TEST(ProgramRun, DatabaseWithoutUnderscoreGivesWholeNamePrefix) {
 }
 
 // A SQL Server that refuses at once ends start-up with the not-linked warning.
-TEST(ProgramRun, RefusingServerEndsStartUpWithWarning) {
+TEST_F(ProgramRun, RefusingServerEndsStartUpWithWarning) {
     QTemporaryDir registry;
     writeFile(registry.filePath(QStringLiteral("HKEY_CURRENT_USER.ini")),
               "[Software\\ORV\\Tavor]\n_Server=127.0.0.1,1\n_DBase=TAVOR_07\n");
@@ -248,7 +252,7 @@ TEST(ProgramRun, RefusingServerEndsStartUpWithWarning) {
 
 // Guards against a server that takes the connection and never answers holding
 // start-up beyond the login time-out: it must end with the not-linked warning.
-TEST(ProgramRun, UnansweredServerEndsStartUpWithinTheLoginTimeout) {
+TEST_F(ProgramRun, UnansweredServerEndsStartUpWithinTheLoginTimeout) {
     ScriptedTdsPeer silent;
     silent.ignoreHandshakes();
     QTemporaryDir registry;
@@ -270,7 +274,7 @@ TEST(ProgramRun, UnansweredServerEndsStartUpWithinTheLoginTimeout) {
 
 // Guards against Setting.ini being ignored when the program's folder has a name that
 // is not valid UTF-8: the folder must still be found byte for byte.
-TEST(ProgramRun, ProgramFolderWithANameThatIsNotUtf8ReadsItsSettings) {
+TEST_F(ProgramRun, ProgramFolderWithANameThatIsNotUtf8ReadsItsSettings) {
     QTemporaryDir branch;
     const QString root = branch.path();
     QDir().mkpath(root + QStringLiteral("/server"));

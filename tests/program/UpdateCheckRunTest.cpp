@@ -1,3 +1,4 @@
+#include "ProgramTest.h"
 #include "platform/ini/IniFile.h"
 #include "support/ElfFiles.h"
 #include "support/TestFiles.h"
@@ -19,9 +20,10 @@ namespace {
 
 // A workstation whose registry names an update share, with a Windows folder that
 // may hold an updater script recording that it ran and with how many arguments.
-class UpdateCheckRun : public testing::Test {
+class UpdateCheckRun : public ProgramTest {
 protected:
     void SetUp() override {
+        ProgramTest::SetUp();
         for (const char* folder : {"registry", "windows", "share/Update", "out"})
             ASSERT_TRUE(QDir().mkpath(path(folder)));
         writeFile(path("registry/HKEY_LOCAL_MACHINE.ini"),

@@ -1,3 +1,4 @@
+#include "ProgramTest.h"
 #include "cabinet/CabinetWriter.h"
 #include "support/TestFiles.h"
 
@@ -89,6 +90,9 @@ void dropFirstChecksum(QByteArray& cabinet) {
                     cabinet.data() + qFromLittleEndian<quint32>(cabinet.constData() + 36));
 }
 
+// A /VERIFY runs the built program: nothing it starts may outlive the test.
+class VerifyRun : public ProgramTest {};
+
 } // namespace
 
 // /VERIFY vouches only for regular files of the folder as the program writes them.
@@ -99,7 +103,7 @@ void dropFirstChecksum(QByteArray& cabinet) {
 // three times, and left hidden files, FIFOs and folders unnamed; a linked manifest
 // was used, a FIFO manifest waited for good, a folder emptied with its manifest
 // passed.
-TEST(VerifyRun, PassesOnlyRegularFilesOfTheFolderAsTheProgramWritesThem) {
+TEST_F(VerifyRun, PassesOnlyRegularFilesOfTheFolderAsTheProgramWritesThem) {
     DatedFolder folder;
     QFile::copy(folder.inside("a.cab"), folder.outside("b.cab"));
     folder.link(folder.outside("b.cab"), "b.cab");
@@ -163,7 +167,7 @@ TEST(VerifyRun, PassesOnlyRegularFilesOfTheFolderAsTheProgramWritesThem) {
 
 // The lines went out only when the check ended, so a check killed halfway (a stick
 // pulled, a shutdown) left nothing: each line goes out as it is decided.
-TEST(VerifyRun, LinesOfAKilledCheckAreKept) {
+TEST_F(VerifyRun, LinesOfAKilledCheckAreKept) {
     DatedFolder folder;
     // Long enough to read that the check is still under way when the first line is in.
     QFile big(folder.inside("big.bin"));

@@ -1,5 +1,7 @@
 #include "platform/notify/linux/DbusDesktopNotifications.h"
 
+#include "base/Outcome.h"
+#include "platform/dbus/linux/MessageBus.h"
 #include "safewrite/ReplacementFile.h"
 
 #include <QDBusConnection>
@@ -10,6 +12,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QVariantMap>
+#include <optional>
 
 namespace tavor {
 
@@ -17,12 +20,16 @@ namespace {
 
 const QString Service = QStringLiteral("org.freedesktop.Notifications");
 const QString ObjectPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString ConnectionName = QStringLiteral("tavor-desktop-notes");
 
 } // namespace
 
 void DbusDesktopNotifications::notify(const DesktopNotification& notification) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
+    const QString address = MessageBus::sessionAddress();
+    std::optional<QDBusConnection> bus;
+    if (address.isEmpty() || !Outcome::of([&] {
+            bus = MessageBus::connect(address, ConnectionName, AnswerMilliseconds);
+        }))
         return;
     QDBusMessage call =
         QDBusMessage::createMethodCall(Service, ObjectPath, Service, QStringLiteral("Notify"));
@@ -32,7 +39,7 @@ void DbusDesktopNotifications::notify(const DesktopNotification& notification) {
     call << QStringLiteral("Tavor backup") << previousId()
          << QStringLiteral("drive-removable-media") << notification.summary << notification.body
          << QStringList() << hints << qint32(-1);
-    const QDBusMessage reply = bus.call(call, QDBus::Block, AnswerMilliseconds);
+    const QDBusMessage reply = bus->call(call, QDBus::Block, AnswerMilliseconds);
     if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
         rememberId(reply.arguments().constFirst().toUInt());
 }

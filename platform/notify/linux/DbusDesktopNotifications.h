@@ -9,7 +9,8 @@ namespace tavor {
 // takes its place instead of piling up.
 class DbusDesktopNotifications : public DesktopNotifications {
 public:
-    // How long a service that does not answer may keep the run waiting.
+    // How long a bus or a service that does not answer may keep the run waiting, at
+    // connecting and at the call each.
     static constexpr int AnswerMilliseconds = 3000;
 
     explicit DbusDesktopNotifications(QString idFile) : idFile_(std::move(idFile)) {}

@@ -1,11 +1,11 @@
 #include "platform/removal/linux/UdisksSafeRemoval.h"
 
 #include "base/Error.h"
+#include "base/Outcome.h"
+#include "platform/dbus/linux/MessageBus.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
-#include <QDBusVariant>
-#include <QDir>
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -17,53 +17,95 @@ namespace tavor {
 namespace {
 
 const QString Service = QStringLiteral("org.freedesktop.UDisks2");
-const QString BlockInterface = QStringLiteral("org.freedesktop.UDisks2.Block");
-const QString FilesystemInterface = QStringLiteral("org.freedesktop.UDisks2.Filesystem");
-// Unmounting a busy stick or powering a drive down waits for the device.
-constexpr int CallTimeoutMilliseconds = 120000;
+const QString ConnectionName = QStringLiteral("tavor-safe-removal");
 
 Error removalError(const QString& what) {
     return Error(ErrorNumber::DeviceIOError, what);
 }
 
-// udisks2 gives mount points as NUL-terminated bytes.
-QByteArray withoutNul(QByteArray bytes) {
-    while (bytes.endsWith('\0'))
-        bytes.chop(1);
-    return bytes;
+QString unansweredText(const QString& what, int milliseconds) {
+    return QStringLiteral("udisks2 did not answer %1 within %2 s")
+        .arg(what)
+        .arg(milliseconds / 1000);
 }
 
 } // namespace
 
-UdisksSafeRemoval::UdisksSafeRemoval(QString busAddress) : busAddress_(std::move(busAddress)) {}
+UdisksSafeRemoval::UdisksSafeRemoval(QString busAddress, bool unattended)
+    : busAddress_(busAddress.isEmpty() ? MessageBus::systemAddress() : std::move(busAddress)),
+      unattended_(unattended) {}
 
-void UdisksSafeRemoval::remove(const QString& mountPoint) {
-    flush(mountPoint);
-    const QDBusConnection bus = connect();
-    if (!bus.isConnected())
-        throw removalError(
-            QStringLiteral("The system bus cannot be reached: %1").arg(bus.lastError().message()));
-    const QDBusObjectPath block = blockMountedAt(bus, mountPoint);
-    call(bus, block, FilesystemInterface, QStringLiteral("Unmount"));
-    QDBusObjectPath driveBlock = block;
-    const QDBusObjectPath backing =
-        pathProperty(bus, block, BlockInterface, QStringLiteral("CryptoBackingDevice"));
-    if (backing.path() != u"/") {
-        call(bus, backing, QStringLiteral("org.freedesktop.UDisks2.Encrypted"),
-             QStringLiteral("Lock"));
-        driveBlock = backing;
+RemovalReport UdisksSafeRemoval::remove(const QString& mountPoint) {
+    RemovalReport report;
+    if (const Outcome flushed = Outcome::of([&] { flush(mountPoint); }); !flushed) {
+        report.stopped(QStringLiteral("the volume could not be flushed"), flushed.reason());
+        return report;
     }
-    const QDBusObjectPath drive =
-        pathProperty(bus, driveBlock, BlockInterface, QStringLiteral("Drive"));
-    if (drive.path() == u"/")
-        throw removalError(QStringLiteral("udisks2 names no drive for %1").arg(mountPoint));
-    call(bus, drive, QStringLiteral("org.freedesktop.UDisks2.Drive"), QStringLiteral("PowerOff"));
+    bool missingDrive = false;
+    QList<UdisksStep> steps;
+    if (const Outcome found = Outcome::of([&] { steps = stepsToRemove(mountPoint, missingDrive); });
+        !found) {
+        report.stopped(QStringLiteral("the volume could not be unmounted"), found.reason());
+        return report;
+    }
+    if (takeSteps(steps, report) && missingDrive)
+        report.stopped(QStringLiteral("the drive could not be powered off"),
+                       QStringLiteral("udisks2 names no drive beneath %1").arg(mountPoint));
+    return report;
 }
 
-QDBusConnection UdisksSafeRemoval::connect() const {
-    if (busAddress_.isEmpty())
-        return QDBusConnection::systemBus();
-    return QDBusConnection::connectToBus(busAddress_, QStringLiteral("tavor-safe-removal"));
+// In order, up to the first that is not taken; false then.
+bool UdisksSafeRemoval::takeSteps(const QList<UdisksStep>& steps, RemovalReport& report) const {
+    const QDBusConnection bus(ConnectionName);
+    for (const UdisksStep& step : steps) {
+        if (const Outcome taken = Outcome::of([&] { take(bus, step); }); !taken) {
+            report.stopped(step.notTaken(), taken.reason());
+            return false;
+        }
+        if (step.kind == UdisksStep::Unmount)
+            report.unmounted();
+        else if (step.kind == UdisksStep::PowerOff)
+            report.poweredOff();
+        else
+            report.reached(step.reached());
+    }
+    return true;
+}
+
+// One call for every object udisks2 knows, instead of one per block device.
+QList<UdisksStep> UdisksSafeRemoval::stepsToRemove(const QString& mountPoint,
+                                                   bool& missingDrive) const {
+    const QDBusConnection bus = MessageBus::connect(busAddress_, ConnectionName, QueryMilliseconds);
+    const QDBusMessage list = QDBusMessage::createMethodCall(
+        Service, QStringLiteral("/org/freedesktop/UDisks2"),
+        QStringLiteral("org.freedesktop.DBus.ObjectManager"), QStringLiteral("GetManagedObjects"));
+    const QDBusMessage reply = bus.call(list, QDBus::Block, QueryMilliseconds);
+    if (MessageBus::unanswered(reply))
+        throw removalError(
+            unansweredText(QStringLiteral("the query of its objects"), QueryMilliseconds));
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty() ||
+        !reply.arguments().front().canConvert<QDBusArgument>())
+        throw removalError(QStringLiteral("udisks2 cannot list its objects: %1: %2")
+                               .arg(reply.errorName(), reply.errorMessage()));
+    return UdisksObjects(reply.arguments().front().value<QDBusArgument>())
+        .stepsToRemove(mountPoint, missingDrive);
+}
+
+void UdisksSafeRemoval::take(const QDBusConnection& bus, const UdisksStep& step) const {
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(Service, step.object, step.interface(), step.method());
+    QVariantMap options;
+    if (unattended_)
+        options.insert(QStringLiteral("auth.no_user_interaction"), true);
+    message << options;
+    const QDBusMessage reply = bus.call(message, QDBus::Block, StepMilliseconds);
+    if (MessageBus::unanswered(reply))
+        throw removalError(
+            unansweredText(step.method() + QStringLiteral(" of ") + step.object, StepMilliseconds));
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        throw removalError(
+            QStringLiteral("udisks2 refused %1 of %2: %3: %4")
+                .arg(step.method(), step.object, reply.errorName(), reply.errorMessage()));
 }
 
 // What the volume still holds in memory is written out before it goes away.
@@ -78,69 +120,6 @@ void UdisksSafeRemoval::flush(const QString& mountPoint) {
                                .arg(mountPoint, QString::fromLocal8Bit(std::strerror(failure))));
     }
     ::close(fd);
-}
-
-QDBusObjectPath UdisksSafeRemoval::blockMountedAt(const QDBusConnection& bus,
-                                                  const QString& mountPoint) {
-    QDBusMessage list = QDBusMessage::createMethodCall(
-        Service, QStringLiteral("/org/freedesktop/UDisks2/Manager"),
-        QStringLiteral("org.freedesktop.UDisks2.Manager"), QStringLiteral("GetBlockDevices"));
-    list << QVariantMap();
-    const QDBusMessage reply = bus.call(list, QDBus::Block, CallTimeoutMilliseconds);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        throw removalError(
-            QStringLiteral("udisks2 cannot list the block devices: %1").arg(reply.errorMessage()));
-    QList<QDBusObjectPath> blocks;
-    reply.arguments().front().value<QDBusArgument>() >> blocks;
-    const QByteArray wanted = QFile::encodeName(QDir::cleanPath(mountPoint));
-    for (const QDBusObjectPath& block : blocks) {
-        const QVariant points =
-            property(bus, block, FilesystemInterface, QStringLiteral("MountPoints"));
-        if (!points.isValid())
-            continue;
-        QList<QByteArray> mounted;
-        points.value<QDBusArgument>() >> mounted;
-        for (const QByteArray& point : mounted) {
-            if (QDir::cleanPath(QFile::decodeName(withoutNul(point))).toLocal8Bit() == wanted)
-                return block;
-        }
-    }
-    throw removalError(QStringLiteral("udisks2 knows no volume mounted at %1").arg(mountPoint));
-}
-
-// An invalid value when the object has no such property (a block without a file system).
-QVariant UdisksSafeRemoval::property(const QDBusConnection& bus, const QDBusObjectPath& object,
-                                     const QString& interface, const QString& name) {
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        Service, object.path(), QStringLiteral("org.freedesktop.DBus.Properties"),
-        QStringLiteral("Get"));
-    get << interface << name;
-    const QDBusMessage reply = bus.call(get, QDBus::Block, CallTimeoutMilliseconds);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return {};
-    return reply.arguments().front().value<QDBusVariant>().variant();
-}
-
-QDBusObjectPath UdisksSafeRemoval::pathProperty(const QDBusConnection& bus,
-                                                const QDBusObjectPath& object,
-                                                const QString& interface, const QString& name) {
-    const QVariant value = property(bus, object, interface, name);
-    return value.canConvert<QDBusObjectPath>() ? value.value<QDBusObjectPath>()
-                                               : QDBusObjectPath(QStringLiteral("/"));
-}
-
-QDBusMessage UdisksSafeRemoval::call(const QDBusConnection& bus, const QDBusObjectPath& object,
-                                     const QString& interface, const QString& method) {
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(Service, object.path(), interface, method);
-    message << QVariantMap();
-    const QDBusMessage reply = bus.call(message, QDBus::Block, CallTimeoutMilliseconds);
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        throw removalError(
-            QStringLiteral("udisks2 refused %1 of %2: %3")
-                .arg(method, object.path(),
-                     reply.errorName() + QStringLiteral(": ") + reply.errorMessage()));
-    return reply;
 }
 
 } // namespace tavor
