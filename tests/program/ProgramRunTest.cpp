@@ -306,7 +306,7 @@ TEST_F(ProgramRun, ProgramFolderWithANameThatIsNotUtf8ReadsItsSettings) {
 
 // The journal's own location fields would carry the path of the build machine's source
 // tree into every entry a branch's journal keeps.
-TEST(ProgramRun, JournalEntriesCarryNoSourceLocation) {
+TEST_F(ProgramRun, JournalEntriesCarryNoSourceLocation) {
     QFile program(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"));
     ASSERT_TRUE(program.open(QIODevice::ReadOnly));
     const QByteArray bytes = program.readAll();
