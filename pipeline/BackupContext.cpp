@@ -1,6 +1,6 @@
 #include "pipeline/BackupContext.h"
 
-#include "pipeline/CommandLine.h"
+#include "pipeline/commands/CommandLine.h"
 
 namespace tavor {
 

@@ -1,6 +1,6 @@
 #include "window/BackupForm.h"
 
-#include "pipeline/StartUp.h"
+#include "pipeline/startup/StartUp.h"
 #include "platform/api/ORVApi.h"
 #include "platform/bank/ORV_Bank.h"
 #include "resources/BusyResources.h"

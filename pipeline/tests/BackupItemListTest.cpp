@@ -1,4 +1,4 @@
-#include "pipeline/BackupItemList.h"
+#include "pipeline/startup/BackupItemList.h"
 #include "PipelineFixture.h"
 
 #include "pipeline/ImageKind.h"

@@ -1,4 +1,4 @@
-#include "pipeline/BackupStatement.h"
+#include "pipeline/serverbackup/BackupStatement.h"
 
 #include <gtest/gtest.h>
 

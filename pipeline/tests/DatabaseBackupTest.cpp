@@ -1,4 +1,4 @@
-#include "pipeline/DatabaseBackup.h"
+#include "pipeline/serverbackup/DatabaseBackup.h"
 #include "PipelineFixture.h"
 
 #include "platform/registry/RegistryKeys.h"

@@ -1,4 +1,4 @@
-#include "pipeline/DriveList.h"
+#include "pipeline/startup/DriveList.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "pipeline/HistoryExtract.h"
+#include "pipeline/serverbackup/HistoryExtract.h"
 #include "PipelineFixture.h"
 
 #include "embeddedserver/EmbeddedBackup.h"

@@ -1,4 +1,4 @@
-#include "pipeline/NewestBackup.h"
+#include "pipeline/startup/NewestBackup.h"
 #include "PipelineFixture.h"
 
 #include "support/TestFiles.h"

@@ -1,4 +1,4 @@
-#include "pipeline/RunManifest.h"
+#include "pipeline/record/RunManifest.h"
 
 #include "platform/files/linux/LinuxFileServices.h"
 #include "support/TestFiles.h"

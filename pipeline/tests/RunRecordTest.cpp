@@ -1,6 +1,6 @@
-#include "pipeline/RunRecord.h"
-#include "pipeline/RunHistory.h"
-#include "pipeline/RunMetrics.h"
+#include "pipeline/record/RunRecord.h"
+#include "pipeline/record/RunHistory.h"
+#include "pipeline/record/RunMetrics.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,8 +1,8 @@
 #include "PipelineFixture.h"
-#include "pipeline/DatabaseBackup.h"
-#include "pipeline/HistoryExtract.h"
-#include "pipeline/StartUp.h"
-#include "pipeline/TestBackup.h"
+#include "pipeline/serverbackup/DatabaseBackup.h"
+#include "pipeline/serverbackup/HistoryExtract.h"
+#include "pipeline/serverbackup/TestBackup.h"
+#include "pipeline/startup/StartUp.h"
 
 #include "platform/database/linux/OdbcConnection.h"
 #include "platform/registry/RegistryKeys.h"

@@ -1,8 +1,8 @@
-#include "pipeline/StartUp.h"
+#include "pipeline/startup/StartUp.h"
 
 #include "formats/connectionstring/ConnectionString.h"
-#include "pipeline/CommandLine.h"
 #include "pipeline/ImageKind.h"
+#include "pipeline/commands/CommandLine.h"
 #include "platform/api/ORVApi.h"
 #include "platform/bank/ORV_Bank.h"
 #include "platform/disks/linux/LinuxLogicalDisks.h"

@@ -1,4 +1,4 @@
-#include "pipeline/TestBackup.h"
+#include "pipeline/serverbackup/TestBackup.h"
 #include "PipelineFixture.h"
 
 #include "platform/registry/RegistryKeys.h"

@@ -27,10 +27,10 @@
 #include "TimingWindow.h"
 
 #include "cabinet/MszipCabinetCompressor.h"
-#include "pipeline/ArchiveRun.h"
 #include "pipeline/ImageKind.h"
-#include "pipeline/NewestBackup.h"
-#include "pipeline/StartUp.h"
+#include "pipeline/run/ArchiveRun.h"
+#include "pipeline/startup/NewestBackup.h"
+#include "pipeline/startup/StartUp.h"
 #include "platform/api/ORVApi.h"
 #include "platform/bank/ORV_Bank.h"
 #include "platform/clock/SystemClock.h"

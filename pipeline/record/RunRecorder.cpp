@@ -1,0 +1,254 @@
+#include "pipeline/record/RunRecorder.h"
+
+#include "pipeline/BranchNames.h"
+#include "pipeline/TechnicianSettings.h"
+#include "pipeline/record/RunHistory.h"
+#include "pipeline/record/RunMetrics.h"
+#include "pipeline/record/RunReport.h"
+#include "pipeline/run/ArchiveRun.h"
+#include "pipeline/run/TargetDrive.h"
+
+#include <QJsonDocument>
+#include <algorithm>
+
+namespace tavor {
+
+namespace {
+
+// The desktop note's texts.
+const QString CompleteSummary = QStringLiteral("تم النسخ الاحتياطي بنجاح");
+const QString FailedSummary = QStringLiteral("فشل النسخ الاحتياطي");
+const QString NoRunSummary = QStringLiteral("لم يتم النسخ الاحتياطي");
+const QString DriveGoneBody = QStringLiteral("وحدة التخزين المختارة لم تعد موجودة");
+
+QString whyNoRunShown(RunRecorder::NoRun why) {
+    switch (why) {
+    case RunRecorder::NoRun::NotLinked:
+        return QStringLiteral("هذا الجهاز غير مربوط مع منظومة التافور");
+    case RunRecorder::NoRun::StartUpFailed:
+        return QStringLiteral("تعذر بدء البرنامج");
+    case RunRecorder::NoRun::DriveNotListed:
+        return QStringLiteral("وحدة التخزين المحفوظة غير موصولة");
+    case RunRecorder::NoRun::NoDriveChosen:
+        return QStringLiteral("لم يتم اختيار وحدة التخزين");
+    }
+    return {};
+}
+
+} // namespace
+
+RunRecorder::RunRecorder(BackupContext& context) : context_(context) {}
+
+void RunRecorder::begin() {
+    started_ = now();
+    ignoreFailure([&] { drive_ = context_.window.selectedDriveTag(); });
+}
+
+void RunRecorder::finish(const QList<RowOutcome>& outcomes, const QString& interruption,
+                         const Outcome& manifest) {
+    if (!keepsAnything())
+        return;
+    if (outcomes.isEmpty() && interruption.isEmpty()) {
+        notStarted(NoRun::NoDriveChosen);
+        return;
+    }
+    RunRecord record = startingRecord();
+    record.drive = listedDrive(drive_);
+    record.folder = ArchiveRun::targetFolder(drive_, context_.state.PrevBusinessDate);
+    for (const RowOutcome& outcome : outcomes)
+        record.rows.append(recorded(outcome));
+    record.exitStatus = RunReport::exitStatus(outcomes, interruption, manifest);
+    if (!interruption.isEmpty())
+        record.reason = QStringLiteral("interrupted by signal ") + interruption;
+    else if (record.exitStatus == 2)
+        record.reason =
+            QStringLiteral("the drive \"%1\" was gone before the first row").arg(drive_);
+    else if (manifest.failed())
+        record.reason = RunReport::manifestFailure(manifest);
+    keep(record);
+    writeBesideCabinets(record);
+    notify(record, record.exitStatus == 2 ? DriveGoneBody : QString());
+}
+
+void RunRecorder::notStarted(NoRun why, const QString& detail) {
+    if (!keepsAnything())
+        return;
+    if (!started_.isValid())
+        begin();
+    RunRecord record = startingRecord();
+    if (why == NoRun::DriveNotListed) {
+        drive_ = context_.state.RememberedDrive;
+        record.drive = RunDrive{drive_, {}, false, false};
+    }
+    record.exitStatus = 2;
+    record.reason = noRunReason(why, detail);
+    keep(record);
+    notify(record, whyNoRunShown(why));
+}
+
+QString RunRecorder::noRunReason(NoRun why, const QString& detail) {
+    switch (why) {
+    case NoRun::NotLinked:
+        return QStringLiteral("this workstation is not linked to a branch database");
+    case NoRun::StartUpFailed:
+        return QStringLiteral("start-up failed: ") + detail;
+    case NoRun::DriveNotListed:
+        return QStringLiteral("the remembered drive \"%1\" is not listed").arg(detail);
+    case NoRun::NoDriveChosen:
+        return QStringLiteral("no drive was chosen");
+    }
+    return {};
+}
+
+bool RunRecorder::keepsAnything() const {
+    return context_.platform.records || context_.platform.notifications;
+}
+
+QDateTime RunRecorder::now() const {
+    const Clock* clock = context_.platform.clock.get();
+    return clock ? clock->now() : QDateTime::currentDateTime();
+}
+
+RunRecord RunRecorder::startingRecord() const {
+    const MainState& state = context_.state;
+    RunRecord record;
+    record.started = started_;
+    record.ended = now();
+    ignoreFailure([&] {
+        const ProgramVersion version = context_.platform.process->programVersion();
+        record.programVersion =
+            QStringLiteral("%1.%2.%3").arg(version.major).arg(version.minor).arg(version.revision);
+    });
+    record.bank = state.BankName;
+    record.branch = state.BranchName;
+    record.branchNumber = state.BranchNum;
+    record.database = state.DatabaseName;
+    record.server = state.ServerName;
+    record.serverVersion = state.ServerVersion;
+    record.unattended = context_.unattended();
+    record.hidden = {context_.mediaPassword};
+    return record;
+}
+
+RecordedRow RunRecorder::recorded(const RowOutcome& outcome) const {
+    RecordedRow row{outcome, -1};
+    if (outcome.succeeded && !outcome.target.isEmpty())
+        ignoreFailure(
+            [&] { row.written = context_.platform.files->fileSize(outcome.target).value_or(-1); });
+    return row;
+}
+
+std::optional<RunDrive> RunRecorder::listedDrive(const QString& mount) const {
+    if (mount.isEmpty())
+        return std::nullopt;
+    RunDrive drive{mount, {}, false, false};
+    ignoreFailure([&] {
+        const std::optional<LogicalDisk> disk = context_.platform.disks->diskAt(mount);
+        if (!disk)
+            return;
+        drive.filesystemUuid = disk->filesystemUuid;
+        drive.removable = disk->DriveType == DriveType::Removable;
+        drive.encrypted = disk->encrypted;
+    });
+    return drive;
+}
+
+void RunRecorder::keep(const RunRecord& record) {
+    RunRecords* records = context_.platform.records.get();
+    if (!records)
+        return;
+    const bool knownStick =
+        record.drive && record.drive->removable && !record.drive->filesystemUuid.isEmpty();
+    const QString metricsFolder =
+        TechnicianSettings(context_.platform.registry.get()).metricsFolder();
+    // Reading thousands of runs back is for those who need it.
+    const bool readBack = knownStick || !metricsFolder.isEmpty();
+    QList<QByteArray> lines = readBack ? records->history() : QList<QByteArray>();
+    const QByteArray line = record.line();
+    try {
+        records->append(line);
+    } catch (const std::exception& failure) {
+        sayUnkept(QStringLiteral("the run could not be recorded"), failure);
+    }
+    if (!readBack)
+        return;
+    lines.append(line);
+    const RunHistory history(lines);
+    if (knownStick)
+        lastCompleteCopy_ = history.lastCompleteCopies().value(record.drive->filesystemUuid);
+    if (!metricsFolder.isEmpty())
+        writeMetrics(metricsFolder, history, record);
+}
+
+// Only into a dated folder that lies on the drive: never through a link, never on
+// the system disk below an unplugged stick's mount folder.
+void RunRecorder::writeBesideCabinets(const RunRecord& record) {
+    RunRecords* records = context_.platform.records.get();
+    if (!records || record.folder.isEmpty())
+        return;
+    const QString backupFolder = BranchNames::FixPath(drive_) + QStringLiteral("Tavor_Backup");
+    const TargetDrive drive(context_, drive_, {backupFolder, record.folder});
+    if (!drive.holds(record.folder))
+        return;
+    try {
+        records->replace(record.folder + QStringLiteral("RUN.json"),
+                         QJsonDocument(record.toJson()).toJson(QJsonDocument::Indented));
+    } catch (const std::exception& failure) {
+        sayUnkept(QStringLiteral("RUN.json could not be written"), failure);
+    }
+}
+
+void RunRecorder::writeMetrics(const QString& folder, const RunHistory& history,
+                               const RunRecord& record) {
+    const QString label = record.branchNumber.isEmpty() ? record.branch : record.branchNumber;
+    try {
+        context_.platform.records->replace(BranchNames::FixPath(folder) +
+                                               QLatin1String(RunMetrics::FileName),
+                                           RunMetrics::text(history, label));
+    } catch (const std::exception& failure) {
+        sayUnkept(QStringLiteral("the metrics could not be written"), failure);
+    }
+}
+
+void RunRecorder::notify(const RunRecord& record, const QString& whyNoRun) {
+    DesktopNotifications* notifications = context_.platform.notifications.get();
+    if (!notifications || !record.unattended)
+        return;
+    DesktopNotification note;
+    const auto ticked = std::count_if(record.rows.cbegin(), record.rows.cend(),
+                                      [](const RecordedRow& row) { return row.outcome.succeeded; });
+    const auto failed = record.rows.size() - ticked;
+    if (!whyNoRun.isEmpty()) {
+        note = {NoRunSummary, whyNoRun, true};
+    } else if (record.exitStatus == 0) {
+        note = {
+            CompleteSummary,
+            QStringLiteral("تم نسخ %1 من %2 مجموعات البيانات").arg(ticked).arg(record.rows.size()),
+            false};
+    } else {
+        note = {FailedSummary,
+                QStringLiteral("تم نسخ %1 وفشل %2 من %3 مجموعات البيانات")
+                    .arg(ticked)
+                    .arg(failed)
+                    .arg(record.rows.size()),
+                true};
+    }
+    try {
+        notifications->notify(note);
+    } catch (const std::exception&) {
+        // No desktop to tell: nothing is said.
+    }
+}
+
+void RunRecorder::sayUnkept(const QString& what, const std::exception& failure) const {
+    if (!context_.unattended())
+        return;
+    const auto* error = dynamic_cast<const Error*>(&failure);
+    const QString why = error ? error->description() : QString::fromLocal8Bit(failure.what());
+    ignoreFailure([&] {
+        context_.platform.process->writeErrorLine(QStringLiteral("tavor-backup: ") + what +
+                                                  QStringLiteral(": ") + RunReport::printable(why));
+    });
+}
+
+} // namespace tavor

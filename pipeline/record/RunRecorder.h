@@ -1,0 +1,58 @@
+#pragma once
+
+#include "base/Outcome.h"
+#include "pipeline/BackupContext.h"
+#include "pipeline/record/RunHistory.h"
+#include "pipeline/record/RunRecord.h"
+
+#include <QDateTime>
+#include <QList>
+
+namespace tavor {
+
+// Keeps the record of one run: its line in the record, RUN.json in its dated
+// folder, the metrics file where the technician named a folder for it, and after an
+// unattended run a note on the desktop. Nothing here can fail the run: what cannot
+// be kept is skipped (and said on standard error by an unattended run).
+class RunRecorder {
+public:
+    // Why a run did not start.
+    enum class NoRun { NotLinked, StartUpFailed, DriveNotListed, NoDriveChosen };
+
+    explicit RunRecorder(BackupContext& context);
+
+    // The run starts now, onto the drive chosen in the drive list.
+    void begin();
+    // The run has ended with these rows (none: it was refused for want of a drive)
+    // and what became of its manifest.
+    void finish(const QList<RowOutcome>& outcomes, const QString& interruption,
+                const Outcome& manifest = {});
+    void notStarted(NoRun why, const QString& detail = QString());
+
+    // When the last complete run onto the recorded run's drive ended, this one
+    // included; invalid when the drive is no removable volume of a known UUID or
+    // had none.
+    const QDateTime& lastCompleteCopy() const { return lastCompleteCopy_; }
+
+    static QString noRunReason(NoRun why, const QString& detail);
+
+private:
+    // Without a record and a desktop (the tests' doubles) a run leaves nothing.
+    bool keepsAnything() const;
+    QDateTime now() const;
+    RunRecord startingRecord() const;
+    RecordedRow recorded(const RowOutcome& outcome) const;
+    std::optional<RunDrive> listedDrive(const QString& mount) const;
+    void keep(const RunRecord& record);
+    void writeBesideCabinets(const RunRecord& record);
+    void writeMetrics(const QString& folder, const RunHistory& history, const RunRecord& record);
+    void notify(const RunRecord& record, const QString& whyNoRun);
+    void sayUnkept(const QString& what, const std::exception& failure) const;
+
+    BackupContext& context_;
+    QDateTime started_;
+    QString drive_;
+    QDateTime lastCompleteCopy_;
+};
+
+} // namespace tavor
