@@ -1,5 +1,6 @@
 #include "base/Error.h"
 #include "cabinet/CabinetWriter.h"
+#include "safewrite/posix/PosixSystemCalls.h"
 #include "support/CabinetReadBack.h"
 #include "support/TestFiles.h"
 
@@ -20,7 +21,7 @@ namespace {
 // Counts the system calls the writer's own thread makes between two idle calls,
 // and holds every fsync until the idle handler has run a few times meanwhile:
 // an fsync made on the writer's thread would wait for idle calls that cannot come.
-class IdleWatchingCalls : public SystemCalls {
+class IdleWatchingCalls : public PosixSystemCalls {
 public:
     static constexpr int IdleCallsPerFsync = 3;
 
@@ -42,15 +43,15 @@ public:
 
     ssize_t pread(int fd, void* buffer, size_t count, off_t offset) override {
         countCall();
-        return SystemCalls::pread(fd, buffer, count, offset);
+        return PosixSystemCalls::pread(fd, buffer, count, offset);
     }
     ssize_t write(int fd, const void* buffer, size_t count) override {
         countCall();
-        return SystemCalls::write(fd, buffer, count);
+        return PosixSystemCalls::write(fd, buffer, count);
     }
     int startWriteback(int fd, off_t offset, off_t count) override {
         countCall();
-        return SystemCalls::startWriteback(fd, offset, count);
+        return PosixSystemCalls::startWriteback(fd, offset, count);
     }
     int fsync(int fd) override {
         countCall();
@@ -62,7 +63,7 @@ public:
             ++fsyncsHeldWithoutIdle_;
         }
         lock.unlock();
-        return SystemCalls::fsync(fd);
+        return PosixSystemCalls::fsync(fd);
     }
 
 private:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "safewrite/SystemCalls.h"
+#include "safewrite/posix/PosixSystemCalls.h"
 
 #include <atomic>
 #include <cerrno>
@@ -18,7 +18,7 @@ namespace tavor::test {
 // it has succeeded a given number of times; every other call goes to the host.
 // They can also corrupt what a written file reads back as, and report a file
 // system of another type or free space.
-class FaultySystemCalls : public SystemCalls {
+class FaultySystemCalls : public PosixSystemCalls {
 public:
     enum class Call { Pread, Write, Pwrite, Futimens, Fsync, Rename };
 
@@ -49,7 +49,7 @@ public:
     }
 
     int open(const char* path, int flags, mode_t mode) override {
-        const int fd = SystemCalls::open(path, flags, mode);
+        const int fd = PosixSystemCalls::open(path, flags, mode);
         const std::size_t length = std::strlen(path);
         if (fd >= 0 && (flags & O_ACCMODE) == O_RDONLY && length > 4 &&
             std::strcmp(path + length - 4, ".tmp") == 0) {
@@ -63,13 +63,13 @@ public:
             std::lock_guard lock(mutex_);
             readingBack_.erase(fd);
         }
-        return SystemCalls::close(fd);
+        return PosixSystemCalls::close(fd);
     }
     ssize_t pread(int fd, void* buffer, size_t count, off_t offset) override {
         if (shouldFail(Call::Pread)) {
             return -1;
         }
-        const ssize_t got = SystemCalls::pread(fd, buffer, count, offset);
+        const ssize_t got = PosixSystemCalls::pread(fd, buffer, count, offset);
         std::lock_guard lock(mutex_);
         if (got > 0 && corruptAt_ && readingBack_.count(fd) != 0 && *corruptAt_ >= offset &&
             *corruptAt_ < offset + got) {
@@ -82,10 +82,10 @@ public:
             std::lock_guard lock(mutex_);
             readBackCacheDrops_ += int(readingBack_.count(fd));
         }
-        return SystemCalls::dropCache(fd);
+        return PosixSystemCalls::dropCache(fd);
     }
     int statfs(const char* path, struct statfs* info) override {
-        const int result = SystemCalls::statfs(path, info);
+        const int result = PosixSystemCalls::statfs(path, info);
         std::lock_guard lock(mutex_);
         if (result == 0 && fileSystem_) {
             info->f_type = fileSystem_->type;
@@ -98,17 +98,19 @@ public:
         if (shouldFail(Call::Write))
             return -1;
         const size_t limit = writeLimit_;
-        return SystemCalls::write(fd, buffer, limit > 0 && count > limit ? limit : count);
+        return PosixSystemCalls::write(fd, buffer, limit > 0 && count > limit ? limit : count);
     }
     ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) override {
-        return shouldFail(Call::Pwrite) ? -1 : SystemCalls::pwrite(fd, buffer, count, offset);
+        return shouldFail(Call::Pwrite) ? -1 : PosixSystemCalls::pwrite(fd, buffer, count, offset);
     }
     int futimens(int fd, const struct timespec times[2]) override {
-        return shouldFail(Call::Futimens) ? -1 : SystemCalls::futimens(fd, times);
+        return shouldFail(Call::Futimens) ? -1 : PosixSystemCalls::futimens(fd, times);
     }
-    int fsync(int fd) override { return shouldFail(Call::Fsync) ? -1 : SystemCalls::fsync(fd); }
+    int fsync(int fd) override {
+        return shouldFail(Call::Fsync) ? -1 : PosixSystemCalls::fsync(fd);
+    }
     int rename(const char* from, const char* to) override {
-        return shouldFail(Call::Rename) ? -1 : SystemCalls::rename(from, to);
+        return shouldFail(Call::Rename) ? -1 : PosixSystemCalls::rename(from, to);
     }
 
 private:

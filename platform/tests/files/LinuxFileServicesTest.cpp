@@ -1,5 +1,6 @@
 #include "platform/files/linux/LinuxFileServices.h"
 #include "base/Error.h"
+#include "safewrite/posix/PosixSystemCalls.h"
 #include "support/FaultySystemCalls.h"
 #include "support/SmallTmpfs.h"
 #include "support/TestFiles.h"
@@ -223,7 +224,7 @@ namespace {
 
 // Holds every fsync until the idle handler has run once meanwhile; an fsync made
 // on the copying thread would wait for an idle call that cannot come.
-class FsyncAwaitingIdle : public SystemCalls {
+class FsyncAwaitingIdle : public PosixSystemCalls {
 public:
     void idle() {
         {
@@ -243,7 +244,7 @@ public:
         if (!idled_.wait_for(lock, std::chrono::seconds(30), [&] { return idleCalls_ >= wanted; }))
             ++fsyncsWithoutIdle_;
         lock.unlock();
-        return SystemCalls::fsync(fd);
+        return PosixSystemCalls::fsync(fd);
     }
 
 private:
