@@ -5,7 +5,7 @@
 #include "controls/progress/ORVProgressXP.h"
 #include "pipeline/BusyPanel.h"
 #include "pipeline/record/RunRecorder.h"
-#include "pipeline/run/ArchiveRun.h"
+#include "pipeline/run/CopyRun.h"
 #include "pipeline/serverbackup/TestBackup.h"
 #include "pipeline/startup/BackupItemList.h"
 #include "pipeline/startup/NewestBackup.h"
@@ -113,18 +113,14 @@ void frmBackup::cmdCopy_Click() {
     BackupContext& context = form_.context();
     if (context.state.RunInProgress)
         return;
-    RunRecorder recorder(context);
-    recorder.begin();
-    ArchiveRun run(context);
-    const QList<RowOutcome> outcomes = run.cmdCopy_Click();
-    recorder.finish(outcomes, run.interruption(), run.manifest());
+    CopyRun copy(context);
+    RunResult result = copy.run();
     // A stop signal cut the run short: the program ends as it was asked to.
-    if (!run.interruption().isEmpty()) {
-        context.endProgram(1);
+    if (!result.interruption.isEmpty()) {
+        context.endProgram(exitCode(ExitStatus::Failed));
         return;
     }
-    // Only now that the record is kept: RUN.json goes with the stick.
-    run.removeDriveSafely();
+    copy.removeDriveSafely(result);
     dumpState();
 }
 

@@ -4,7 +4,7 @@
 #include "pipeline/record/RunRecord.h"
 #include "pipeline/record/RunRecorder.h"
 #include "pipeline/record/RunReport.h"
-#include "pipeline/run/ArchiveRun.h"
+#include "pipeline/run/CopyRun.h"
 
 namespace tavor {
 
@@ -14,59 +14,61 @@ void UnattendedRun::run() {
         say(line, warningEntry());
     // Only the remembered drive will do: never another, least of all the system disk.
     const int row = rememberedDriveRow();
-    RunRecorder recorder(context_);
     if (row < 0) {
         say(QStringLiteral("the remembered drive \"%1\" is not listed; no run took place")
                 .arg(state.RememberedDrive),
             failedEntry());
-        recorder.notStarted(RunRecorder::NoRun::DriveNotListed, state.RememberedDrive);
-        context_.endProgram(2);
+        RunRecorder(context_).notStarted(RunRecorder::NoRun::DriveNotListed, state.RememberedDrive);
+        context_.endProgram(exitCode(ExitStatus::NoRun));
         return;
     }
     context_.window.selectDriveRow(row);
-    recorder.begin();
-    const QString folder = ArchiveRun::targetFolder(state.RememberedDrive, state.PrevBusinessDate);
     const Clock& clock = *context_.platform.clock;
     const qint64 started = clock.monotonicMilliseconds();
     int index = 0;
     const int count = int(context_.plan.rows.size());
-    ArchiveRun archive(context_, [&](const RowOutcome& outcome) {
+    CopyRun copy(context_, [&](const RowOutcome& outcome, const QString& folder) {
         say(RunReport::rowLine(outcome, ++index, count), rowEntry(outcome, folder));
     });
-    const QList<RowOutcome> outcomes = archive.cmdCopy_Click();
-    const QString interruption = archive.interruption();
-    state.UnattendedRunDone = !outcomes.isEmpty() || !interruption.isEmpty();
-    if (!interruption.isEmpty())
+    RunResult result = copy.run();
+    state.UnattendedRunDone = !result.rows.isEmpty() || !result.interruption.isEmpty();
+    if (!result.interruption.isEmpty())
         say(QStringLiteral("interrupted by signal %1: %2 of %3 rows not taken")
-                .arg(interruption)
-                .arg(count - outcomes.size())
+                .arg(result.interruption)
+                .arg(count - result.rows.size())
                 .arg(count),
             failedEntry());
     const double seconds = (clock.monotonicMilliseconds() - started) / 1000.0;
-    if (archive.manifest().failed())
-        say(RunReport::manifestFailure(archive.manifest()), failedEntry());
-    recorder.finish(outcomes, interruption, archive.manifest());
-    const int status = RunReport::exitStatus(outcomes, interruption, archive.manifest());
-    const std::optional<LogicalDisk>& volume = archive.volume();
-    QString summary = RunReport::summaryLine(outcomes, seconds, context_.plan.unread) +
-                      RunReport::encryptionNote(volume && volume->encrypted);
-    if (recorder.lastCompleteCopy().isValid())
-        summary += QStringLiteral("; last complete copy on this drive: ") +
-                   RunRecord::timestamp(recorder.lastCompleteCopy());
-    JournalEntry entry = status == 0 ? JournalEntry{} : failedEntry();
-    entry.fields = {
-        {"TAVOR_OUTCOME", status == 0 ? QStringLiteral("ok") : QStringLiteral("failed")},
-        {"TAVOR_FOLDER", folder}};
-    say(summary, entry);
-    archive.removeDriveSafely();
-    if (const std::optional<RemovalReport>& removal = archive.removal())
+    if (result.manifest.failed())
+        say(RunReport::manifestFailure(result.manifest), failedEntry());
+    say(summaryLine(result, seconds, copy.lastCompleteCopy()), summaryEntry(result));
+    copy.removeDriveSafely(result);
+    if (const std::optional<RemovalReport>& removal = result.removal)
         say(removalLine(*removal), removal->mayBeRemoved() ? JournalEntry{} : failedEntry());
-    context_.endProgram(status);
+    context_.endProgram(exitCode(result.exitStatus));
+}
+
+QString UnattendedRun::summaryLine(const RunResult& result, double seconds,
+                                   const QDateTime& lastCompleteCopy) const {
+    QString summary = RunReport::summaryLine(result.rows, seconds, context_.plan.unread) +
+                      RunReport::encryptionNote(result.volume && result.volume->encrypted);
+    if (lastCompleteCopy.isValid())
+        summary += QStringLiteral("; last complete copy on this drive: ") +
+                   RunRecord::timestamp(lastCompleteCopy);
+    return summary;
+}
+
+JournalEntry UnattendedRun::summaryEntry(const RunResult& result) {
+    const bool complete = result.exitStatus == ExitStatus::Complete;
+    JournalEntry entry = complete ? JournalEntry{} : failedEntry();
+    entry.fields = {{"TAVOR_OUTCOME", complete ? QStringLiteral("ok") : QStringLiteral("failed")},
+                    {"TAVOR_FOLDER", result.folder}};
+    return entry;
 }
 
 JournalEntry UnattendedRun::rowEntry(const RowOutcome& outcome, const QString& folder) {
     JournalEntry entry;
-    entry.priority = outcome.succeeded ? 6 : 3;
+    entry.priority = outcome.succeeded ? JournalPriority::Information : JournalPriority::Error;
     entry.fields = {
         {"TAVOR_KIND", RunRecord::kindName(outcome.kind)},
         {"TAVOR_OUTCOME", outcome.succeeded ? QStringLiteral("ok") : QStringLiteral("failed")},
@@ -76,7 +78,7 @@ JournalEntry UnattendedRun::rowEntry(const RowOutcome& outcome, const QString& f
 
 JournalEntry UnattendedRun::warningEntry() {
     JournalEntry entry;
-    entry.priority = 4;
+    entry.priority = JournalPriority::Warning;
     return entry;
 }
 
@@ -92,7 +94,7 @@ QString UnattendedRun::removalLine(const RemovalReport& removal) {
 
 JournalEntry UnattendedRun::failedEntry() {
     JournalEntry entry;
-    entry.priority = 3;
+    entry.priority = JournalPriority::Error;
     entry.fields = {{"TAVOR_OUTCOME", QStringLiteral("failed")}};
     return entry;
 }

@@ -2,7 +2,10 @@
 
 #include "pipeline/BackupContext.h"
 #include "pipeline/run/RowOutcome.h"
+#include "pipeline/run/RunResult.h"
 #include "platform/removal/RemovalReport.h"
+
+#include <QDateTime>
 
 namespace tavor {
 
@@ -22,6 +25,9 @@ private:
     int rememberedDriveRow() const;
     // Writes a line of the run's log; entry holds its journal fields.
     void say(const QString& line, const JournalEntry& entry) const;
+    QString summaryLine(const RunResult& result, double seconds,
+                        const QDateTime& lastCompleteCopy) const;
+    static JournalEntry summaryEntry(const RunResult& result);
     static JournalEntry rowEntry(const RowOutcome& outcome, const QString& folder);
     static JournalEntry warningEntry();
     static JournalEntry failedEntry();

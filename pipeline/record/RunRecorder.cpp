@@ -5,7 +5,7 @@
 #include "pipeline/record/RunHistory.h"
 #include "pipeline/record/RunMetrics.h"
 #include "pipeline/record/RunReport.h"
-#include "pipeline/run/ArchiveRun.h"
+#include "pipeline/run/DatedFolder.h"
 #include "pipeline/run/TargetDrive.h"
 
 #include <QJsonDocument>
@@ -31,6 +31,8 @@ QString whyNoRunShown(RunRecorder::NoRun why) {
         return QStringLiteral("وحدة التخزين المحفوظة غير موصولة");
     case RunRecorder::NoRun::NoDriveChosen:
         return QStringLiteral("لم يتم اختيار وحدة التخزين");
+    case RunRecorder::NoRun::PlainTarget:
+        return QStringLiteral("وحدة التخزين المختارة غير مشفرة");
     }
     return {};
 }
@@ -41,33 +43,36 @@ RunRecorder::RunRecorder(BackupContext& context) : context_(context) {}
 
 void RunRecorder::begin() {
     started_ = now();
-    ignoreFailure([&] { drive_ = context_.window.selectedDriveTag(); });
 }
 
-void RunRecorder::finish(const QList<RowOutcome>& outcomes, const QString& interruption,
-                         const Outcome& manifest) {
+void RunRecorder::finish(const RunResult& result) {
     if (!keepsAnything())
         return;
-    if (outcomes.isEmpty() && interruption.isEmpty()) {
-        notStarted(NoRun::NoDriveChosen);
+    if (result.refusal) {
+        const bool plain = result.refusal == RunRefusal::PlainTarget;
+        notStarted(plain ? NoRun::PlainTarget : NoRun::NoDriveChosen, result.drive);
         return;
     }
     RunRecord record = startingRecord();
-    record.drive = listedDrive(drive_);
-    record.folder = ArchiveRun::targetFolder(drive_, context_.state.PrevBusinessDate);
-    for (const RowOutcome& outcome : outcomes)
-        record.rows.append(recorded(outcome));
-    record.exitStatus = RunReport::exitStatus(outcomes, interruption, manifest);
-    if (!interruption.isEmpty())
-        record.reason = QStringLiteral("interrupted by signal ") + interruption;
-    else if (record.exitStatus == 2)
-        record.reason =
-            QStringLiteral("the drive \"%1\" was gone before the first row").arg(drive_);
-    else if (manifest.failed())
-        record.reason = RunReport::manifestFailure(manifest);
+    record.drive = listedDrive(result);
+    record.folder = result.folder;
+    for (const RowOutcome& outcome : result.rows)
+        record.rows.append({outcome, outcome.written});
+    record.exitStatus = exitCode(result.exitStatus);
+    record.reason = reasonOf(result);
     keep(record);
-    writeBesideCabinets(record);
-    notify(record, record.exitStatus == 2 ? DriveGoneBody : QString());
+    writeBesideCabinets(record, result.drive);
+    notify(record, result.exitStatus == ExitStatus::NoRun ? DriveGoneBody : QString());
+}
+
+QString RunRecorder::reasonOf(const RunResult& result) {
+    if (!result.interruption.isEmpty())
+        return QStringLiteral("interrupted by signal ") + result.interruption;
+    if (result.exitStatus == ExitStatus::NoRun)
+        return QStringLiteral("the drive \"%1\" was gone before the first row").arg(result.drive);
+    if (result.manifest.failed())
+        return RunReport::manifestFailure(result.manifest);
+    return {};
 }
 
 void RunRecorder::notStarted(NoRun why, const QString& detail) {
@@ -76,10 +81,8 @@ void RunRecorder::notStarted(NoRun why, const QString& detail) {
     if (!started_.isValid())
         begin();
     RunRecord record = startingRecord();
-    if (why == NoRun::DriveNotListed) {
-        drive_ = context_.state.RememberedDrive;
-        record.drive = RunDrive{drive_, {}, false, false};
-    }
+    if (why == NoRun::DriveNotListed || why == NoRun::PlainTarget)
+        record.drive = RunDrive{detail, {}, false, false};
     record.exitStatus = 2;
     record.reason = noRunReason(why, detail);
     keep(record);
@@ -96,6 +99,10 @@ QString RunRecorder::noRunReason(NoRun why, const QString& detail) {
         return QStringLiteral("the remembered drive \"%1\" is not listed").arg(detail);
     case NoRun::NoDriveChosen:
         return QStringLiteral("no drive was chosen");
+    case NoRun::PlainTarget:
+        return QStringLiteral("the drive \"%1\" is not encrypted, and only encrypted removable "
+                              "drives are allowed")
+            .arg(detail);
     }
     return {};
 }
@@ -130,26 +137,15 @@ RunRecord RunRecorder::startingRecord() const {
     return record;
 }
 
-RecordedRow RunRecorder::recorded(const RowOutcome& outcome) const {
-    RecordedRow row{outcome, -1};
-    if (outcome.succeeded && !outcome.target.isEmpty())
-        ignoreFailure(
-            [&] { row.written = context_.platform.files->fileSize(outcome.target).value_or(-1); });
-    return row;
-}
-
-std::optional<RunDrive> RunRecorder::listedDrive(const QString& mount) const {
-    if (mount.isEmpty())
+std::optional<RunDrive> RunRecorder::listedDrive(const RunResult& result) {
+    if (result.drive.isEmpty())
         return std::nullopt;
-    RunDrive drive{mount, {}, false, false};
-    ignoreFailure([&] {
-        const std::optional<LogicalDisk> disk = context_.platform.disks->diskAt(mount);
-        if (!disk)
-            return;
+    RunDrive drive{result.drive, {}, false, false};
+    if (const std::optional<LogicalDisk>& disk = result.volume) {
         drive.filesystemUuid = disk->filesystemUuid;
         drive.removable = disk->DriveType == DriveType::Removable;
         drive.encrypted = disk->encrypted;
-    });
+    }
     return drive;
 }
 
@@ -182,12 +178,12 @@ void RunRecorder::keep(const RunRecord& record) {
 
 // Only into a dated folder that lies on the drive: never through a link, never on
 // the system disk below an unplugged stick's mount folder.
-void RunRecorder::writeBesideCabinets(const RunRecord& record) {
+void RunRecorder::writeBesideCabinets(const RunRecord& record, const QString& mountPoint) {
     RunRecords* records = context_.platform.records.get();
     if (!records || record.folder.isEmpty())
         return;
-    const QString backupFolder = BranchNames::FixPath(drive_) + QStringLiteral("Tavor_Backup");
-    const TargetDrive drive(context_, drive_, {backupFolder, record.folder});
+    const TargetDrive drive(context_, mountPoint,
+                            {DatedFolder::backupFolder(mountPoint), record.folder});
     if (!drive.holds(record.folder))
         return;
     try {

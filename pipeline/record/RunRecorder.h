@@ -4,6 +4,7 @@
 #include "pipeline/BackupContext.h"
 #include "pipeline/record/RunHistory.h"
 #include "pipeline/record/RunRecord.h"
+#include "pipeline/run/RunResult.h"
 
 #include <QDateTime>
 #include <QList>
@@ -17,16 +18,14 @@ namespace tavor {
 class RunRecorder {
 public:
     // Why a run did not start.
-    enum class NoRun { NotLinked, StartUpFailed, DriveNotListed, NoDriveChosen };
+    enum class NoRun { NotLinked, StartUpFailed, DriveNotListed, NoDriveChosen, PlainTarget };
 
     explicit RunRecorder(BackupContext& context);
 
-    // The run starts now, onto the drive chosen in the drive list.
+    // The run starts now.
     void begin();
-    // The run has ended with these rows (none: it was refused for want of a drive)
-    // and what became of its manifest.
-    void finish(const QList<RowOutcome>& outcomes, const QString& interruption,
-                const Outcome& manifest = {});
+    // The run has ended, or was refused.
+    void finish(const RunResult& result);
     void notStarted(NoRun why, const QString& detail = QString());
 
     // When the last complete run onto the recorded run's drive ended, this one
@@ -41,17 +40,16 @@ private:
     bool keepsAnything() const;
     QDateTime now() const;
     RunRecord startingRecord() const;
-    RecordedRow recorded(const RowOutcome& outcome) const;
-    std::optional<RunDrive> listedDrive(const QString& mount) const;
+    static std::optional<RunDrive> listedDrive(const RunResult& result);
+    static QString reasonOf(const RunResult& result);
     void keep(const RunRecord& record);
-    void writeBesideCabinets(const RunRecord& record);
+    void writeBesideCabinets(const RunRecord& record, const QString& mountPoint);
     void writeMetrics(const QString& folder, const RunHistory& history, const RunRecord& record);
     void notify(const RunRecord& record, const QString& whyNoRun);
     void sayUnkept(const QString& what, const std::exception& failure) const;
 
     BackupContext& context_;
     QDateTime started_;
-    QString drive_;
     QDateTime lastCompleteCopy_;
 };
 

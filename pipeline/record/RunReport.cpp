@@ -63,24 +63,6 @@ QString RunReport::printable(const QString& text) {
     return result;
 }
 
-int RunReport::exitStatus(const QList<RowOutcome>& outcomes) {
-    const bool noneTried = std::all_of(outcomes.cbegin(), outcomes.cend(),
-                                       [](const RowOutcome& o) { return o.driveMissing; });
-    if (noneTried)
-        return 2;
-    const bool allTicked = std::all_of(outcomes.cbegin(), outcomes.cend(),
-                                       [](const RowOutcome& o) { return o.succeeded; });
-    return allTicked ? 0 : 1;
-}
-
-int RunReport::exitStatus(const QList<RowOutcome>& outcomes, const QString& interruption,
-                          const Outcome& manifest) {
-    if (!interruption.isEmpty())
-        return 1;
-    const int status = exitStatus(outcomes);
-    return status == 0 && manifest.failed() ? 1 : status;
-}
-
 QString RunReport::manifestFailure(const Outcome& manifest) {
     return RunManifest::FileName + QStringLiteral(" was not kept: ") + manifest.reason();
 }

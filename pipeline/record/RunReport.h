@@ -19,13 +19,6 @@ public:
                                const QStringList& unread = {});
     // The summary's note on the drive: "; drive encrypted: yes" or "no".
     static QString encryptionNote(bool encrypted);
-    // 0 when every row got a tick, 1 when any failed; 2 when no row ran or the
-    // chosen drive was gone before the first.
-    static int exitStatus(const QList<RowOutcome>& outcomes);
-    // The run's exit status: as above, and 1 also when a stop signal cut it short
-    // or its manifest could not be kept.
-    static int exitStatus(const QList<RowOutcome>& outcomes, const QString& interruption,
-                          const Outcome& manifest);
     // What became of a manifest that could not be kept, naming it and why.
     static QString manifestFailure(const Outcome& manifest);
     // The text with its control characters and line breaks written as escapes

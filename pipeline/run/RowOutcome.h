@@ -15,6 +15,8 @@ struct RowOutcome {
     QString target;
     // Empty size: the source could not be measured (missing file, no access).
     qint64 size = -1;
+    // What the row left on the drive, in bytes; -1 when it left nothing measured.
+    qint64 written = -1;
     bool succeeded = false;
     // The chosen drive was gone: nothing was tried for the row.
     bool driveMissing = false;

@@ -5,6 +5,9 @@
 #include "cabinet/MszipCabinetCompressor.h"
 #include "pipeline/record/RunRecorder.h"
 #include "pipeline/record/RunReport.h"
+#include "pipeline/run/CopyRun.h"
+#include "pipeline/run/RowTaking.h"
+#include "pipeline/run/RunTexts.h"
 #include "pipeline/startup/BackupItemList.h"
 #include "platform/disks/linux/LinuxLogicalDisks.h"
 #include "platform/registry/RegistryKeys.h"
@@ -100,7 +103,7 @@ protected:
 // drive remembered and both satellite dates recorded, the end message.
 TEST_F(ArchiveRunTest, FullRunPacksEveryRowAndRecordsTheDates) {
     ASSERT_EQ(window.rows.size(), 5);
-    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click().rows;
     ASSERT_EQ(outcomes.size(), 5);
     EXPECT_EQ(images(), (QList<int>{1, 1, 1, 1, 1}));
     for (const char* name : {"TAVOR_07_backup_2026_12_06.cab", "F0012007.cab", "TAVOR_LCS.cab",
@@ -110,7 +113,7 @@ TEST_F(ArchiveRunTest, FullRunPacksEveryRowAndRecordsTheDates) {
     EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_HS_Backup_Date")), QStringLiteral("2026-12-07"));
     EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_SG_Backup_Date")), QStringLiteral("2026-12-07"));
     ASSERT_FALSE(messages->shown.isEmpty());
-    EXPECT_EQ(messages->shown.last().text, ArchiveRun::FinishedText);
+    EXPECT_EQ(messages->shown.last().text, RunTexts::FinishedText);
     EXPECT_EQ(messages->shown.last().icon, MessageIcon::Information);
     EXPECT_TRUE(window.buttonsEnabled && window.progressVisible);
     EXPECT_EQ(window.log.first(), QStringLiteral("disable"));
@@ -120,7 +123,7 @@ TEST_F(ArchiveRunTest, FullRunPacksEveryRowAndRecordsTheDates) {
 TEST_F(ArchiveRunTest, RefusedServerBackupFailsItsRowEvenWithAnOlderFile) {
     test::writeFile(state.SgBakFile, "last week's backup");
     QFile::remove(databaseFile(QStringLiteral("TAVOR_SG")));
-    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click().rows;
     EXPECT_EQ(images(), (QList<int>{1, 1, 1, 1, 2}));
     EXPECT_FALSE(QFileInfo::exists(dated(QStringLiteral("TAVOR_SG.cab"))));
     EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_SG_Backup_Date")), QString());
@@ -135,12 +138,12 @@ TEST_F(ArchiveRunTest, RefusedServerBackupFailsItsRowEvenWithAnOlderFile) {
 // The threshold is 1,800,000,000 bytes: one less is packed, the threshold copied.
 TEST_F(ArchiveRunTest, FilesFromTheThresholdOnAreCopiedPlainly) {
     sized->bigFile = state.FinaFile;
-    sized->bigSize = ArchiveRun::CopyThreshold - 1;
+    sized->bigSize = RowTaking::CopyThreshold - 1;
     ArchiveRun(context).cmdCopy_Click();
     EXPECT_TRUE(sized->copies.isEmpty());
     EXPECT_TRUE(QFileInfo(dated(QStringLiteral("F0012007.cab"))).isFile());
 
-    sized->bigSize = ArchiveRun::CopyThreshold;
+    sized->bigSize = RowTaking::CopyThreshold;
     ArchiveRun(context).cmdCopy_Click();
     EXPECT_EQ(sized->copies, QStringList{dated(QStringLiteral("F0012007.mdb"))});
     EXPECT_EQ(test::readFile(dated(QStringLiteral("F0012007.mdb"))),
@@ -161,7 +164,7 @@ TEST_F(ArchiveRunTest, SecondRunReplacesTheCabinetsInTheSameFolder) {
 // Without a selected drive nothing is written and the operator is told why.
 TEST_F(ArchiveRunTest, NoSelectedDriveRefusesToStart) {
     window.driveTag.clear();
-    EXPECT_TRUE(ArchiveRun(context).cmdCopy_Click().isEmpty());
+    EXPECT_TRUE(ArchiveRun(context).cmdCopy_Click().rows.isEmpty());
     ASSERT_EQ(messages->shown.size(), 1);
     EXPECT_EQ(messages->shown.front().icon, MessageIcon::Warning);
     EXPECT_TRUE(messages->shown.front().rtlReading);
@@ -198,11 +201,11 @@ TEST_F(ArchiveRunTest, EncryptionPolicyRefusesOnlyAPlainRemovableTarget) {
                                   {window.driveTag, c.driveType == 3 ? 2 : 3, !c.encrypted, {}});
         QDir(path(QStringLiteral("usb/Tavor_Backup"))).removeRecursively();
         messages->shown.clear();
-        const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+        const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click().rows;
         EXPECT_EQ(outcomes.isEmpty(), c.refused) << name;
         EXPECT_EQ(QFileInfo::exists(path(QStringLiteral("usb/Tavor_Backup"))), !c.refused) << name;
         ASSERT_FALSE(messages->shown.isEmpty()) << name;
-        EXPECT_EQ(messages->shown.last().text == ArchiveRun::PlainTargetText, c.refused) << name;
+        EXPECT_EQ(messages->shown.last().text == RunTexts::PlainTargetText, c.refused) << name;
     }
 }
 
@@ -232,11 +235,11 @@ TEST_F(ArchiveRunTest, SafeRemovalOnlyAfterEveryRowTickedOntoARemovableDrive) {
         bool removed;
         const QString* lastMessage;
     };
-    for (const Case& c : {Case{"1", 2, false, false, true, &ArchiveRun::RemovedText},
-                          Case{"1", 2, false, true, true, &ArchiveRun::NotRemovedText},
-                          Case{"1", 2, true, false, false, &ArchiveRun::FinishedText},
-                          Case{"1", 3, false, false, false, &ArchiveRun::FinishedText},
-                          Case{"0", 2, false, false, false, &ArchiveRun::FinishedText}}) {
+    for (const Case& c : {Case{"1", 2, false, false, true, &RunTexts::RemovedText},
+                          Case{"1", 2, false, true, true, &RunTexts::NotRemovedText},
+                          Case{"1", 2, true, false, false, &RunTexts::FinishedText},
+                          Case{"1", 3, false, false, false, &RunTexts::FinishedText},
+                          Case{"0", 2, false, false, false, &RunTexts::FinishedText}}) {
         const auto removal = std::make_shared<Removal>();
         removal->refuses = c.refuses;
         platform.removal = removal;
@@ -249,17 +252,17 @@ TEST_F(ArchiveRunTest, SafeRemovalOnlyAfterEveryRowTickedOntoARemovableDrive) {
             QFile::remove(state.FinaFile);
         else
             test::writeFile(state.FinaFile, "accounts");
-        ArchiveRun archive(context);
-        const QList<RowOutcome> outcomes = archive.cmdCopy_Click();
-        archive.removeDriveSafely();
+        CopyRun copy(context);
+        RunResult result = copy.run();
+        copy.removeDriveSafely(result);
         const std::string name = std::string(c.setting) + " type " + std::to_string(c.driveType) +
                                  (c.failRow ? " failed row" : "") + (c.refuses ? " refused" : "");
         EXPECT_EQ(removal->removed, c.removed ? QStringList{window.driveTag} : QStringList{})
             << name;
-        EXPECT_EQ(archive.removal().has_value(), c.removed) << name;
+        EXPECT_EQ(result.removal.has_value(), c.removed) << name;
         ASSERT_FALSE(messages->shown.isEmpty()) << name;
         EXPECT_EQ(messages->shown.last().text, *c.lastMessage) << name;
-        EXPECT_EQ(outcomes.size(), 5) << name;
+        EXPECT_EQ(result.rows.size(), 5) << name;
     }
 }
 
@@ -268,9 +271,9 @@ TEST_F(ArchiveRunTest, ClickDuringARunStartsNoSecondRun) {
     int nested = -1;
     window.onPump = [&] {
         if (nested < 0)
-            nested = int(ArchiveRun(context).cmdCopy_Click().size());
+            nested = int(ArchiveRun(context).cmdCopy_Click().rows.size());
     };
-    EXPECT_EQ(ArchiveRun(context).cmdCopy_Click().size(), 5);
+    EXPECT_EQ(ArchiveRun(context).cmdCopy_Click().rows.size(), 5);
     EXPECT_EQ(nested, 0);
     EXPECT_FALSE(state.RunInProgress);
 }
@@ -284,7 +287,7 @@ TEST_F(ArchiveRunTest, ResetGestureAndDriveClickDuringARunChangeNothing) {
         BackupItemList(context).Label1_MouseDown(2, 7);
         window.driveTag = path(QStringLiteral("other"));
     };
-    EXPECT_EQ(ArchiveRun(context).cmdCopy_Click().size(), 5);
+    EXPECT_EQ(ArchiveRun(context).cmdCopy_Click().rows.size(), 5);
     EXPECT_EQ(images(), (QList<int>{1, 1, 1, 1, 1}));
     EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_HS_Backup_Date")), QStringLiteral("2026-12-07"));
     EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_SG_Backup_Date")), QStringLiteral("2026-12-07"));
@@ -300,7 +303,7 @@ TEST_F(ArchiveRunTest, MainRowFailsWithTheReasonWhenTheBackupFolderCannotBeRead)
     fileList.setFolder(path(QStringLiteral("program")));
     state.BackupPath = path(QStringLiteral("gone"));
     BackupItemList(context).FillBackupList();
-    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click().rows;
     ASSERT_EQ(outcomes.size(), 5);
     EXPECT_FALSE(outcomes[0].succeeded);
     EXPECT_TRUE(outcomes[0].reason.contains(path(QStringLiteral("gone"))))
@@ -352,8 +355,7 @@ TEST_F(ArchiveRunTest, CompressorIdleCallsPumpWindowEvents) {
         if (window.pumps == pumpsBefore + 2)
             throw Error(ErrorNumber::AutomationError, QStringLiteral("event failed"));
     };
-    EXPECT_TRUE(
-        ArchiveRun(context).CompressFile(path(QStringLiteral("usb/a.cab")), state.FinaFile));
+    EXPECT_TRUE(RowTaking(context).CompressFile(path(QStringLiteral("usb/a.cab")), state.FinaFile));
     // One pump before packing and one after it, besides the idle calls.
     EXPECT_EQ(window.pumps - pumpsBefore, IdlingCompressor::IdleCalls + 2);
     EXPECT_FALSE(compressor->hasIdleHandler());
@@ -363,20 +365,23 @@ TEST_F(ArchiveRunTest, CompressorIdleCallsPumpWindowEvents) {
 // being tried, no date is recorded, and the operator is told the drive is gone.
 TEST_F(ArchiveRunTest, DriveGoneMidRunFailsTheRemainingRowsAndSaysSo) {
     int done = 0;
-    const QList<RowOutcome> outcomes = ArchiveRun(context, [&](const RowOutcome&) {
-                                           if (++done == 2)
-                                               disks->volumes.clear();
-                                       }).cmdCopy_Click();
+    const QList<RowOutcome> outcomes = ArchiveRun(context,
+                                                  [&](const RowOutcome&, const QString&) {
+                                                      if (++done == 2)
+                                                          disks->volumes.clear();
+                                                  })
+                                           .cmdCopy_Click()
+                                           .rows;
     EXPECT_EQ(images(), (QList<int>{1, 1, 2, 2, 2}));
     ASSERT_EQ(outcomes.size(), 5);
     EXPECT_TRUE(outcomes[4].driveMissing && outcomes[4].reason.contains(window.driveTag));
-    EXPECT_EQ(RunReport::exitStatus(outcomes), 1);
+    EXPECT_EQ(RunResult::statusOf(outcomes, {}, {}), ExitStatus::Failed);
     EXPECT_FALSE(QFileInfo::exists(dated(QStringLiteral("TAVOR_HS.cab"))));
     EXPECT_EQ(systemValue(QStringLiteral("Sys_Last_HS_Backup_Date")), QString());
     ASSERT_EQ(messages->shown.size(), 2);
-    EXPECT_EQ(messages->shown[0].text, ArchiveRun::DriveGoneText);
+    EXPECT_EQ(messages->shown[0].text, RunTexts::DriveGoneText);
     EXPECT_TRUE(messages->shown[0].icon == MessageIcon::Warning && messages->shown[0].rtlReading);
-    EXPECT_EQ(messages->shown[1].text, ArchiveRun::FinishedText);
+    EXPECT_EQ(messages->shown[1].text, RunTexts::FinishedText);
 }
 
 // Only what lies on the drive's own volume counts: a volume mounted on the backup
@@ -392,7 +397,7 @@ TEST_F(ArchiveRunTest, FilesOnAnotherVolumeThanTheDriveFailTheirRows) {
     };
     for (const auto& c : cases) {
         sized->otherVolume = c.otherVolume;
-        const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+        const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click().rows;
         EXPECT_EQ(images(), c.images) << c.otherVolume.toStdString();
         EXPECT_TRUE(outcomes[2].reason.contains(QStringLiteral("another volume")));
         EXPECT_EQ(QFileInfo::exists(dated(QString())), c.images[0] == 1);
@@ -412,7 +417,7 @@ public:
 // A cabinet missing after a reported success failed its row with an empty reason.
 TEST_F(ArchiveRunTest, CabinetMissingAfterReportedSuccessFailsWithAReason) {
     platform.cabinet = std::make_shared<VanishingCompressor>();
-    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click().rows;
     ASSERT_EQ(outcomes.size(), 5);
     EXPECT_FALSE(outcomes[1].succeeded);
     EXPECT_EQ(outcomes[1].reason,
@@ -460,7 +465,7 @@ TEST_F(ArchiveRunTest, BackupDamagedBeforeVerificationFailsItsRowOnACurrentServe
                     "[Server]\nProductVersion=16.0.4135.4\nEngineEdition=3\n");
     state.ServerVersion = QStringLiteral("16.0.4135.4");
     connection = std::make_unique<TruncatingBeforeVerify>(std::move(connection), state.SgBakFile);
-    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click();
+    const QList<RowOutcome> outcomes = ArchiveRun(context).cmdCopy_Click().rows;
     ASSERT_EQ(outcomes.size(), 5);
     EXPECT_EQ(images(), (QList<int>{1, 1, 1, 1, 2}));
     QStringList protections;
@@ -489,7 +494,7 @@ TEST_F(ArchiveRunTest, LastCompleteCopyIsTheLastFullRunOntoTheSameVolume) {
         clock->wall = QDateTime(QDate(2026, 12, day), QTime(22, 30), QTimeZone(3 * 3600));
         RunRecorder recorder(context);
         recorder.begin();
-        recorder.finish(ArchiveRun(context).cmdCopy_Click(), QString());
+        recorder.finish(ArchiveRun(context).cmdCopy_Click());
         return recorder.lastCompleteCopy();
     };
     const QDateTime first = nightOn(QStringLiteral("A"), 1);

@@ -7,11 +7,17 @@
 
 namespace tavor {
 
+// syslog's priorities, as the journal files them.
+namespace JournalPriority {
+constexpr int Error = 3;
+constexpr int Warning = 4;
+constexpr int Information = 6;
+} // namespace JournalPriority
+
 // One line of a run's log with the fields a log collector can filter on.
 struct JournalEntry {
     QString message;
-    // syslog's priorities: 3 an error, 6 information.
-    int priority = 6;
+    int priority = JournalPriority::Information;
     // Upper-case field names (TAVOR_KIND, ...) and their values.
     QList<QPair<QByteArray, QString>> fields;
 };

@@ -895,8 +895,8 @@ TEST_F(UnattendedRun, UnknownPlatformPluginStillRunsAndDumpsTheSameState) {
 
 // With the encryption policy on, the demo's plain stick is refused: nothing written
 // there, the drive not even remembered again, exit 2; the summary says the drive is
-// not encrypted, as it does after every run. "true" once turned the policy off, and a
-// value that is no yes/no is named and read as on.
+// not encrypted, as it does after every run, and so does the record. "true" once
+// turned the policy off, and a value that is no yes/no is named and read as on.
 TEST_F(UnattendedRun, EncryptionPolicyRefusesThePlainStickAndWritesNothing) {
     ASSERT_EQ(run(), 0) << errors.toStdString();
     EXPECT_TRUE(errors.contains(QStringLiteral("0 failed, ")) &&
@@ -925,6 +925,13 @@ TEST_F(UnattendedRun, EncryptionPolicyRefusesThePlainStickAndWritesNothing) {
             << errors.toStdString();
         EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("usb/Tavor_Backup"))));
         EXPECT_EQ(contents(path(QStringLiteral("registry/HKEY_CURRENT_USER.ini"))), operatorHive);
+        // The record once said "no drive was chosen", as though nobody had chosen one.
+        EXPECT_TRUE(recordedRuns()
+                        .last()
+                        .value(QStringLiteral("reason"))
+                        .toString()
+                        .contains(QStringLiteral("is not encrypted")))
+            << value;
     }
 }
 

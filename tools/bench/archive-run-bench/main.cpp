@@ -12,7 +12,7 @@
 //     panel's wait), "rows S" (from the progress bar appearing to the end) and
 //     "whole S".
 //   archive-run-bench compress CABINET SOURCE
-//     ArchiveRun::CompressFile of one file. Prints "seconds S", "pumps N", the
+//     RowTaking::CompressFile of one file. Prints "seconds S", "pumps N", the
 //     longest gap between window events with the progress at its two ends and its
 //     phase, and the longest gap of each phase.
 //   archive-run-bench sortlist FOLDER COUNT
@@ -29,6 +29,7 @@
 #include "cabinet/MszipCabinetCompressor.h"
 #include "pipeline/ImageKind.h"
 #include "pipeline/run/ArchiveRun.h"
+#include "pipeline/run/RowTaking.h"
 #include "pipeline/startup/NewestBackup.h"
 #include "pipeline/startup/StartUp.h"
 #include "platform/api/ORVApi.h"
@@ -154,9 +155,12 @@ int run(QStringList arguments) {
     }
     const Clock::time_point start = Clock::now();
     const QList<RowOutcome> outcomes =
-        ArchiveRun(bench.context, [](const RowOutcome& outcome) {
-            std::printf("row %.3f %s\n", outcome.seconds, qPrintable(outcome.source));
-        }).cmdCopy_Click();
+        ArchiveRun(bench.context,
+                   [](const RowOutcome& outcome, const QString&) {
+                       std::printf("row %.3f %s\n", outcome.seconds, qPrintable(outcome.source));
+                   })
+            .cmdCopy_Click()
+            .rows;
     const Clock::time_point end = Clock::now();
     std::printf("preparing %.3f\nrows %.3f\nwhole %.3f\n",
                 secondsBetween(start, bench.window.progressShown),
@@ -182,10 +186,10 @@ int compress(const QStringList& arguments) {
         return usage();
     const QString cabinet = QFileInfo(arguments[0]).absoluteFilePath();
     Bench bench(QFileInfo(cabinet).absolutePath());
-    ArchiveRun archiveRun(bench.context);
+    RowTaking taking(bench.context);
     const Clock::time_point start = Clock::now();
     const bool packed =
-        bool(archiveRun.CompressFile(cabinet, QFileInfo(arguments[1]).absoluteFilePath()));
+        bool(taking.CompressFile(cabinet, QFileInfo(arguments[1]).absoluteFilePath()));
     const Clock::time_point end = Clock::now();
     const PumpGaps gaps(start, bench.window.pumps, end);
     std::printf("seconds %.3f\npumps %zu\n", secondsBetween(start, end), bench.window.pumps.size());

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace tavor {
+
+// The Arabic texts the archive run shows the operator.
+class RunTexts {
+public:
+    static const QString CopyingCaption;
+    static const QString FinishedText;
+    static const QString NoDriveText;
+    static const QString DriveGoneText;
+    static const QString PlainTargetText;
+    static const QString RemovedText;
+    static const QString NotRemovedText;
+};
+
+} // namespace tavor
