@@ -117,7 +117,7 @@ void frmBackup::cmdCopy_Click() {
     recorder.begin();
     ArchiveRun run(context);
     const QList<RowOutcome> outcomes = run.cmdCopy_Click();
-    recorder.finish(outcomes, run.interruption(), run.manifest());
+    recorder.finish(outcomes, run.interruption(), run.manifest(), run.pruning().removed);
     // A stop signal cut the run short: the program ends as it was asked to.
     if (!run.interruption().isEmpty()) {
         context.endProgram(1);

@@ -5,6 +5,7 @@
 #include "pipeline/record/RunRecorder.h"
 #include "pipeline/record/RunReport.h"
 #include "pipeline/run/ArchiveRun.h"
+#include "pipeline/run/PruningLines.h"
 
 namespace tavor {
 
@@ -33,6 +34,12 @@ void UnattendedRun::run() {
     ArchiveRun archive(context_, [&](const RowOutcome& outcome) {
         say(RunReport::rowLine(outcome, ++index, count), rowEntry(outcome, folder));
     });
+    archive.setPruningListener([&](const PruningReport& report) {
+        for (const QString& line : PruningLines::removed(report))
+            say(line, JournalEntry{});
+        for (const QString& line : PruningLines::warnings(report))
+            say(line, warningEntry());
+    });
     const QList<RowOutcome> outcomes = archive.cmdCopy_Click();
     const QString interruption = archive.interruption();
     state.UnattendedRunDone = !outcomes.isEmpty() || !interruption.isEmpty();
@@ -45,11 +52,12 @@ void UnattendedRun::run() {
     const double seconds = (clock.monotonicMilliseconds() - started) / 1000.0;
     if (archive.manifest().failed())
         say(RunReport::manifestFailure(archive.manifest()), failedEntry());
-    recorder.finish(outcomes, interruption, archive.manifest());
+    recorder.finish(outcomes, interruption, archive.manifest(), archive.pruning().removed);
     const int status = RunReport::exitStatus(outcomes, interruption, archive.manifest());
     const std::optional<LogicalDisk>& volume = archive.volume();
     QString summary = RunReport::summaryLine(outcomes, seconds, context_.plan.unread) +
-                      RunReport::encryptionNote(volume && volume->encrypted);
+                      RunReport::encryptionNote(volume && volume->encrypted) +
+                      PruningLines::summaryNote(archive.pruning());
     if (recorder.lastCompleteCopy().isValid())
         summary += QStringLiteral("; last complete copy on this drive: ") +
                    RunRecord::timestamp(recorder.lastCompleteCopy());

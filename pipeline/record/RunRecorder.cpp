@@ -45,7 +45,7 @@ void RunRecorder::begin() {
 }
 
 void RunRecorder::finish(const QList<RowOutcome>& outcomes, const QString& interruption,
-                         const Outcome& manifest) {
+                         const Outcome& manifest, const QList<RemovedFolder>& removed) {
     if (!keepsAnything())
         return;
     if (outcomes.isEmpty() && interruption.isEmpty()) {
@@ -57,6 +57,7 @@ void RunRecorder::finish(const QList<RowOutcome>& outcomes, const QString& inter
     record.folder = ArchiveRun::targetFolder(drive_, context_.state.PrevBusinessDate);
     for (const RowOutcome& outcome : outcomes)
         record.rows.append(recorded(outcome));
+    record.removedFolders = removed;
     record.exitStatus = RunReport::exitStatus(outcomes, interruption, manifest);
     if (!interruption.isEmpty())
         record.reason = QStringLiteral("interrupted by signal ") + interruption;
@@ -204,10 +205,17 @@ void RunRecorder::writeMetrics(const QString& folder, const RunHistory& history,
     try {
         context_.platform.records->replace(BranchNames::FixPath(folder) +
                                                QLatin1String(RunMetrics::FileName),
-                                           RunMetrics::text(history, label));
+                                           RunMetrics::text(history, label, targetFreeBytes()));
     } catch (const std::exception& failure) {
         sayUnkept(QStringLiteral("the metrics could not be written"), failure);
     }
+}
+
+std::optional<qint64> RunRecorder::targetFreeBytes() const {
+    std::optional<qint64> free;
+    if (!drive_.isEmpty() && TargetDrive(context_, drive_, {}).isThere())
+        ignoreFailure([&] { free = context_.platform.files->freeBytes(drive_); });
+    return free;
 }
 
 void RunRecorder::notify(const RunRecord& record, const QString& whyNoRun) {

@@ -23,10 +23,10 @@ public:
 
     // The run starts now, onto the drive chosen in the drive list.
     void begin();
-    // The run has ended with these rows (none: it was refused for want of a drive)
-    // and what became of its manifest.
+    // The run has ended with these rows (none: it was refused for want of a drive),
+    // what became of its manifest and the old folders removed to make room.
     void finish(const QList<RowOutcome>& outcomes, const QString& interruption,
-                const Outcome& manifest = {});
+                const Outcome& manifest = {}, const QList<RemovedFolder>& removed = {});
     void notStarted(NoRun why, const QString& detail = QString());
 
     // When the last complete run onto the recorded run's drive ended, this one
@@ -46,6 +46,8 @@ private:
     void keep(const RunRecord& record);
     void writeBesideCabinets(const RunRecord& record);
     void writeMetrics(const QString& folder, const RunHistory& history, const RunRecord& record);
+    // The free bytes of the drive the run wrote to; empty when it is not there.
+    std::optional<qint64> targetFreeBytes() const;
     void notify(const RunRecord& record, const QString& whyNoRun);
     void sayUnkept(const QString& what, const std::exception& failure) const;
 

@@ -5,6 +5,7 @@
 #include "pipeline/ImageKind.h"
 #include "pipeline/TechnicianSettings.h"
 #include "pipeline/record/RunManifest.h"
+#include "pipeline/run/RoomOnStick.h"
 #include "pipeline/serverbackup/DatabaseBackup.h"
 #include "platform/api/ORVApi.h"
 #include "platform/bank/BankDate.h"
@@ -72,6 +73,8 @@ const QString ArchiveRun::NotRemovedText =
     QStringLiteral("تعذر فصل وحدة التخزين") + QStringLiteral("\r\n") +
     QStringLiteral("النسخة الاحتياطية محفوظة عليها، الرجاء إيقاف وحدة التخزين من النظام قبل "
                    "إزالتها");
+const QString ArchiveRun::PrunedText =
+    QStringLiteral("تم حذف %1 من مجلدات النسخ الاحتياطي القديمة لتوفير مساحة على وحدة التخزين");
 const QString ArchiveRun::DriveGoneText =
     QStringLiteral("وحدة التخزين المختارة لم تعد موجودة") + QStringLiteral("\r\n") +
     QStringLiteral("الرجاء إعادة توصيل وحدة التخزين والبدء بعملية النسخ من جديد");
@@ -127,6 +130,11 @@ void ArchiveRun::run(const QString& drive) {
     if (!target.isEmpty() && drive_->holds(target))
         ignoreFailure([&] { files.removeAbandonedTemporaries(target); });
     ignoreFailure([&] { files.removeAbandonedTemporaries(context_.state.BackupPath); });
+    pruning_ = RoomOnStick(context_, *drive_).make(target, rows_, serverBackups_, [this] {
+        return !stopSignal().isEmpty();
+    });
+    if (onPruning_)
+        onPruning_(pruning_);
 
     for (int i = 0; i < rows_.size(); ++i) {
         const RowOutcome outcome = archiveRow(i, target);
@@ -142,6 +150,7 @@ void ArchiveRun::run(const QString& drive) {
     interruption_ = stopSignal();
     if (driveGone_)
         showDriveGone();
+    showPruned();
     if (interruption_.isEmpty())
         showFinished();
     ignoreFailure([&] { window.setRunButtonsEnabled(true); });
@@ -330,6 +339,14 @@ void ArchiveRun::recordSatelliteDate(const RowOutcome& outcome) {
 
 void ArchiveRun::showDriveGone() {
     ignoreFailure([&] { context_.showMessage(DriveGoneText, MessageIcon::Warning, true); });
+}
+
+void ArchiveRun::showPruned() {
+    if (!pruning_.removed.isEmpty())
+        ignoreFailure([&] {
+            context_.showMessage(PrunedText.arg(pruning_.removed.size()), MessageIcon::Information,
+                                 true);
+        });
 }
 
 void ArchiveRun::showFinished() {

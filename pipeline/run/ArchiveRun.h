@@ -2,6 +2,7 @@
 
 #include "base/Outcome.h"
 #include "pipeline/BackupContext.h"
+#include "pipeline/run/PruningReport.h"
 #include "pipeline/run/RowOutcome.h"
 #include "pipeline/run/TargetDrive.h"
 #include "platform/removal/RemovalReport.h"
@@ -22,15 +23,20 @@ public:
     static constexpr qint64 CopyThreshold = 1'800'000'000;
 
     using RowListener = std::function<void(const RowOutcome&)>;
+    using PruningListener = std::function<void(const PruningReport&)>;
 
     explicit ArchiveRun(BackupContext& context, RowListener onRow = {})
         : context_(context), onRow_(std::move(onRow)) {}
 
+    // Told what room was made on the stick, before the first row.
+    void setPruningListener(PruningListener onPruning) { onPruning_ = std::move(onPruning); }
     // Runs once; a second call while a run lasts (window events run during it)
     // returns at once. Returns the rows' outcomes, empty when no run took place.
     QList<RowOutcome> cmdCopy_Click();
     // The stop signal that cut the run short ("SIGTERM"); empty when none came.
     const QString& interruption() const { return interruption_; }
+    // The old dated folders removed to make room, and what could not be.
+    const PruningReport& pruning() const { return pruning_; }
     // What became of the dated folder's SHA256SUMS; done also when none was due.
     const Outcome& manifest() const { return manifest_; }
     // The drive as the disk list showed it when the run started; empty when it showed
@@ -58,6 +64,7 @@ public:
     static const QString PlainTargetText;
     static const QString RemovedText;
     static const QString NotRemovedText;
+    static const QString PrunedText;
 
     // The dated folder on a drive: FixPath(mount point) + "Tavor_Backup/Tavor_" +
     // the date + "/"; empty when the date is not a date.
@@ -90,6 +97,7 @@ private:
     void recordSatelliteDate(const RowOutcome& outcome);
     void showDriveGone();
     void showFinished();
+    void showPruned();
     // Lets window events run; a failure there never fails the row.
     void pumpEvents();
     // The idle call of the cabinet writer and the plain copy: window events, then
@@ -99,6 +107,8 @@ private:
 
     BackupContext& context_;
     RowListener onRow_;
+    PruningListener onPruning_;
+    PruningReport pruning_;
     // The plan as the run started, and what the server made of each row's backup.
     QList<PlannedRow> rows_;
     QMap<int, Outcome> serverBackups_;
