@@ -19,7 +19,7 @@ QStringList PruningLines::warnings(const PruningReport& report) {
                                 "does not write there")
                      .arg(folder.name, folder.entry);
     if (!report.failure.isEmpty())
-        lines << QStringLiteral("old folders no longer removed: ") + report.failure;
+        lines << QStringLiteral("pruning of old folders stopped: ") + report.failure;
     return lines;
 }
 
