@@ -1102,6 +1102,9 @@ TEST_F(UnattendedRun, FullStickMakesRoomFromTheOldestRemovableDatedFolders) {
         EXPECT_EQ(errors.contains(removedLine), c.removed) << errors.toStdString();
         EXPECT_EQ(errors.contains(QStringLiteral("تم حذف 1 من مجلدات النسخ الاحتياطي القديمة")),
                   c.removed);
+        EXPECT_EQ(errors.contains(QStringLiteral("tavor-backup: old folder Tavor_2026-11-30 left "
+                                                 "alone: it holds \"notes.txt\"")),
+                  c.removed);
         EXPECT_EQ(errors.contains(QStringLiteral("stick full")), c.note != nullptr);
         if (c.note) {
             EXPECT_TRUE(errors.contains(QLatin1String(c.note))) << errors.toStdString();
