@@ -9,10 +9,13 @@ const QString TechnicianSettings::ServerCertificate = QStringLiteral("ServerCert
 const QString TechnicianSettings::RequireEncryptedTarget = QStringLiteral("RequireEncryptedTarget");
 const QString TechnicianSettings::EjectAfterRun = QStringLiteral("EjectAfterRun");
 const QString TechnicianSettings::MetricsFolder = QStringLiteral("MetricsFolder");
+const QString TechnicianSettings::PruneOldestWhenFull = QStringLiteral("PruneOldestWhenFull");
+const QString TechnicianSettings::KeepDatedFolders = QStringLiteral("KeepDatedFolders");
 
 const TechnicianSettings::Switch TechnicianSettings::Switches[] = {
     {RequireEncryptedTarget, false, true},
     {EjectAfterRun, false, false},
+    {PruneOldestWhenFull, true, false},
 };
 
 namespace {
@@ -49,6 +52,22 @@ QString TechnicianSettings::metricsFolder() const {
     return text(MetricsFolder).trimmed();
 }
 
+bool TechnicianSettings::pruneOldestWhenFull() const {
+    return isOn(PruneOldestWhenFull);
+}
+
+int TechnicianSettings::keepDatedFolders() const {
+    return keptFolders().value_or(KeptFoldersByDefault);
+}
+
+std::optional<int> TechnicianSettings::keptFolders() const {
+    bool isNumber = false;
+    const int number = BlankTrim::trim(text(KeepDatedFolders)).toInt(&isNumber);
+    if (!isNumber || number < 1)
+        return std::nullopt;
+    return number;
+}
+
 QStringList TechnicianSettings::unreadable() const {
     QStringList lines;
     for (const Switch& setting : Switches) {
@@ -60,6 +79,12 @@ QStringList TechnicianSettings::unreadable() const {
                      .arg(setting.name, value, RegistryKeys::Technician,
                           setting.safeSide ? QStringLiteral("on") : QStringLiteral("off"));
     }
+    if (const QString kept = BlankTrim::trim(text(KeepDatedFolders));
+        !kept.isEmpty() && !keptFolders())
+        lines << QStringLiteral("%1=\"%2\" under %3 is not a whole number of at least 1; %4 "
+                                "dated folders are kept")
+                     .arg(KeepDatedFolders, kept, RegistryKeys::Technician)
+                     .arg(KeptFoldersByDefault);
     return lines;
 }
 

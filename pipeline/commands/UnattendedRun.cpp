@@ -5,6 +5,7 @@
 #include "pipeline/record/RunRecorder.h"
 #include "pipeline/record/RunReport.h"
 #include "pipeline/run/CopyRun.h"
+#include "pipeline/run/PruningLines.h"
 
 namespace tavor {
 
@@ -27,9 +28,12 @@ void UnattendedRun::run() {
     const qint64 started = clock.monotonicMilliseconds();
     int index = 0;
     const int count = int(context_.plan.rows.size());
-    CopyRun copy(context_, [&](const RowOutcome& outcome, const QString& folder) {
-        say(RunReport::rowLine(outcome, ++index, count), rowEntry(outcome, folder));
-    });
+    CopyRun copy(
+        context_,
+        [&](const RowOutcome& outcome, const QString& folder) {
+            say(RunReport::rowLine(outcome, ++index, count), rowEntry(outcome, folder));
+        },
+        [&](const PruningReport& report) { sayPruning(report); });
     RunResult result = copy.run();
     state.UnattendedRunDone = !result.rows.isEmpty() || !result.interruption.isEmpty();
     if (!result.interruption.isEmpty())
@@ -51,11 +55,19 @@ void UnattendedRun::run() {
 QString UnattendedRun::summaryLine(const RunResult& result, double seconds,
                                    const QDateTime& lastCompleteCopy) const {
     QString summary = RunReport::summaryLine(result.rows, seconds, context_.plan.unread) +
-                      RunReport::encryptionNote(result.volume && result.volume->encrypted);
+                      RunReport::encryptionNote(result.volume && result.volume->encrypted) +
+                      PruningLines::summaryNote(result.pruning);
     if (lastCompleteCopy.isValid())
         summary += QStringLiteral("; last complete copy on this drive: ") +
                    RunRecord::timestamp(lastCompleteCopy);
     return summary;
+}
+
+void UnattendedRun::sayPruning(const PruningReport& report) const {
+    for (const QString& line : PruningLines::removed(report))
+        say(line, JournalEntry{});
+    for (const QString& line : PruningLines::warnings(report))
+        say(line, warningEntry());
 }
 
 JournalEntry UnattendedRun::summaryEntry(const RunResult& result) {

@@ -27,6 +27,7 @@ private:
     void say(const QString& line, const JournalEntry& entry) const;
     QString summaryLine(const RunResult& result, double seconds,
                         const QDateTime& lastCompleteCopy) const;
+    void sayPruning(const PruningReport& report) const;
     static JournalEntry summaryEntry(const RunResult& result);
     static JournalEntry rowEntry(const RowOutcome& outcome, const QString& folder);
     static JournalEntry warningEntry();

@@ -54,7 +54,8 @@ QMap<QString, RunHistory::KindSuccess> RunHistory::lastSuccessByKind() const {
             if (row[QStringLiteral("outcome")].toString() != QLatin1String("ok"))
                 continue;
             kinds.insert(row[QStringLiteral("kind")].toString(),
-                         {end, qint64(row[QStringLiteral("size")].toDouble(-1))});
+                         {end, qint64(row[QStringLiteral("size")].toDouble(-1)),
+                          qint64(row[QStringLiteral("written")].toDouble(-1))});
         }
     }
     return kinds;

@@ -23,10 +23,12 @@ public:
     QDateTime lastSuccess() const;
     // The end of the last complete run on each removable volume, by file system UUID.
     QMap<QString, QDateTime> lastCompleteCopies() const;
-    // The last row of each kind that got its tick: its run's end and its size.
+    // The last row of each kind that got its tick: its run's end, its source's size
+    // and what it left on the drive (-1 when unknown).
     struct KindSuccess {
         QDateTime ended;
         qint64 size = -1;
+        qint64 written = -1;
     };
     QMap<QString, KindSuccess> lastSuccessByKind() const;
 

@@ -44,7 +44,8 @@ QList<Sample> one(const QByteArray& value) {
 
 } // namespace
 
-QByteArray RunMetrics::text(const RunHistory& history, const QString& branch) {
+QByteArray RunMetrics::text(const RunHistory& history, const QString& branch,
+                            std::optional<qint64> targetFree) {
     MetricsText metrics(branch);
     const QJsonObject last = history.lastRun();
     if (last.isEmpty())
@@ -73,6 +74,14 @@ QByteArray RunMetrics::text(const RunHistory& history, const QString& branch) {
     metrics.family(
         "tavor_backup_last_run_duration_seconds", "How long the last run took.",
         one(QByteArray::number(last.value(QStringLiteral("seconds")).toDouble(), 'f', 3)));
+    metrics.family(
+        "tavor_backup_last_run_removed_folders",
+        "Old dated folders the last run removed to make room on the drive.",
+        one(QByteArray::number(last.value(QStringLiteral("removed_folders")).toArray().size())));
+    if (targetFree)
+        metrics.family("tavor_backup_target_free_bytes",
+                       "Bytes free on the drive the last run wrote to, after the run.",
+                       one(QByteArray::number(*targetFree)));
     if (const QDateTime success = history.lastSuccess(); success.isValid())
         metrics.family("tavor_backup_last_success_timestamp_seconds",
                        "When the last run in which every row got its tick ended.",

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace tavor {
 
@@ -14,7 +15,9 @@ class RunMetrics {
 public:
     static constexpr const char* FileName = "tavor_backup.prom";
 
-    static QByteArray text(const RunHistory& history, const QString& branch);
+    // targetFree: the free bytes of the drive the last run wrote to, when known.
+    static QByteArray text(const RunHistory& history, const QString& branch,
+                           std::optional<qint64> targetFree = std::nullopt);
     // A label value with its backslashes, quotes and line breaks escaped.
     static QByteArray labelValue(const QString& value);
 };

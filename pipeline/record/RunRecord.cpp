@@ -51,6 +51,13 @@ QJsonObject RunRecord::toJson() const {
     for (const RecordedRow& row : rows)
         rowsJson.append(rowJson(row));
     json.insert(QStringLiteral("rows"), rowsJson);
+    if (!removedFolders.isEmpty()) {
+        QJsonArray removed;
+        for (const RemovedFolder& folder : removedFolders)
+            removed.append(QJsonObject{{QStringLiteral("name"), folder.name},
+                                       {QStringLiteral("bytes"), double(folder.bytes)}});
+        json.insert(QStringLiteral("removed_folders"), removed);
+    }
     return json;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pipeline/run/RemovedFolder.h"
 #include "pipeline/run/RowOutcome.h"
 
 #include <QByteArray>
@@ -47,6 +48,8 @@ public:
     std::optional<RunDrive> drive;
     QString folder;
     QList<RecordedRow> rows;
+    // The old dated folders removed to make room before the first row.
+    QList<RemovedFolder> removedFolders;
     int exitStatus = 2;
     // Why no run took place, or why it was cut short; empty otherwise.
     QString reason;

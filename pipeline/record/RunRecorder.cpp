@@ -58,8 +58,10 @@ void RunRecorder::finish(const RunResult& result) {
     record.folder = result.folder;
     for (const RowOutcome& outcome : result.rows)
         record.rows.append({outcome, outcome.written});
+    record.removedFolders = result.pruning.removed;
     record.exitStatus = exitCode(result.exitStatus);
     record.reason = reasonOf(result);
+    drive_ = result.drive;
     keep(record);
     writeBesideCabinets(record, result.drive);
     notify(record, result.exitStatus == ExitStatus::NoRun ? DriveGoneBody : QString());
@@ -200,10 +202,17 @@ void RunRecorder::writeMetrics(const QString& folder, const RunHistory& history,
     try {
         context_.platform.records->replace(BranchNames::FixPath(folder) +
                                                QLatin1String(RunMetrics::FileName),
-                                           RunMetrics::text(history, label));
+                                           RunMetrics::text(history, label, targetFreeBytes()));
     } catch (const std::exception& failure) {
         sayUnkept(QStringLiteral("the metrics could not be written"), failure);
     }
+}
+
+std::optional<qint64> RunRecorder::targetFreeBytes() const {
+    std::optional<qint64> free;
+    if (!drive_.isEmpty() && TargetDrive(context_, drive_, {}).isThere())
+        ignoreFailure([&] { free = context_.platform.files->freeBytes(drive_); });
+    return free;
 }
 
 void RunRecorder::notify(const RunRecord& record, const QString& whyNoRun) {

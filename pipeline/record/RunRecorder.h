@@ -45,11 +45,15 @@ private:
     void keep(const RunRecord& record);
     void writeBesideCabinets(const RunRecord& record, const QString& mountPoint);
     void writeMetrics(const QString& folder, const RunHistory& history, const RunRecord& record);
+    // The free bytes of the drive the run wrote to; empty when it is not there.
+    std::optional<qint64> targetFreeBytes() const;
     void notify(const RunRecord& record, const QString& whyNoRun);
     void sayUnkept(const QString& what, const std::exception& failure) const;
 
     BackupContext& context_;
     QDateTime started_;
+    // The drive of the run that finished; empty before and for a run that did not start.
+    QString drive_;
     QDateTime lastCompleteCopy_;
 };
 

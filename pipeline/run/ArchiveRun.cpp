@@ -3,6 +3,7 @@
 #include "pipeline/ImageKind.h"
 #include "pipeline/TechnicianSettings.h"
 #include "pipeline/run/DatedFolder.h"
+#include "pipeline/run/RoomOnStick.h"
 #include "pipeline/run/RowTaking.h"
 #include "pipeline/run/RunFlag.h"
 #include "pipeline/run/RunFollowUp.h"
@@ -43,6 +44,7 @@ void ArchiveRun::run() {
     ignoreFailure([&] { window.pumpEvents(); });
     rememberDrive();
     prepareFolders();
+    makeRoom(serverBackups);
     RowTaking taking(context_, &*drive_);
     taking.setServerBackups(std::move(serverBackups), serverBackup.protection());
 
@@ -92,6 +94,16 @@ void ArchiveRun::makeFolders(const QString& backupFolder) {
         ignoreFailure([&] { files.makeFolder(result_.folder); });
 }
 
+// A full stick makes room before the first row, when the technician allows it.
+void ArchiveRun::makeRoom(const QMap<int, Outcome>& serverBackups) {
+    const RowTaking taking(context_);
+    result_.pruning = RoomOnStick(context_, *drive_)
+                          .make(result_.folder, context_.plan.rows, serverBackups,
+                                [&taking] { return !taking.stopSignal().isEmpty(); });
+    if (onPruning_)
+        onPruning_(result_.pruning);
+}
+
 void ArchiveRun::takeRows(RowTaking& taking, RunFollowUp& followUp) {
     const QList<PlannedRow> rows = context_.plan.rows;
     for (int i = 0; i < rows.size(); ++i) {
@@ -125,6 +137,10 @@ void ArchiveRun::showEnd(bool driveGone) {
     if (driveGone)
         ignoreFailure(
             [&] { context_.showMessage(RunTexts::DriveGoneText, MessageIcon::Warning, true); });
+    if (const auto removed = result_.pruning.removed.size(); removed > 0)
+        ignoreFailure([&] {
+            context_.showMessage(RunTexts::PrunedText.arg(removed), MessageIcon::Information, true);
+        });
     if (result_.interruption.isEmpty())
         ignoreFailure(
             [&] { context_.showMessage(RunTexts::FinishedText, MessageIcon::Information, true); });

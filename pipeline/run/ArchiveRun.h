@@ -5,6 +5,7 @@
 #include "pipeline/run/TargetDrive.h"
 
 #include <QList>
+#include <QMap>
 #include <functional>
 #include <optional>
 
@@ -21,8 +22,12 @@ public:
     // Told of each row as it is taken, with the run's dated folder.
     using RowListener = std::function<void(const RowOutcome&, const QString& folder)>;
 
-    explicit ArchiveRun(BackupContext& context, RowListener onRow = {})
-        : context_(context), onRow_(std::move(onRow)) {}
+    // Told what room was made on the stick, before the first row.
+    using PruningListener = std::function<void(const PruningReport&)>;
+
+    explicit ArchiveRun(BackupContext& context, RowListener onRow = {},
+                        PruningListener onPruning = {})
+        : context_(context), onRow_(std::move(onRow)), onPruning_(std::move(onPruning)) {}
 
     // Runs once; a second call while a run lasts (window events run during it)
     // returns a refused result at once.
@@ -34,6 +39,7 @@ private:
     void run();
     void rememberDrive();
     void prepareFolders();
+    void makeRoom(const QMap<int, Outcome>& serverBackups);
     void makeFolders(const QString& backupFolder);
     void takeRows(RowTaking& taking, RunFollowUp& followUp);
     RunResult refused(RunRefusal why, const QString& text);
@@ -42,6 +48,7 @@ private:
 
     BackupContext& context_;
     RowListener onRow_;
+    PruningListener onPruning_;
     RunResult result_;
     std::optional<TargetDrive> drive_;
 };

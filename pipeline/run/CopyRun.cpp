@@ -8,7 +8,7 @@ namespace tavor {
 RunResult CopyRun::run() {
     RunRecorder recorder(context_);
     recorder.begin();
-    RunResult result = ArchiveRun(context_, onRow_).cmdCopy_Click();
+    RunResult result = ArchiveRun(context_, onRow_, onPruning_).cmdCopy_Click();
     if (result.refusal != RunRefusal::AnotherRunLasts)
         recorder.finish(result);
     lastCompleteCopy_ = recorder.lastCompleteCopy();

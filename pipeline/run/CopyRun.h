@@ -14,8 +14,9 @@ namespace tavor {
 // a stop signal during a slow removal loses nothing.
 class CopyRun {
 public:
-    explicit CopyRun(BackupContext& context, ArchiveRun::RowListener onRow = {})
-        : context_(context), onRow_(std::move(onRow)) {}
+    explicit CopyRun(BackupContext& context, ArchiveRun::RowListener onRow = {},
+                     ArchiveRun::PruningListener onPruning = {})
+        : context_(context), onRow_(std::move(onRow)), onPruning_(std::move(onPruning)) {}
 
     // Runs and keeps the run's record.
     RunResult run();
@@ -28,6 +29,7 @@ public:
 private:
     BackupContext& context_;
     ArchiveRun::RowListener onRow_;
+    ArchiveRun::PruningListener onPruning_;
     QDateTime lastCompleteCopy_;
 };
 

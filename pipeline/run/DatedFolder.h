@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 namespace tavor {
@@ -12,6 +13,9 @@ public:
     static QString backupFolder(const QString& mountPoint);
     // The dated folder with its trailing separator; empty when the date is not a date.
     static QString on(const QString& mountPoint, const QString& previousBusinessDate);
+    // The date a dated folder's name gives, in exactly the form the run writes it;
+    // invalid for any other name.
+    static QDate dateOf(const QString& folderName);
 };
 
 } // namespace tavor

@@ -2,6 +2,7 @@
 
 #include "base/Outcome.h"
 #include "pipeline/ExitStatus.h"
+#include "pipeline/run/PruningReport.h"
 #include "pipeline/run/RowOutcome.h"
 #include "platform/disks/LogicalDisks.h"
 #include "platform/removal/RemovalReport.h"
@@ -34,6 +35,9 @@ struct RunResult {
     // The drive as the disk list showed it when the run started; empty when it
     // showed none there.
     std::optional<LogicalDisk> volume;
+    // The old dated folders removed before the first row to make room, and what could
+    // not be.
+    PruningReport pruning;
     QList<RowOutcome> rows;
     // The stop signal that cut the run short ("SIGTERM"); empty when none came.
     QString interruption;

@@ -17,6 +17,8 @@ const QString RunTexts::NotRemovedText =
     QStringLiteral("تعذر فصل وحدة التخزين") + QStringLiteral("\r\n") +
     QStringLiteral("النسخة الاحتياطية محفوظة عليها، الرجاء إيقاف وحدة التخزين من النظام قبل "
                    "إزالتها");
+const QString RunTexts::PrunedText =
+    QStringLiteral("تم حذف %1 من مجلدات النسخ الاحتياطي القديمة لتوفير مساحة على وحدة التخزين");
 const QString RunTexts::DriveGoneText =
     QStringLiteral("وحدة التخزين المختارة لم تعد موجودة") + QStringLiteral("\r\n") +
     QStringLiteral("الرجاء إعادة توصيل وحدة التخزين والبدء بعملية النسخ من جديد");

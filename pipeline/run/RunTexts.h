@@ -14,6 +14,8 @@ public:
     static const QString PlainTargetText;
     static const QString RemovedText;
     static const QString NotRemovedText;
+    // How many old dated folders were removed to make room; %1 the number.
+    static const QString PrunedText;
 };
 
 } // namespace tavor

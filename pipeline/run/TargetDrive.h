@@ -17,6 +17,10 @@ public:
     TargetDrive(const BackupContext& context, const QString& mountPoint, QStringList folders);
 
     const QString& mountPoint() const { return mountPoint_; }
+    // The device number of the volume the drive list found; empty when it found none.
+    std::optional<quint64> device() const {
+        return listed_ ? std::optional<quint64>(listed_->device) : std::nullopt;
+    }
 
     // Whether the drive is still the volume the drive list found.
     bool isThere() const;

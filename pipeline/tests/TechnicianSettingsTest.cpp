@@ -50,3 +50,31 @@ TEST(TechnicianSettings, SwitchesReadWordsAndTakeTheSafeSideOfAnythingElse) {
         }
     }
 }
+
+// Pruning is on unless switched off, and off when its switch cannot be read; the
+// number of folders kept is a whole number of at least 1, anything else the default.
+TEST(TechnicianSettings, PruningSwitchAndKeptFoldersTakeTheSafeSide) {
+    const struct {
+        const char* value;
+        bool prune;
+        int kept;
+        int named;
+    } cases[] = {
+        {nullptr, true, 2, 0}, {"0", false, 2, 1}, {"1", true, 1, 0},
+        {" 5 ", true, 5, 0},   {"-1", true, 2, 1}, {"maybe", false, 2, 2},
+    };
+    for (const auto& c : cases) {
+        MemoryRegistryStore registry;
+        if (c.value) {
+            registry.setValue(RegistryKeys::Technician, TechnicianSettings::PruneOldestWhenFull,
+                              QString::fromUtf8(c.value));
+            registry.setValue(RegistryKeys::Technician, TechnicianSettings::KeepDatedFolders,
+                              QString::fromUtf8(c.value));
+        }
+        const TechnicianSettings settings(&registry);
+        const std::string value = c.value ? c.value : "(absent)";
+        EXPECT_EQ(settings.pruneOldestWhenFull(), c.prune) << value;
+        EXPECT_EQ(settings.keepDatedFolders(), c.kept) << value;
+        EXPECT_EQ(settings.unreadable().size(), c.named) << value;
+    }
+}

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/files/FolderEntry.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -61,6 +64,19 @@ public:
     virtual std::optional<quint64> deviceOf(const QString& path) const = 0;
     // Removes a file; a missing file is not an error.
     virtual void removeFile(const QString& path) = 0;
+    // Every entry of folder, hidden ones included, none of them followed if a link;
+    // in no particular order. Raises when folder cannot be read or is itself a link.
+    virtual QList<FolderEntry> folderEntries(const QString& folder) const = 0;
+    // The bytes the running user may still write on the volume that holds path;
+    // empty when it cannot be told.
+    virtual std::optional<qint64> freeBytes(const QString& path) const = 0;
+    // Removes the folder name inside parent: first the files named, one by one, then
+    // the folder itself. Nothing is followed through a link, and parent, the folder and
+    // every file must lie on the volume of the device number given. Raises at the first
+    // that cannot be removed (a file that is no longer a regular one, a temporary that a
+    // write still holds, anything left in the folder), leaving the rest as it was.
+    virtual void removeFolder(const QString& parent, const QString& name, const QStringList& files,
+                              quint64 device) = 0;
     // Removes from folder what writes of this program left behind when a kill or a
     // power cut ended them: hidden temporary files of the program's own naming that
     // no write holds any longer. Every other file stays. Raises when the folder

@@ -5,6 +5,7 @@
 #include "support/PrivateBus.h"
 #include "support/PrometheusText.h"
 #include "support/SilentSocket.h"
+#include "support/SmallTmpfs.h"
 #include "support/SqliteFile.h"
 #include "support/TestFiles.h"
 #include "support/UdisksStandIn.h"
@@ -21,6 +22,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <csignal>
 #include <functional>
@@ -1036,4 +1038,111 @@ TEST_F(UnattendedRun, RecordIsKeptBeforeTheStickIsRemoved) {
     EXPECT_EQ(QJsonDocument::fromJson(contents(dated(QStringLiteral("RUN.json")))).object(),
               runs[0]);
     EXPECT_TRUE(QFile::exists(metrics + QStringLiteral("/tavor_backup.prom")));
+}
+
+// The thirtieth night: the stick is full, and every night failed on space until
+// someone deleted folders by hand. The run removes the oldest removable dated folders
+// until it fits, keeping the newest ones, the newest complete copy, one with a file
+// of someone else's and everything outside the backup folder; switched off, or with
+// every folder kept, nothing goes and the rows fail on space as they did.
+TEST_F(UnattendedRun, FullStickMakesRoomFromTheOldestRemovableDatedFolders) {
+    const struct {
+        const char* values;
+        int status;
+        bool removed;
+        const char* note;
+    } cases[] = {
+        {"", 0, true, nullptr},
+        {"PruneOldestWhenFull=0\n", 1, false, nullptr},
+        {"KeepDatedFolders=6\n", 1, false, "; stick full: 6 dated folders kept\n"},
+    };
+    const QString machineHive = path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini"));
+    const QByteArray machine = contents(machineHive);
+    const QString operatorHive = path(QStringLiteral("registry/HKEY_CURRENT_USER.ini"));
+    const QByteArray remembered = contents(operatorHive);
+    const QString metrics = path(QStringLiteral("metrics"));
+    ASSERT_TRUE(QDir().mkdir(metrics));
+    const QMap<QString, QByteArray> oldFolders = {
+        {QStringLiteral("Tavor_2026-11-28"), "{\"exit_status\": 1}"},
+        {QStringLiteral("Tavor_2026-11-29"), "{\"exit_status\": 1}"},
+        {QStringLiteral("Tavor_2026-11-30"), {}},
+        {QStringLiteral("Tavor_2026-12-01"), "{\"exit_status\": 0}"},
+        {QStringLiteral("Tavor_2026-12-02"), "{\"exit_status\": 1}"},
+        {QStringLiteral("Tavor_2026-12-03"), "{\"exit_status\": 1}"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.values);
+        tavor::test::SmallTmpfs stick("256m");
+        if (!stick.mounted())
+            GTEST_SKIP() << stick.whyNot();
+        const QString backup = stick.path() + QStringLiteral("/Tavor_Backup/");
+        for (auto folder = oldFolders.cbegin(); folder != oldFolders.cend(); ++folder) {
+            ASSERT_TRUE(QDir().mkpath(backup + folder.key()));
+            const bool oldest = folder.key().endsWith(QLatin1String("11-28"));
+            tavor::test::writeFile(backup + folder.key() + QStringLiteral("/TAVOR_HS.cab"),
+                                   QByteArray((oldest ? 120 : 8) << 20, 'c'));
+            tavor::test::writeFile(backup + folder.key() +
+                                       (folder->isEmpty() ? QStringLiteral("/notes.txt")
+                                                          : QStringLiteral("/RUN.json")),
+                                   *folder);
+        }
+        // All but a mebibyte of the stick is taken.
+        tavor::test::writeFile(
+            stick.path() + QStringLiteral("/filler"),
+            QByteArray(QStorageInfo(stick.path()).bytesAvailable() - (qint64(1) << 20), 'f'));
+        QFile hive(machineHive);
+        ASSERT_TRUE(hive.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        hive.write(QString::fromUtf8(machine)
+                       .replace(path(QStringLiteral("usb")) + QStringLiteral("=2"),
+                                stick.path() + QStringLiteral("=2"))
+                       .toUtf8() +
+                   "\n[SOFTWARE\\ORV\\Tavor\\Backup]\nMetricsFolder=" + metrics.toUtf8() + "\n" +
+                   c.values);
+        hive.close();
+        tavor::test::writeFile(operatorHive, remembered);
+        setRememberedDrive(stick.path());
+
+        EXPECT_EQ(run(), c.status) << errors.toStdString();
+        const QString removedLine = QStringLiteral(
+            "tavor-backup: removed old folder Tavor_2026-11-28 (125,829,138 bytes) to make room\n");
+        EXPECT_EQ(errors.count(QStringLiteral("removed old folder")), c.removed ? 1 : 0);
+        EXPECT_EQ(errors.contains(removedLine), c.removed) << errors.toStdString();
+        EXPECT_EQ(errors.contains(QStringLiteral("تم حذف 1 من مجلدات النسخ الاحتياطي القديمة")),
+                  c.removed);
+        EXPECT_EQ(errors.contains(QStringLiteral("tavor-backup: old folder Tavor_2026-11-30 left "
+                                                 "alone: it holds \"notes.txt\"")),
+                  c.removed);
+        EXPECT_EQ(errors.contains(QStringLiteral("stick full")), c.note != nullptr);
+        if (c.note) {
+            EXPECT_TRUE(errors.contains(QLatin1String(c.note))) << errors.toStdString();
+        }
+        EXPECT_TRUE(errors.contains(c.status == 0 ? QStringLiteral("5 ticked, 0 failed")
+                                                  : QStringLiteral("FAILED: ")))
+            << errors.toStdString();
+        for (auto folder = oldFolders.cbegin(); folder != oldFolders.cend(); ++folder)
+            EXPECT_EQ(QFileInfo::exists(backup + folder.key()),
+                      !(c.removed && folder.key().endsWith(QLatin1String("11-28"))))
+                << folder.key().toStdString();
+        EXPECT_TRUE(QFileInfo::exists(stick.path() + QStringLiteral("/filler")));
+
+        const QJsonArray expected =
+            c.removed ? QJsonArray{QJsonObject{{"name", "Tavor_2026-11-28"}, {"bytes", 125829138}}}
+                      : QJsonArray{};
+        const QJsonObject night = recordedRuns().constLast();
+        EXPECT_EQ(night["removed_folders"].toArray(), expected);
+        const QJsonObject besideCabinets =
+            QJsonDocument::fromJson(contents(backup + QStringLiteral("Tavor_2026-12-06/RUN.json")))
+                .object();
+        EXPECT_EQ(besideCabinets["removed_folders"].toArray(), expected);
+        // The free space is taken before RUN.json goes beside the cabinets.
+        const tavor::test::PrometheusText text(
+            contents(metrics + QStringLiteral("/tavor_backup.prom")));
+        const QString branch = QStringLiteral("{branch=\"") +
+                               systemValue(QStringLiteral("Sys_BranchNum")) + QStringLiteral("\"}");
+        EXPECT_EQ(text.value(QStringLiteral("tavor_backup_last_run_removed_folders") + branch),
+                  c.removed ? 1 : 0);
+        const double free = text.value(QStringLiteral("tavor_backup_target_free_bytes") + branch);
+        const double now = double(QStorageInfo(stick.path()).bytesAvailable());
+        EXPECT_TRUE(free >= now && free <= now + (64 << 10)) << free << " " << now;
+    }
 }

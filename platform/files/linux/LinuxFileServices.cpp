@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -42,6 +43,61 @@ QByteArray entryName(const QString& path) {
     while (name.size() > 1 && name.endsWith('/'))
         name.chop(1);
     return name;
+}
+
+QString inside(const QString& folder, const QString& name) {
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+// A folder opened by descriptor, never through a link, closed however its use ends.
+class OpenFolder {
+public:
+    OpenFolder(int at, const QByteArray& name, const QString& shown)
+        : fd_(::openat(at, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)) {
+        if (fd_ < 0)
+            throw systemError(errno, QStringLiteral("Cannot open the folder"), shown);
+    }
+    ~OpenFolder() { ::close(fd_); }
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    int fd() const { return fd_; }
+
+    // Raises unless the folder lies on the volume of device.
+    void checkDevice(quint64 device, const QString& shown) const {
+        struct stat status {};
+        if (::fstat(fd_, &status) != 0)
+            throw systemError(errno, QStringLiteral("Cannot examine the folder"), shown);
+        if (quint64(status.st_dev) != device)
+            throw Error(ErrorNumber::PathNotFound,
+                        QStringLiteral("'%1' lies on another volume than the drive").arg(shown));
+    }
+
+private:
+    int fd_;
+};
+
+FolderEntry::Type entryType(mode_t mode) {
+    if (S_ISREG(mode))
+        return FolderEntry::Type::File;
+    if (S_ISDIR(mode))
+        return FolderEntry::Type::Folder;
+    if (S_ISLNK(mode))
+        return FolderEntry::Type::Link;
+    return FolderEntry::Type::Other;
+}
+
+// A temporary that a write still holds locked is no abandoned one.
+bool isHeldTemporary(int folder, const QByteArray& name) {
+    if (!ReplacementFile::isTemporaryName(name))
+        return false;
+    const int fd =
+        ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
 }
 
 } // namespace
@@ -223,6 +279,64 @@ std::optional<quint64> LinuxFileServices::deviceOf(const QString& path) const {
 void LinuxFileServices::removeFile(const QString& path) {
     if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
         throw systemError(errno, QStringLiteral("Cannot delete"), path);
+}
+
+QList<FolderEntry> LinuxFileServices::folderEntries(const QString& folder) const {
+    const OpenFolder opened(AT_FDCWD, entryName(folder), folder);
+    DIR* dir = ::fdopendir(::fcntl(opened.fd(), F_DUPFD_CLOEXEC, 0));
+    if (dir == nullptr)
+        throw systemError(errno, QStringLiteral("Cannot read the folder"), folder);
+    QList<FolderEntry> entries;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        struct stat status {};
+        if (::fstatat(opened.fd(), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        const FolderEntry::Type type = entryType(status.st_mode);
+        entries.append({QFile::decodeName(name), type,
+                        type == FolderEntry::Type::File ? qint64(status.st_size) : 0});
+    }
+    ::closedir(dir);
+    return entries;
+}
+
+std::optional<qint64> LinuxFileServices::freeBytes(const QString& path) const {
+    struct statfs info {};
+    if (calls_.statfs(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    const std::int64_t unit = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
+    return qint64(std::int64_t(info.f_bavail) * unit);
+}
+
+void LinuxFileServices::removeFolder(const QString& parent, const QString& name,
+                                     const QStringList& files, quint64 device) {
+    const QString shown = inside(parent, name);
+    const OpenFolder above(AT_FDCWD, entryName(parent), parent);
+    above.checkDevice(device, parent);
+    const OpenFolder folder(above.fd(), QFile::encodeName(name), shown);
+    folder.checkDevice(device, shown);
+    for (const QString& file : files) {
+        const QByteArray entry = QFile::encodeName(file);
+        const QString path = inside(shown, file);
+        struct stat status {};
+        if (::fstatat(folder.fd(), entry.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT)
+                continue;
+            throw systemError(errno, QStringLiteral("Cannot examine"), path);
+        }
+        if (!S_ISREG(status.st_mode) || quint64(status.st_dev) != device)
+            throw Error(ErrorNumber::PathNotFound,
+                        QStringLiteral("'%1' is no longer a file of the drive").arg(path));
+        if (isHeldTemporary(folder.fd(), entry))
+            throw Error(ErrorNumber::PermissionDenied,
+                        QStringLiteral("'%1' is held by a write that has not ended").arg(path));
+        if (::unlinkat(folder.fd(), entry.constData(), 0) != 0 && errno != ENOENT)
+            throw systemError(errno, QStringLiteral("Cannot delete"), path);
+    }
+    if (::unlinkat(above.fd(), QFile::encodeName(name).constData(), AT_REMOVEDIR) != 0)
+        throw systemError(errno, QStringLiteral("Cannot remove the folder"), shown);
 }
 
 void LinuxFileServices::removeAbandonedTemporaries(const QString& folder) {

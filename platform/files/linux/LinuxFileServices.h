@@ -31,6 +31,11 @@ public:
     void makeFolder(const QString& path) override;
     std::optional<quint64> deviceOf(const QString& path) const override;
     void removeFile(const QString& path) override;
+    QList<FolderEntry> folderEntries(const QString& folder) const override;
+    std::optional<qint64> freeBytes(const QString& path) const override;
+    // By descriptor: openat and fstatat with links never followed, unlinkat.
+    void removeFolder(const QString& parent, const QString& name, const QStringList& files,
+                      quint64 device) override;
     void removeAbandonedTemporaries(const QString& folder) override;
     void writeFile(const QString& path, const QByteArray& data) override;
     QByteArray readFile(const QString& path) const override;

@@ -1,5 +1,6 @@
 #include "platform/files/linux/LinuxFileServices.h"
 #include "base/Error.h"
+#include "base/Outcome.h"
 #include "safewrite/posix/PosixSystemCalls.h"
 #include "support/FaultySystemCalls.h"
 #include "support/SmallTmpfs.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <linux/magic.h>
 #include <mutex>
+#include <sys/file.h>
 
 using namespace tavor;
 using namespace tavor::test;
@@ -267,4 +269,57 @@ TEST_F(LinuxFileServicesTest, CopyFlushesAsideWhileTheIdleHandlerRuns) {
     EXPECT_GE(calls.fsyncs(), 2);
     EXPECT_EQ(calls.fsyncsWithoutIdle(), 0);
     EXPECT_TRUE(readFile(target()) == sourceBytes_);
+}
+
+// Removing an old folder follows no link, leaves another volume alone and stops at
+// the first thing that is not as it was judged, leaving whatever it has not removed.
+TEST_F(LinuxFileServicesTest, RemoveFolderFollowsNoLinkAndStopsAtWhatItWasNotGiven) {
+    const QString held = QStringLiteral(".TAVOR_SG.cab.0000000000042.tmp");
+    enum class Twist { None, FileIsLink, FolderIsLink, OtherVolume, Unlisted, HeldTemporary };
+    const struct {
+        Twist twist;
+        QStringList left;
+    } cases[] = {
+        {Twist::None, {}},
+        {Twist::FileIsLink, {"SHA256SUMS"}},
+        {Twist::FolderIsLink, {"SHA256SUMS", "TAVOR_07.cab"}},
+        {Twist::OtherVolume, {"SHA256SUMS", "TAVOR_07.cab"}},
+        {Twist::Unlisted, {"notes.txt"}},
+        {Twist::HeldTemporary, {held, "SHA256SUMS", "TAVOR_07.cab"}},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir stick;
+        const QString old = stick.filePath(QStringLiteral("Tavor_2026-11-02"));
+        const QString real = stick.filePath(QStringLiteral("real"));
+        QDir().mkpath(c.twist == Twist::FolderIsLink ? real : old);
+        if (c.twist == Twist::FolderIsLink)
+            QFile::link(real, old);
+        const QString folder = c.twist == Twist::FolderIsLink ? real : old;
+        writeFile(stick.filePath(QStringLiteral("outside")), "keep");
+        writeFile(folder + QStringLiteral("/TAVOR_07.cab"), "cab");
+        QStringList listed{"TAVOR_07.cab", "SHA256SUMS"};
+        if (c.twist == Twist::FileIsLink)
+            QFile::link(stick.filePath(QStringLiteral("outside")),
+                        old + QStringLiteral("/SHA256SUMS"));
+        else
+            writeFile(folder + QStringLiteral("/SHA256SUMS"), "sums");
+        if (c.twist == Twist::Unlisted)
+            writeFile(old + QStringLiteral("/notes.txt"), "theirs");
+        QFile temporary(folder + QLatin1Char('/') + held);
+        if (c.twist == Twist::HeldTemporary) {
+            ASSERT_TRUE(temporary.open(QIODevice::WriteOnly));
+            ASSERT_EQ(::flock(temporary.handle(), LOCK_EX), 0);
+            listed.prepend(held);
+        }
+        LinuxFileServices files;
+        const quint64 device = *files.deviceOf(stick.path());
+        const bool raised = !Outcome::of([&] {
+            files.removeFolder(stick.path(), QStringLiteral("Tavor_2026-11-02"), listed,
+                               c.twist == Twist::OtherVolume ? device + 1 : device);
+        });
+        const int twist = int(c.twist);
+        EXPECT_EQ(raised, c.twist != Twist::None) << twist;
+        EXPECT_EQ(folderEntries(folder), c.left) << twist;
+        EXPECT_EQ(readFile(stick.filePath(QStringLiteral("outside"))), QByteArray("keep")) << twist;
+    }
 }
