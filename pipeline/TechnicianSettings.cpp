@@ -9,6 +9,7 @@ const QString TechnicianSettings::ServerCertificate = QStringLiteral("ServerCert
 const QString TechnicianSettings::RequireEncryptedTarget = QStringLiteral("RequireEncryptedTarget");
 const QString TechnicianSettings::EjectAfterRun = QStringLiteral("EjectAfterRun");
 const QString TechnicianSettings::MetricsFolder = QStringLiteral("MetricsFolder");
+const QString TechnicianSettings::DrillFolder = QStringLiteral("DrillFolder");
 
 const TechnicianSettings::Switch TechnicianSettings::Switches[] = {
     {RequireEncryptedTarget, false, true},
@@ -47,6 +48,10 @@ bool TechnicianSettings::ejectAfterRun() const {
 
 QString TechnicianSettings::metricsFolder() const {
     return text(MetricsFolder).trimmed();
+}
+
+QString TechnicianSettings::drillFolder() const {
+    return text(DrillFolder).trimmed();
 }
 
 QStringList TechnicianSettings::unreadable() const {

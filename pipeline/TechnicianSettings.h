@@ -18,6 +18,7 @@ public:
     static const QString RequireEncryptedTarget;
     static const QString EjectAfterRun;
     static const QString MetricsFolder;
+    static const QString DrillFolder;
 
     explicit TechnicianSettings(const RegistryStore* registry) : registry_(registry) {}
 
@@ -31,6 +32,9 @@ public:
     bool ejectAfterRun() const;
     // The folder of the metrics file; empty when none is named.
     QString metricsFolder() const;
+    // The folder a restore drill unpacks backups into and restores them in, as the
+    // server sees it (the server reads and writes there); empty when none is named.
+    QString drillFolder() const;
 
     // One line for each yes/no value that is none of the accepted forms, saying how
     // it is read.
