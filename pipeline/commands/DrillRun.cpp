@@ -6,12 +6,15 @@
 #include "pipeline/TechnicianSettings.h"
 #include "pipeline/commands/FolderVerification.h"
 #include "pipeline/record/RunManifest.h"
+#include "pipeline/record/RunRecorder.h"
 #include "platform/registry/RegistryKeys.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QScopeGuard>
 #include <QStorageInfo>
 
@@ -43,23 +46,44 @@ DrillRun::DrillRun(BackupContext& context, QString folder, LineWriter writeLine)
       statements_(DrillStatements::of(context)) {}
 
 int DrillRun::run() {
-    if (const QString why = whyNotStarted(); !why.isEmpty()) {
-        writeLine_(why + QStringLiteral("; nothing was drilled"));
-        return CouldNotStart;
-    }
+    RunRecorder recorder(context_);
+    recorder.begin();
+    const int status = drillFolder();
+    QJsonArray rows;
+    for (const Drilled& drilled : drilled_)
+        rows.append(QJsonObject{
+            {QStringLiteral("name"), drilled.name},
+            {QStringLiteral("database"), drilled.database},
+            {QStringLiteral("outcome"),
+             drilled.restored ? QStringLiteral("restored") : QStringLiteral("failed")},
+            {QStringLiteral("reason"), drilled.restored ? QJsonValue() : QJsonValue(drilled.why)},
+            {QStringLiteral("found"), drilled.found},
+            {QStringLiteral("seconds"), drilled.seconds}});
+    recorder.finishDrill(folder_, rows, status, reason_);
+    return status;
+}
+
+int DrillRun::notDrilled(int status, const QString& why) {
+    reason_ = why;
+    writeLine_(why + QStringLiteral("; nothing was drilled"));
+    return status;
+}
+
+int DrillRun::drillFolder() {
+    if (const QString why = whyNotStarted(); !why.isEmpty())
+        return notDrilled(CouldNotStart, why);
     const int verified = FolderVerification(folder_, writeLine_).run();
-    if (verified == FolderVerification::Unreadable)
+    if (verified == FolderVerification::Unreadable) {
+        reason_ = folder_ + QStringLiteral(" or its manifest cannot be read");
         return CouldNotStart;
-    if (verified != FolderVerification::AllMatch) {
-        writeLine_(folder_ + QStringLiteral(" does not verify; nothing was drilled"));
-        return Failed;
     }
+    if (verified != FolderVerification::AllMatch)
+        return notDrilled(Failed, folder_ + QStringLiteral(" does not verify"));
     QList<ServerBackup> backups;
     try {
         backups = serverBackups();
     } catch (const Error& failure) {
-        writeLine_(failure.description() + QStringLiteral("; nothing was drilled"));
-        return Failed;
+        return notDrilled(Failed, failure.description());
     }
     // A restore and its check take what they take; a stop signal waits for them.
     context_.connection->setCommandTimeout(0);
@@ -77,20 +101,20 @@ int DrillRun::run() {
     for (const ServerBackup& backup : backups) {
         if (!stopSignal().isEmpty())
             break;
-        const Drilled drilled = drill(backup);
+        drilled_.append(drill(backup));
         ++taken;
-        restored += drilled.restored ? 1 : 0;
-        writeLine_(line(drilled));
+        restored += drilled_.last().restored ? 1 : 0;
+        writeLine_(line(drilled_.last()));
     }
     QString summary = QStringLiteral("drill of %1: %2 server backups, %3 restored, %4 failed")
                           .arg(folder_)
                           .arg(backups.size())
                           .arg(restored)
                           .arg(taken - restored);
-    if (const QString signal = stopSignal(); !signal.isEmpty())
-        summary += QStringLiteral(", %1 not taken (interrupted by signal %2)")
-                       .arg(backups.size() - taken)
-                       .arg(signal);
+    if (const QString signal = stopSignal(); !signal.isEmpty()) {
+        reason_ = QStringLiteral("interrupted by signal ") + signal;
+        summary += QStringLiteral(", %1 not taken (%2)").arg(backups.size() - taken).arg(reason_);
+    }
     if (backups.isEmpty())
         summary += QStringLiteral(" (the folder holds no server backup to prove)");
     writeLine_(summary + QStringLiteral(", %1 s").arg(clock.elapsed() / 1000.0, 0, 'f', 1));
@@ -146,9 +170,10 @@ QList<DrillRun::ServerBackup> DrillRun::serverBackups() const {
 DrillRun::Drilled DrillRun::drill(const ServerBackup& backup) {
     Drilled drilled;
     drilled.name = backup.name;
+    drilled.database = DrillStatements::databaseName(backup.backupName);
     QElapsedTimer clock;
     clock.start();
-    const QString database = DrillStatements::databaseName(backup.backupName);
+    const QString& database = drilled.database;
     const QString unpacked = drillFolder_ + QLatin1Char('/') + database + QStringLiteral(".bak");
     DatabaseConnection& connection = *context_.connection;
     bool restoreSent = false;
@@ -242,7 +267,7 @@ QString DrillRun::plainRead(const QString& database) {
         return QStringLiteral("ORV_System_Values: %1 rows, Sys_BusinessDate: %2")
             .arg(first(DrillStatements::systemValueCount(database)).toLongLong())
             .arg(first(DrillStatements::businessDate(database)).toString().trimmed());
-    return QStringLiteral("%1 user tables")
+    return QStringLiteral("user tables: %1")
         .arg(first(DrillStatements::userTableCount(database)).toLongLong());
 }
 

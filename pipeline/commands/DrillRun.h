@@ -28,13 +28,14 @@ public:
     // The context holds start-up's connection to the server.
     DrillRun(BackupContext& context, QString folder, LineWriter writeLine);
 
-    // Returns the exit status.
+    // Returns the exit status; the drill is kept in the record of runs either way.
     int run();
 
 private:
     // What became of one server backup.
     struct Drilled {
         QString name; // the file in the dated folder
+        QString database;
         bool restored = false;
         QString why;
         QString found; // what the plain read found
@@ -48,6 +49,9 @@ private:
         bool packed = false;
     };
 
+    int drillFolder();
+    // Says why nothing was drilled, and returns status.
+    int notDrilled(int status, const QString& why);
     QString whyNotStarted() const;
     QList<ServerBackup> serverBackups() const;
     Drilled drill(const ServerBackup& backup);
@@ -66,6 +70,9 @@ private:
     LineWriter writeLine_;
     QString drillFolder_;
     DrillStatements statements_;
+    QList<Drilled> drilled_;
+    // Why the drill did not start or was cut short; empty otherwise.
+    QString reason_;
 };
 
 } // namespace tavor

@@ -6,6 +6,7 @@
 #include "pipeline/record/RunRecord.h"
 
 #include <QDateTime>
+#include <QJsonArray>
 #include <QList>
 
 namespace tavor {
@@ -28,6 +29,11 @@ public:
     void finish(const QList<RowOutcome>& outcomes, const QString& interruption,
                 const Outcome& manifest = {});
     void notStarted(NoRun why, const QString& detail = QString());
+    // A restore drill of folder has ended with these rows, begun at begin(): its line
+    // ("mode": "drill") in the record, and the metrics where the technician named a
+    // folder for them.
+    void finishDrill(const QString& folder, const QJsonArray& rows, int exitStatus,
+                     const QString& reason);
 
     // When the last complete run onto the recorded run's drive ended, this one
     // included; invalid when the drive is no removable volume of a known UUID or

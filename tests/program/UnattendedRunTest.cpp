@@ -126,11 +126,15 @@ protected:
         return runs;
     }
     void setMetricsFolder(const QString& folder) { setTechnicianValue("MetricsFolder", folder); }
+    // Into the one section of the technician's values, made when it is not there yet.
     void setTechnicianValue(const char* name, const QString& value) {
-        QFile hive(path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini")));
-        ASSERT_TRUE(hive.open(QIODevice::Append));
-        hive.write(QByteArray("[SOFTWARE\\ORV\\Tavor\\Backup]\n") + name + '=' + value.toUtf8() +
-                   "\n");
+        const QString hive = path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini"));
+        QByteArray text = contents(hive);
+        const QByteArray section = "[SOFTWARE\\ORV\\Tavor\\Backup]\n";
+        if (!text.contains(section))
+            text += '\n' + section;
+        text.insert(text.indexOf(section) + section.size(), name + ('=' + value.toUtf8()) + '\n');
+        tavor::test::writeFile(hive, text);
     }
     // What the program finds when a command is run by hand in the branch.
     QProcessEnvironment commandEnvironment() const {
@@ -1101,6 +1105,8 @@ void spoilSecondPage(QByteArray& database) {
 // TavorDrill_ database, checks clean, the main one tells its business date, and
 // nothing is left in the drill folder or on the server: exit status 0.
 TEST_F(DrillRun, EveryServerBackupOfTheRunIsRestoredCheckedAndDropped) {
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("metrics"))));
+    setMetricsFolder(path(QStringLiteral("metrics")));
     ASSERT_EQ(run(), 0) << errors.toStdString();
     QString output;
     ASSERT_EQ(drill(output), 0) << output.toStdString();
@@ -1113,7 +1119,31 @@ TEST_F(DrillRun, EveryServerBackupOfTheRunIsRestoredCheckedAndDropped) {
     EXPECT_TRUE(output.contains(QStringLiteral("TAVOR_SG.cab: RESTORED, ")));
     EXPECT_TRUE(output.contains(QStringLiteral("4 server backups, 4 restored, 0 failed")))
         << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("TAVOR_LCS.cab: RESTORED, ")));
+    EXPECT_TRUE(output.contains(QStringLiteral(", user tables: 3\n"))) << output.toStdString();
     EXPECT_EQ(leftOver(), QStringList());
+
+    // The record keeps the drill beside the run, and the run's metrics stay the run's.
+    const QList<QJsonObject> runs = recordedRuns();
+    ASSERT_EQ(runs.size(), 2);
+    EXPECT_EQ(runs[1].value(QStringLiteral("mode")).toString(), QStringLiteral("drill"));
+    EXPECT_EQ(runs[1].value(QStringLiteral("exit_status")).toInt(-1), 0);
+    const QJsonArray rows = runs[1].value(QStringLiteral("rows")).toArray();
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows[3].toObject().value(QStringLiteral("database")).toString(),
+              QStringLiteral("TavorDrill_TAVOR_SG"));
+    EXPECT_EQ(rows[3].toObject().value(QStringLiteral("outcome")).toString(),
+              QStringLiteral("restored"));
+    const QString metrics =
+        QString::fromUtf8(contents(path(QStringLiteral("metrics/tavor_backup.prom"))));
+    EXPECT_TRUE(
+        metrics.contains(QStringLiteral("\ntavor_backup_last_drill_exit_status{branch=\"7\"} 0\n")))
+        << metrics.toStdString();
+    EXPECT_TRUE(metrics.contains(
+        QStringLiteral("\ntavor_backup_last_drill_timestamp_seconds{branch=\"7\"} ")));
+    EXPECT_TRUE(
+        metrics.contains(QStringLiteral("\ntavor_backup_last_run_rows_failed{branch=\"7\"} 0\n")));
+    EXPECT_EQ(metrics.count(QStringLiteral("\ntavor_backup_last_run_timestamp_seconds{")), 1);
 }
 
 // A .bak damaged inside a cabinet that is itself sound (rebuilt, and listed anew) passes
