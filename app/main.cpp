@@ -2,8 +2,10 @@
 #include "app/frmBackup.h"
 #include "embeddedserver/EmbeddedConnection.h"
 #include "pipeline/commands/CommandLine.h"
+#include "pipeline/commands/DrillRun.h"
 #include "pipeline/commands/FolderVerification.h"
 #include "pipeline/record/RunReport.h"
+#include "pipeline/startup/StartUp.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "resources/FontMapping.h"
 #include "window/BackupForm.h"
@@ -34,20 +36,39 @@ Platform makePlatform(const QStringList& arguments, bool unattended) {
          unattended ? nullptr : std::make_shared<QtMessageBoxes>(), unattended});
 }
 
+// A line of a command's report on standard output. Each line leaves at once: a check
+// killed halfway still tells what it found.
+void writeLine(const QString& line) {
+    std::fputs((RunReport::printable(line) + QLatin1Char('\n')).toUtf8().constData(), stdout);
+    std::fflush(stdout);
+}
+
 // /VERIFY <folder>: the folder's files checked against its manifest, one line each
 // on standard output; nothing else of the program starts.
 int verifyFolder(const CommandLine& commandLine) {
-    // Each line leaves at once: a check killed halfway still tells what it found.
-    const auto writeLine = [](const QString& line) {
-        std::fputs((RunReport::printable(line) + QLatin1Char('\n')).toUtf8().constData(), stdout);
-        std::fflush(stdout);
-    };
     const QString folder = commandLine.verifyFolder();
     if (folder.isEmpty()) {
         writeLine(QStringLiteral("usage: tavor-backup /VERIFY <folder>"));
         return FolderVerification::Unreadable;
     }
     return FolderVerification(folder, writeLine).run();
+}
+
+// /DRILL <folder>: the folder verified, then each server backup in it restored into a
+// scratch database, checked and dropped. It needs start-up's connection to the server,
+// and no window.
+int drillFolder(int argc, char** argv, const QStringList& arguments,
+                const CommandLine& commandLine) {
+    const QString folder = commandLine.drillFolder();
+    if (folder.isEmpty()) {
+        writeLine(QStringLiteral("usage: tavor-backup /DRILL <folder>"));
+        return DrillRun::CouldNotStart;
+    }
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("TavorBackup"));
+    BackupForm form(makePlatform(arguments, true));
+    StartUp(form.context()).ConnectForCommand();
+    return DrillRun(form.context(), folder, writeLine).run();
 }
 
 // Start-up and whatever follows it, until the program ends; the state is dumped
@@ -95,5 +116,7 @@ int main(int argc, char** argv) {
     int toolkitArgc = 1;
     if (commandLine.isUnattended())
         return runUnattended(toolkitArgc, argv, arguments);
+    if (commandLine.isDrill())
+        return drillFolder(toolkitArgc, argv, arguments, commandLine);
     return runWindow(toolkitArgc, argv, arguments);
 }

@@ -84,8 +84,8 @@ void checkLayout(const mscabd_cabinet& cabinet, std::int64_t fileSize, const QSt
 class CabinetReading {
 public:
     CabinetReading(ReadBackFile& file, const QByteArray& path, const Progress& progress,
-                   IdleTicker& idle)
-        : progress_(progress), system_(file, progress_, idle),
+                   IdleTicker& idle, const CabinetVerifier::Sink& sink = {})
+        : progress_(progress), system_(file, progress_, idle, sink),
           reader_(mspack_create_cab_decompressor(system_.system())), target_(file.target()) {
         if (!reader_) {
             throw readBackError(target_, QStringLiteral("cannot be checked: no reader"));
@@ -136,13 +136,31 @@ QByteArray CabinetVerifier::verify(const QByteArray& path, const QString& target
 }
 
 QByteArray CabinetVerifier::check(const QByteArray& path, const QString& target) {
+    ReadBackFile& file = openLaidOut(path, target);
+    CabinetReading reading(file, path, {}, idle_);
+    reading.extract(reading.cabinet().files);
+    return file.sha256(idle_);
+}
+
+CabinetVerifier::Content CabinetVerifier::content(const QByteArray& path, const QString& target) {
+    ReadBackFile& file = openLaidOut(path, target);
+    CabinetReading reading(file, path, {}, idle_);
+    const mscabd_file* entry = reading.cabinet().files;
+    return {QString::fromUtf8(entry->filename), std::int64_t(entry->length)};
+}
+
+void CabinetVerifier::unpack(const QByteArray& path, const QString& target, const Sink& sink) {
+    ReadBackFile& file = openLaidOut(path, target);
+    CabinetReading reading(file, path, {}, idle_, sink);
+    reading.extract(reading.cabinet().files);
+}
+
+ReadBackFile& CabinetVerifier::openLaidOut(const QByteArray& path, const QString& target) {
     ReadBackFile& file = openBack(path, target);
     if (const QString problem = CabinetLayout::problem(file); !problem.isEmpty()) {
         throw readBackError(target, problem);
     }
-    CabinetReading reading(file, path, {}, idle_);
-    reading.extract(reading.cabinet().files);
-    return file.sha256(idle_);
+    return file;
 }
 
 // Opening flushes the file and drops its cached pages, which can take a while.

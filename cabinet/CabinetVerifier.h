@@ -39,8 +39,23 @@ public:
     // tavor::Error naming target and what is wrong.
     QByteArray check(const QByteArray& path, const QString& target);
 
+    // The one file a cabinet laid out as this program writes them holds: its name and
+    // length as the cabinet records them. Raises tavor::Error as check() does.
+    struct Content {
+        QString name;
+        std::int64_t length = 0;
+    };
+    Content content(const QByteArray& path, const QString& target);
+
+    // Checks the cabinet as check() does, handing the bytes of its file to sink as
+    // they are unpacked; an error the sink raises ends the unpacking and is raised.
+    using Sink = std::function<void(const char* bytes, std::size_t size)>;
+    void unpack(const QByteArray& path, const QString& target, const Sink& sink);
+
 private:
     ReadBackFile& openBack(const QByteArray& path, const QString& target);
+    // Opened back, and laid out as this program writes cabinets.
+    ReadBackFile& openLaidOut(const QByteArray& path, const QString& target);
 
     SystemCalls& calls_;
     IdleTicker& idle_;

@@ -13,9 +13,9 @@ struct MspackReadBackSystem::Handle {
 };
 
 MspackReadBackSystem::MspackReadBackSystem(ReadBackFile& cabinet, const Progress& progress,
-                                           IdleTicker& idle)
+                                           IdleTicker& idle, Sink sink)
     : bridge_{{open, close, read, write, seek, tell, message, alloc, free, copy, nullptr}, this},
-      cabinet_(cabinet), progress_(progress), idle_(idle) {}
+      cabinet_(cabinet), progress_(progress), idle_(idle), sink_(std::move(sink)) {}
 
 void MspackReadBackSystem::rethrowKept() const {
     if (kept_) {
@@ -69,6 +69,9 @@ int MspackReadBackSystem::write(mspack_file* file, void* buffer, int bytes) {
     MspackReadBackSystem& owner = *handle->owner;
     owner.unpacked_.add(buffer, std::size_t(bytes));
     try {
+        if (owner.sink_) {
+            owner.sink_(static_cast<const char*>(buffer), std::size_t(bytes));
+        }
         if (owner.progress_) {
             owner.progress_(owner.unpacked_.length());
         }

@@ -13,14 +13,16 @@ namespace tavor {
 
 // The file access libmspack is given to read a cabinet back: every file it opens
 // for reading is the one cabinet under test, and every file it opens for writing
-// only feeds a checksum. Errors of ours cannot cross libmspack's C code; they are
-// kept here and raised again once it returns. Every read and write ticks the idle
-// ticker.
+// only feeds a checksum and, when one is given, a sink that keeps the bytes. Errors of ours cannot
+// cross libmspack's C code; they are kept here and raised again once it returns. Every read and
+// write ticks the idle ticker.
 class MspackReadBackSystem {
 public:
     using Progress = std::function<void(std::int64_t unpacked)>;
+    using Sink = std::function<void(const char* bytes, std::size_t size)>;
 
-    MspackReadBackSystem(ReadBackFile& cabinet, const Progress& progress, IdleTicker& idle);
+    MspackReadBackSystem(ReadBackFile& cabinet, const Progress& progress, IdleTicker& idle,
+                         Sink sink = {});
 
     MspackReadBackSystem(const MspackReadBackSystem&) = delete;
     MspackReadBackSystem& operator=(const MspackReadBackSystem&) = delete;
@@ -56,6 +58,7 @@ private:
     ReadBackFile& cabinet_;
     const Progress& progress_;
     IdleTicker& idle_;
+    Sink sink_;
     ContentChecksum unpacked_;
     std::exception_ptr kept_;
 };

@@ -87,12 +87,6 @@ std::optional<MediaHeader> headerOf(const QString& path) {
                     .arg(file, reason));
 }
 
-// The server takes either separator, as a Windows server does.
-QString serverPath(const QString& disk) {
-    QString path = disk;
-    return path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-}
-
 void checkTarget(const EmbeddedBackup::Request& request, const QString& path) {
     const QFileInfo target(path);
     if (!target.isAbsolute()) {
@@ -282,15 +276,18 @@ template <typename Step> void asDeviceError(const QString& file, Step step) {
     }
 }
 
-[[noreturn]] void verifyFailed(long number, const QString& reason) {
-    throw Error(number, reason + QStringLiteral(" VERIFY DATABASE is terminating abnormally."));
+// The statement that gave up, as the server names it at the end of its message.
+[[noreturn]] void setFailed(const char* statement, long number, const QString& reason) {
+    throw Error(number,
+                reason +
+                    QStringLiteral(" %1 is terminating abnormally.").arg(QLatin1String(statement)));
 }
 
-[[noreturn]] void malformed(const QString& file, const QString& why) {
-    verifyFailed(SqlError::MalformedBackup,
-                 QStringLiteral("The media family on device '%1' is incorrectly formed (%2). SQL "
-                                "Server cannot process this media family.")
-                     .arg(file, why));
+[[noreturn]] void malformed(const char* statement, const QString& file, const QString& why) {
+    setFailed(statement, SqlError::MalformedBackup,
+              QStringLiteral("The media family on device '%1' is incorrectly formed (%2). SQL "
+                             "Server cannot process this media family.")
+                  .arg(file, why));
 }
 
 quint32 bigEndian(const QByteArray& bytes, int at, int size) {
@@ -302,23 +299,65 @@ quint32 bigEndian(const QByteArray& bytes, int at, int size) {
 
 // A complete copy is as long as its header says: a page size times the page
 // count the copy was finished with.
-void checkComplete(const QString& file, const QString& path) {
+void checkComplete(const char* statement, const QString& file, const QString& path) {
     QFile backup(path);
     if (!backup.open(QIODevice::ReadOnly)) {
-        verifyFailed(SqlError::BackupDeviceError,
-                     QStringLiteral("Cannot open backup device '%1'. Operating system error 2(The "
-                                    "system cannot find the file specified.).")
-                         .arg(file));
+        setFailed(statement, SqlError::BackupDeviceError,
+                  QStringLiteral("Cannot open backup device '%1'. Operating system error 2(The "
+                                 "system cannot find the file specified.).")
+                      .arg(file));
     }
     const QByteArray header = backup.read(100);
     if (header.size() < 100 || !header.startsWith(QByteArrayView("SQLite format 3\0", 16)))
-        malformed(file, QStringLiteral("no backup header"));
+        malformed(statement, file, QStringLiteral("no backup header"));
     const quint32 pageSize = bigEndian(header, 16, 2) == 1 ? 65536 : bigEndian(header, 16, 2);
     const quint32 pages = bigEndian(header, 28, 4);
     if (pages == 0 || qint64(pageSize) * pages != backup.size())
-        malformed(file, QStringLiteral("%1 bytes where the header promises %2")
-                            .arg(backup.size())
-                            .arg(qint64(pageSize) * pages));
+        malformed(statement, file,
+                  QStringLiteral("%1 bytes where the header promises %2")
+                      .arg(backup.size())
+                      .arg(qint64(pageSize) * pages));
+}
+
+DatabaseHandle openReadOnly(const QString& path) {
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    return DatabaseHandle(raw);
+}
+
+// The backup set's record: the database it holds, opened by the password given, its
+// checksum (when it carries one) agreeing with its rows.
+QString checkSet(const char* statement, const QString& file, sqlite3* db,
+                 const std::optional<QString>& password, bool requireChecksum) {
+    sqlite3_stmt* media = nullptr;
+    const QByteArray sql =
+        QStringLiteral("SELECT database_name, salt, password_sha256, checksum_sha256 FROM %1")
+            .arg(QLatin1String(EmbeddedBackup::mediaTable()))
+            .toUtf8();
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &media, nullptr) != SQLITE_OK ||
+        sqlite3_step(media) != SQLITE_ROW || sqlite3_column_bytes(media, 0) == 0) {
+        sqlite3_finalize(media);
+        malformed(statement, file, QStringLiteral("it holds no backup set"));
+    }
+    const QString database =
+        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(media, 0)));
+    const MediaHeader header{blobAt(media, 1), blobAt(media, 2)};
+    const bool hasChecksum = sqlite3_column_type(media, 3) == SQLITE_BLOB;
+    const QByteArray checksum = blobAt(media, 3);
+    sqlite3_finalize(media);
+
+    if (!header.opens(password))
+        setFailed(statement, SqlError::PasswordFailure,
+                  QStringLiteral("Access is denied due to a password failure."));
+    if (requireChecksum && !hasChecksum)
+        setFailed(statement, SqlError::NoChecksum,
+                  QStringLiteral("RESTORE WITH CHECKSUM cannot be specified because the backup "
+                                 "set does not contain checksum information."));
+    // As the server does, a checksum the backup carries is checked unasked.
+    if (hasChecksum && contentChecksum(db) != checksum)
+        setFailed(statement, SqlError::BackupDamaged,
+                  QStringLiteral("Damage to the backup set was detected."));
+    return database;
 }
 
 QString firstText(sqlite3* db, const char* sql) {
@@ -338,7 +377,7 @@ const char* EmbeddedBackup::mediaTable() {
 }
 
 void EmbeddedBackup::write(const Request& request, const std::function<bool()>& expired) {
-    const QString path = serverPath(request.targetFile);
+    const QString path = EmbeddedBackup::serverPath(request.targetFile);
     checkTarget(request, path);
     const MediaHeader header = headerFor(request, path);
     // The copy is built beside the target and put in its place only when complete and
@@ -359,41 +398,29 @@ void EmbeddedBackup::write(const Request& request, const std::function<bool()>& 
 }
 
 void EmbeddedBackup::verify(const Verification& verification) {
+    static constexpr char statement[] = "VERIFY DATABASE";
     const QString& file = verification.targetFile;
     const QString path = serverPath(file);
-    checkComplete(file, path);
-    sqlite3* raw = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    DatabaseHandle db(raw);
+    checkComplete(statement, file, path);
+    const DatabaseHandle db = openReadOnly(path);
     if (firstText(db.get(), "PRAGMA integrity_check") != QLatin1String("ok"))
-        malformed(file, QStringLiteral("the integrity check failed"));
+        malformed(statement, file, QStringLiteral("the integrity check failed"));
+    checkSet(statement, file, db.get(), verification.mediaPassword, verification.checksum);
+}
 
-    sqlite3_stmt* media = nullptr;
-    const QByteArray sql =
-        QStringLiteral("SELECT database_name, salt, password_sha256, checksum_sha256 FROM %1")
-            .arg(QLatin1String(mediaTable()))
-            .toUtf8();
-    if (sqlite3_prepare_v2(db.get(), sql.constData(), -1, &media, nullptr) != SQLITE_OK ||
-        sqlite3_step(media) != SQLITE_ROW || sqlite3_column_bytes(media, 0) == 0) {
-        sqlite3_finalize(media);
-        malformed(file, QStringLiteral("it holds no backup set"));
-    }
-    const MediaHeader header{blobAt(media, 1), blobAt(media, 2)};
-    const bool hasChecksum = sqlite3_column_type(media, 3) == SQLITE_BLOB;
-    const QByteArray checksum = blobAt(media, 3);
-    sqlite3_finalize(media);
+// The integrity of the pages is left to the check of the restored database, as the
+// server leaves it to DBCC CHECKDB.
+QString EmbeddedBackup::openSet(const char* statement, const QString& file,
+                                const std::optional<QString>& password, bool requireChecksum) {
+    const QString path = serverPath(file);
+    checkComplete(statement, file, path);
+    const DatabaseHandle db = openReadOnly(path);
+    return checkSet(statement, file, db.get(), password, requireChecksum);
+}
 
-    if (!header.opens(verification.mediaPassword))
-        verifyFailed(SqlError::PasswordFailure,
-                     QStringLiteral("Access is denied due to a password failure."));
-    if (verification.checksum && !hasChecksum)
-        verifyFailed(SqlError::NoChecksum,
-                     QStringLiteral("RESTORE WITH CHECKSUM cannot be specified because the backup "
-                                    "set does not contain checksum information."));
-    // As the server does, a checksum the backup carries is checked unasked.
-    if (hasChecksum && contentChecksum(db.get()) != checksum)
-        verifyFailed(SqlError::BackupDamaged,
-                     QStringLiteral("Damage to the backup set was detected."));
+QString EmbeddedBackup::serverPath(const QString& disk) {
+    QString path = disk;
+    return path.replace(QLatin1Char('\\'), QLatin1Char('/'));
 }
 
 bool EmbeddedBackup::matchesMediaPassword(const QString& backupFile, const QString& password) {

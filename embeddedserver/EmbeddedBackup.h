@@ -46,6 +46,16 @@ public:
     // with its rows, and the password given opens it (when it has one).
     static void verify(const Verification& verification);
 
+    // For RESTORE: raises tavor::Error with the server's number, naming statement
+    // ("RESTORE DATABASE") as the one terminating, unless the file is a complete backup
+    // set that the password opens and whose checksum (when it has one) agrees with
+    // its rows; returns the name of the database it holds.
+    static QString openSet(const char* statement, const QString& file,
+                           const std::optional<QString>& password, bool requireChecksum);
+
+    // A path the server is given, with either separator, as a Windows server takes it.
+    static QString serverPath(const QString& disk);
+
     // True when the backup file carries a media password and it is this one.
     static bool matchesMediaPassword(const QString& backupFile, const QString& password);
 

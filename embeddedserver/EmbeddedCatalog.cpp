@@ -39,7 +39,7 @@ QString EmbeddedCatalog::fileOf(const QString& storedName) const {
     return QDir(folder_).filePath(storedName + kExtension);
 }
 
-void EmbeddedCatalog::create(const QString& name) {
+void EmbeddedCatalog::checkFree(const QString& name) const {
     checkName(name);
     if (name.compare(QLatin1String("master"), Qt::CaseInsensitive) == 0 || storedName(name)) {
         throw Error(SqlError::DatabaseExists,
@@ -47,6 +47,25 @@ void EmbeddedCatalog::create(const QString& name) {
                                    "name.")
                         .arg(name));
     }
+}
+
+QString EmbeddedCatalog::logLinkOf(const QString& storedName) const {
+    return QDir(folder_).filePath(storedName + QStringLiteral(".ldf"));
+}
+
+void EmbeddedCatalog::attachFiles(const QString& name, const QString& dataFile,
+                                  const QString& logFile) {
+    checkFree(name);
+    if (!QFile::link(logFile, logLinkOf(name)) || !QFile::link(dataFile, fileOf(name))) {
+        QFile::remove(logLinkOf(name));
+        throw Error(1802, QStringLiteral("The database '%1' cannot be created: its files cannot be "
+                                         "linked into '%2'.")
+                              .arg(name, folder_));
+    }
+}
+
+void EmbeddedCatalog::create(const QString& name) {
+    checkFree(name);
     // An empty file is an empty SQLite database.
     QFile file(fileOf(name));
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
@@ -63,15 +82,22 @@ void EmbeddedCatalog::drop(const QString& name) {
                                    "you do not have permission.")
                         .arg(name));
     }
-    const QString file = fileOf(*stored);
+    const QString link = fileOf(*stored);
+    const QFileInfo entry(link);
+    const QString file = entry.isSymLink() ? entry.symLinkTarget() : link;
     if (!QFile::remove(file)) {
         throw Error(SqlError::CannotDropInUse,
                     QStringLiteral("Cannot drop database \"%1\": its file '%2' cannot be removed.")
                         .arg(*stored, file));
     }
+    QFile::remove(link);
     QFile::remove(file + QStringLiteral("-journal"));
     QFile::remove(file + QStringLiteral("-wal"));
     QFile::remove(file + QStringLiteral("-shm"));
+    if (const QFileInfo log(logLinkOf(*stored)); log.isSymLink()) {
+        QFile::remove(log.symLinkTarget());
+        QFile::remove(log.filePath());
+    }
 }
 
 void EmbeddedCatalog::checkName(const QString& name) {

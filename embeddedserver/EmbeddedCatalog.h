@@ -23,10 +23,16 @@ public:
     // Raise tavor::Error with the server's number when the name exists (create)
     // or does not (drop), or is not a name a file can carry.
     void create(const QString& name);
+    // A database whose data and log files lie elsewhere (a restore moved them
+    // there): the catalogue reaches them through links of its own.
+    void attachFiles(const QString& name, const QString& dataFile, const QString& logFile);
+    // Removes the database's files, also those a link leads to.
     void drop(const QString& name);
 
 private:
     static void checkName(const QString& name);
+    void checkFree(const QString& name) const;
+    QString logLinkOf(const QString& storedName) const;
 
     QString folder_;
 };

@@ -80,4 +80,20 @@ std::optional<QVariant> EmbeddedConnection::readFirstValue(const QString& sql,
     return session_->run(parsed, parameters, timeoutSeconds_, true);
 }
 
+QList<QVariantList> EmbeddedConnection::readRows(const QString& sql,
+                                                 const QList<QVariant>& parameters) {
+    if (!session_) {
+        throw Error(SqlError::ConnectionClosed,
+                    QStringLiteral("Operation is not allowed when the connection is closed."));
+    }
+    const SqlParsedStatement parsed = SqlParser::parse(sql);
+    if (parsed.parameterCount != parameters.size())
+        throw Error(SqlError::ParameterMismatch,
+                    QStringLiteral("The statement has %1 parameter markers but %2 values were "
+                                   "supplied.")
+                        .arg(parsed.parameterCount)
+                        .arg(parameters.size()));
+    return session_->rows(parsed, timeoutSeconds_);
+}
+
 } // namespace tavor

@@ -1,6 +1,7 @@
 #include "embeddedserver/EmbeddedSession.h"
 
 #include "embeddedserver/EmbeddedBackup.h"
+#include "embeddedserver/EmbeddedRestore.h"
 #include "platform/database/SqlErrors.h"
 
 #include <QDate>
@@ -118,6 +119,12 @@ QVariant columnValue(sqlite3_stmt* statement) {
                     .arg(name));
 }
 
+// sys.tables, the catalogue view of a database's user tables.
+bool isTableList(const SqlObjectName& name) {
+    return sameName(name.schema, QStringLiteral("sys")) &&
+           sameName(name.object, QStringLiteral("tables"));
+}
+
 [[noreturn]] void invalidObject(const SqlObjectName& name) {
     throw Error(SqlError::InvalidObject,
                 QStringLiteral("Invalid object name '%1'.").arg(name.spelling));
@@ -192,8 +199,28 @@ std::optional<QVariant> EmbeddedSession::run(const SqlParsedStatement& parsed,
             [&](const SqlBackup& b) { return backup(b), std::optional<QVariant>(); },
             [&](const SqlVerifyBackup& v) { return verifyBackup(v), std::optional<QVariant>(); },
             [&](const SqlServerProperty& p) { return serverProperty(p); },
+            [&](const SqlRestoreFileList& l) {
+                const QList<QVariantList> files = EmbeddedRestore::fileList(l);
+                return wantFirstValue ? std::optional<QVariant>(files.value(0).value(0))
+                                      : std::optional<QVariant>();
+            },
+            [&](const SqlRestoreDatabase& r) {
+                return restoreDatabase(r), std::optional<QVariant>();
+            },
+            [&](const SqlCheckDatabase& c) { return checkDatabase(c), std::optional<QVariant>(); },
         },
         parsed.statement);
+}
+
+QList<QVariantList> EmbeddedSession::rows(const SqlParsedStatement& parsed, int timeoutSeconds) {
+    const auto* list = std::get_if<SqlRestoreFileList>(&parsed.statement);
+    if (!list)
+        throw Error(SqlError::NotCapable,
+                    QStringLiteral("Object or provider is not capable of performing requested "
+                                   "operation: the embedded server reads whole results only of "
+                                   "RESTORE FILELISTONLY."));
+    startClock(timeoutSeconds);
+    return EmbeddedRestore::fileList(*list);
 }
 
 std::optional<QVariant> EmbeddedSession::select(const SqlSelect& s, bool wantFirstValue) {
@@ -332,6 +359,23 @@ void EmbeddedSession::verifyBackup(const SqlVerifyBackup& v) {
     EmbeddedBackup::verify(verification);
 }
 
+void EmbeddedSession::restoreDatabase(const SqlRestoreDatabase& r) {
+    detachOthers();
+    EmbeddedRestore::restore(catalog_, r, [this] { return expired(); });
+}
+
+void EmbeddedSession::checkDatabase(const SqlCheckDatabase& c) {
+    const std::optional<QString> stored = catalog_.storedName(c.database);
+    if (!stored)
+        throw Error(SqlError::DatabaseNotFound,
+                    QStringLiteral("Could not find database '%1'. The database either does not "
+                                   "exist, or was dropped before a statement tried to use it. "
+                                   "Verify if the database exists by querying the "
+                                   "sys.databases catalog view.")
+                        .arg(c.database));
+    EmbeddedRestore::check(db_, attach(*stored), *stored);
+}
+
 // An unknown property is NULL, as on the server.
 std::optional<QVariant> EmbeddedSession::serverProperty(const SqlServerProperty& p) const {
     QVariant value;
@@ -374,6 +418,8 @@ QString EmbeddedSession::marker(const SqlValue& value) {
 }
 
 QString EmbeddedSession::tableOf(const SqlObjectName& name) {
+    if (isTableList(name))
+        return userTablesOf(name);
     const QString schema = schemaFor(name);
     if (schema == QLatin1String("temp")) {
         refreshDatabaseList();
@@ -382,6 +428,17 @@ QString EmbeddedSession::tableOf(const SqlObjectName& name) {
         invalidObject(name);
     }
     return quoted(schema) + QLatin1Char('.') + quoted(name.object);
+}
+
+// The user tables of a database, as its sys.tables lists them; the media record of
+// a restored backup is the stand-in's own and no table of the database.
+QString EmbeddedSession::userTablesOf(const SqlObjectName& name) {
+    const QString database = name.database.isEmpty() ? current_ : name.database;
+    if (database.isEmpty() || sameName(database, kMaster))
+        invalidObject(name);
+    return QStringLiteral("(SELECT name, 0 AS is_ms_shipped FROM %1.sqlite_master WHERE type = "
+                          "'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' AND name <> '%2')")
+        .arg(quoted(attach(database)), QLatin1String(EmbeddedBackup::mediaTable()));
 }
 
 // The attached schema that holds a named object; the database list of master

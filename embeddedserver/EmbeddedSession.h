@@ -30,6 +30,9 @@ public:
     // of the first row of a query. timeoutSeconds 0 waits for ever.
     std::optional<QVariant> run(const SqlParsedStatement& parsed, const QList<QVariant>& parameters,
                                 int timeoutSeconds, bool wantFirstValue);
+    // Every row of a statement's result; the stand-in reads whole results only of
+    // RESTORE FILELISTONLY, and refuses any other statement.
+    QList<QVariantList> rows(const SqlParsedStatement& parsed, int timeoutSeconds);
 
 private:
     struct Query;
@@ -43,12 +46,15 @@ private:
     void backup(const SqlBackup& b);
     void checkBackupOptions(const SqlBackup& b) const;
     void verifyBackup(const SqlVerifyBackup& v);
+    void restoreDatabase(const SqlRestoreDatabase& r);
+    void checkDatabase(const SqlCheckDatabase& c);
     std::optional<QVariant> serverProperty(const SqlServerProperty& p) const;
 
     QString selectText(const SqlSelect& s);
     QString whereText(const QList<SqlCondition>& conditions);
     QString marker(const SqlValue& value);
     QString tableOf(const SqlObjectName& name);
+    QString userTablesOf(const SqlObjectName& name);
     QString schemaFor(const SqlObjectName& name);
     bool tableExists(const QString& schema, const QString& table);
     void refreshDatabaseList();

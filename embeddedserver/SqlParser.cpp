@@ -106,7 +106,14 @@ private:
             return backup();
         }
         if (first.isWord("RESTORE")) {
+            if (peekAt(1).isWord("FILELISTONLY"))
+                return restoreFileList();
+            if (peekAt(1).isWord("DATABASE"))
+                return restoreDatabase();
             return verifyBackup();
+        }
+        if (first.isWord("DBCC")) {
+            return checkDatabase();
         }
         throw Error(SqlError::IncorrectSyntax,
                     QStringLiteral("Incorrect syntax near '%1': the embedded server does not run "
@@ -250,11 +257,7 @@ private:
         expectWord("DISK");
         expectPunctuation('=');
         b.disk = string();
-        if (acceptWord("WITH")) {
-            do {
-                backupOption(b);
-            } while (acceptPunctuation(','));
-        }
+        withOptions([&] { backupOption(b); });
         return b;
     }
 
@@ -297,24 +300,86 @@ private:
     SqlVerifyBackup verifyBackup() {
         expectWord("RESTORE");
         expectWord("VERIFYONLY");
+        SqlVerifyBackup v;
+        v.disk = fromDisk();
+        withOptions([&] {
+            if (acceptWord("CHECKSUM")) {
+                v.checksum = true;
+            } else {
+                expectWord("MEDIAPASSWORD");
+                expectPunctuation('=');
+                v.mediaPassword = string();
+            }
+        });
+        return v;
+    }
+
+    // WITH option [, option ...], each read by readOption; nothing when WITH is not there.
+    template <typename ReadOption> void withOptions(ReadOption readOption) {
+        if (!acceptWord("WITH"))
+            return;
+        do {
+            readOption();
+        } while (acceptPunctuation(','));
+    }
+
+    SqlRestoreFileList restoreFileList() {
+        expectWord("RESTORE");
+        expectWord("FILELISTONLY");
+        SqlRestoreFileList list;
+        list.disk = fromDisk();
+        if (acceptWord("WITH")) {
+            expectWord("MEDIAPASSWORD");
+            expectPunctuation('=');
+            list.mediaPassword = string();
+        }
+        return list;
+    }
+
+    SqlRestoreDatabase restoreDatabase() {
+        expectWord("RESTORE");
+        expectWord("DATABASE");
+        SqlRestoreDatabase r;
+        r.database = name();
+        r.disk = fromDisk();
+        withOptions([&] { restoreOption(r); });
+        return r;
+    }
+
+    void restoreOption(SqlRestoreDatabase& r) {
+        if (acceptWord("MOVE")) {
+            const QString logical = string();
+            expectWord("TO");
+            r.moves.append({logical, string()});
+        } else if (acceptWord("CHECKSUM")) {
+            r.checksum = true;
+        } else if (acceptWord("MEDIAPASSWORD")) {
+            expectPunctuation('=');
+            r.mediaPassword = string();
+        } else if (!acceptWord("RECOVERY")) {
+            // Recovery is what a restore does anyway; nothing else is understood.
+            fail();
+        }
+    }
+
+    QString fromDisk() {
         expectWord("FROM");
         expectWord("DISK");
         expectPunctuation('=');
-        SqlVerifyBackup v;
-        v.disk = string();
-        if (acceptWord("WITH")) {
-            do {
-                if (acceptWord("CHECKSUM")) {
-                    v.checksum = true;
-                } else if (acceptWord("MEDIAPASSWORD")) {
-                    expectPunctuation('=');
-                    v.mediaPassword = string();
-                } else {
-                    fail();
-                }
-            } while (acceptPunctuation(','));
-        }
-        return v;
+        return string();
+    }
+
+    SqlCheckDatabase checkDatabase() {
+        expectWord("DBCC");
+        expectWord("CHECKDB");
+        expectPunctuation('(');
+        SqlCheckDatabase c{name()};
+        expectPunctuation(')');
+        withOptions([&] {
+            if (!acceptWord("NO_INFOMSGS"))
+                expectWord("ALL_ERRORMSGS");
+        });
+        return c;
     }
 
     SqlServerProperty serverProperty() {

@@ -98,6 +98,28 @@ struct SqlVerifyBackup {
     std::optional<QString> mediaPassword;
 };
 
+// RESTORE FILELISTONLY FROM DISK = 'f' [WITH MEDIAPASSWORD = 'p']
+struct SqlRestoreFileList {
+    QString disk;
+    std::optional<QString> mediaPassword;
+};
+
+// RESTORE DATABASE d FROM DISK = 'f' WITH MOVE 'logical' TO 'file' [, ...]
+// [, RECOVERY] [, CHECKSUM] [, MEDIAPASSWORD = 'p']; the embedded server keeps no log
+// to roll forward, so it restores only with recovery and never over a database.
+struct SqlRestoreDatabase {
+    QString database;
+    QString disk;
+    QList<std::pair<QString, QString>> moves; // logical name, file it goes to
+    bool checksum = false;
+    std::optional<QString> mediaPassword;
+};
+
+// DBCC CHECKDB (d) [WITH NO_INFOMSGS, ALL_ERRORMSGS]
+struct SqlCheckDatabase {
+    QString database;
+};
+
 // SELECT SERVERPROPERTY('name'), or CAST(SERVERPROPERTY('name') AS <text type>).
 struct SqlServerProperty {
     QString name;
@@ -106,7 +128,8 @@ struct SqlServerProperty {
 
 using SqlStatement =
     std::variant<SqlSelect, SqlUpdate, SqlInsert, SqlCreateTable, SqlCreateDatabase,
-                 SqlDropDatabase, SqlBackup, SqlVerifyBackup, SqlServerProperty>;
+                 SqlDropDatabase, SqlBackup, SqlVerifyBackup, SqlServerProperty, SqlRestoreFileList,
+                 SqlRestoreDatabase, SqlCheckDatabase>;
 
 struct SqlParsedStatement {
     SqlStatement statement;

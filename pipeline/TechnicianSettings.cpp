@@ -11,6 +11,7 @@ const QString TechnicianSettings::EjectAfterRun = QStringLiteral("EjectAfterRun"
 const QString TechnicianSettings::MetricsFolder = QStringLiteral("MetricsFolder");
 const QString TechnicianSettings::PruneOldestWhenFull = QStringLiteral("PruneOldestWhenFull");
 const QString TechnicianSettings::KeepDatedFolders = QStringLiteral("KeepDatedFolders");
+const QString TechnicianSettings::DrillFolder = QStringLiteral("DrillFolder");
 
 const TechnicianSettings::Switch TechnicianSettings::Switches[] = {
     {RequireEncryptedTarget, false, true},
@@ -66,6 +67,10 @@ std::optional<int> TechnicianSettings::keptFolders() const {
     if (!isNumber || number < 1)
         return std::nullopt;
     return number;
+}
+
+QString TechnicianSettings::drillFolder() const {
+    return text(DrillFolder).trimmed();
 }
 
 QStringList TechnicianSettings::unreadable() const {

@@ -23,6 +23,7 @@ public:
     static const QString KeepDatedFolders;
     // How many dated folders before tonight's are kept when none is named.
     static constexpr int KeptFoldersByDefault = 2;
+    static const QString DrillFolder;
 
     explicit TechnicianSettings(const RegistryStore* registry) : registry_(registry) {}
 
@@ -41,6 +42,9 @@ public:
     // The newest dated folders before tonight's that are never removed: a whole
     // number of at least 1; anything else is named and read as the default.
     int keepDatedFolders() const;
+    // The folder a restore drill unpacks backups into and restores them in, as the
+    // server sees it (the server reads and writes there); empty when none is named.
+    QString drillFolder() const;
 
     // One line for each value that is none of the accepted forms, saying how it is
     // read.

@@ -12,14 +12,30 @@ CommandLine CommandLine::fromArguments(const QStringList& arguments) {
     return line;
 }
 
-bool CommandLine::isVerify() const {
+bool CommandLine::startsWith(const char* command) const {
     return !arguments_.isEmpty() &&
            BlankTrim::trim(arguments_.front())
-                   .compare(QLatin1String(Verify), Qt::CaseInsensitive) == 0;
+                   .compare(QLatin1String(command), Qt::CaseInsensitive) == 0;
+}
+
+QString CommandLine::folderAfter(const char* command) const {
+    return startsWith(command) && arguments_.size() == 2 ? arguments_.at(1) : QString();
+}
+
+bool CommandLine::isVerify() const {
+    return startsWith(Verify);
 }
 
 QString CommandLine::verifyFolder() const {
-    return isVerify() && arguments_.size() == 2 ? arguments_.at(1) : QString();
+    return folderAfter(Verify);
+}
+
+bool CommandLine::isDrill() const {
+    return startsWith(Drill);
+}
+
+QString CommandLine::drillFolder() const {
+    return folderAfter(Drill);
 }
 
 } // namespace tavor

@@ -16,6 +16,9 @@ public:
     // Re-checks a dated folder against its manifest, without a window; the one
     // argument after the switch is the folder.
     static constexpr const char* Verify = "/VERIFY";
+    // Restores each server backup of a dated folder into a scratch database of the
+    // server, checks it and drops it; the one argument after the switch is the folder.
+    static constexpr const char* Drill = "/DRILL";
 
     explicit CommandLine(const QString& text);
     // The arguments as typed, joined by single blanks.
@@ -28,8 +31,15 @@ public:
     bool isVerify() const;
     // The folder as typed; empty unless exactly one argument follows the switch.
     QString verifyFolder() const;
+    bool isDrill() const;
+    QString drillFolder() const;
 
 private:
+    // The switch first, in any case, whatever follows it.
+    bool startsWith(const char* command) const;
+    // The one argument after that switch; empty unless there is exactly one.
+    QString folderAfter(const char* command) const;
+
     QString text_;
     // The arguments as typed, when the line was made from them.
     QStringList arguments_;

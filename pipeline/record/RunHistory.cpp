@@ -8,9 +8,16 @@ namespace tavor {
 RunHistory::RunHistory(const QList<QByteArray>& lines) {
     for (const QByteArray& line : lines) {
         const QJsonDocument document = QJsonDocument::fromJson(line);
-        if (document.isObject())
-            runs_.append(document.object());
+        if (!document.isObject())
+            continue;
+        const bool drill =
+            document.object().value(QStringLiteral("mode")) == QLatin1String("drill");
+        (drill ? drills_ : runs_).append(document.object());
     }
+}
+
+QJsonObject RunHistory::lastDrill() const {
+    return drills_.isEmpty() ? QJsonObject() : drills_.constLast();
 }
 
 QJsonObject RunHistory::lastRun() const {

@@ -11,7 +11,7 @@ namespace tavor {
 
 // The record of past runs read back: what head office and the next run want to
 // know of it. Lines that are not a run's JSON object (a line cut short by a power
-// cut) are passed over.
+// cut) are passed over; the lines of restore drills are kept apart from the runs.
 class RunHistory {
 public:
     explicit RunHistory(const QList<QByteArray>& lines);
@@ -32,11 +32,15 @@ public:
     };
     QMap<QString, KindSuccess> lastSuccessByKind() const;
 
+    // The last restore drill ("mode": "drill"); empty when there was none.
+    QJsonObject lastDrill() const;
+
     static QDateTime ended(const QJsonObject& run);
     static bool complete(const QJsonObject& run);
 
 private:
     QList<QJsonObject> runs_;
+    QList<QJsonObject> drills_;
 };
 
 } // namespace tavor

@@ -42,6 +42,21 @@ QList<Sample> one(const QByteArray& value) {
     return {Sample{{}, value}};
 }
 
+// The last restore drill: when it ended and how.
+QByteArray drillText(const RunHistory& history, const QString& branch) {
+    const QJsonObject drill = history.lastDrill();
+    if (drill.isEmpty())
+        return {};
+    MetricsText metrics(branch);
+    metrics.family("tavor_backup_last_drill_timestamp_seconds",
+                   "When the last restore drill ended.", one(seconds(RunHistory::ended(drill))));
+    metrics.family("tavor_backup_last_drill_exit_status",
+                   "Exit status of the last restore drill: 0 every server backup restored and "
+                   "checked clean, 1 one failed, 2 no drill.",
+                   one(QByteArray::number(drill.value(QStringLiteral("exit_status")).toInt())));
+    return metrics.text();
+}
+
 } // namespace
 
 QByteArray RunMetrics::text(const RunHistory& history, const QString& branch,
@@ -49,7 +64,7 @@ QByteArray RunMetrics::text(const RunHistory& history, const QString& branch,
     MetricsText metrics(branch);
     const QJsonObject last = history.lastRun();
     if (last.isEmpty())
-        return {};
+        return drillText(history, branch);
     const QJsonArray rows = last.value(QStringLiteral("rows")).toArray();
     qint64 failed = 0;
     qint64 written = 0;
@@ -106,7 +121,7 @@ QByteArray RunMetrics::text(const RunHistory& history, const QString& branch,
         copies.append({{{"filesystem_uuid", copy.key()}}, seconds(*copy)});
     metrics.family("tavor_backup_last_complete_copy_timestamp_seconds",
                    "When the last complete run onto the removable volume ended.", copies);
-    return metrics.text();
+    return metrics.text() + drillText(history, branch);
 }
 
 QByteArray RunMetrics::labelValue(const QString& value) {

@@ -91,6 +91,38 @@ void RunRecorder::notStarted(NoRun why, const QString& detail) {
     notify(record, whyNoRunShown(why));
 }
 
+void RunRecorder::finishDrill(const QString& folder, const QJsonArray& rows, int exitStatus,
+                              const QString& reason) {
+    RunRecords* records = context_.platform.records.get();
+    if (!records)
+        return;
+    RunRecord record = startingRecord();
+    record.folder = folder;
+    record.exitStatus = exitStatus;
+    record.reason = reason;
+    QJsonObject json = record.toJson();
+    json.insert(QStringLiteral("mode"), QStringLiteral("drill"));
+    QJsonArray shownRows;
+    for (const QJsonValue& row : rows) {
+        QJsonObject shown = row.toObject();
+        QString why = shown.value(QStringLiteral("reason")).toString();
+        if (!context_.mediaPassword.isEmpty() && why.contains(context_.mediaPassword))
+            shown.insert(QStringLiteral("reason"),
+                         why.replace(context_.mediaPassword, QStringLiteral("***")));
+        shownRows.append(shown);
+    }
+    json.insert(QStringLiteral("rows"), shownRows);
+    try {
+        records->append(QJsonDocument(json).toJson(QJsonDocument::Compact));
+    } catch (const std::exception& failure) {
+        sayUnkept(QStringLiteral("the drill could not be recorded"), failure);
+    }
+    const QString metricsFolder =
+        TechnicianSettings(context_.platform.registry.get()).metricsFolder();
+    if (!metricsFolder.isEmpty())
+        writeMetrics(metricsFolder, RunHistory(records->history()), record);
+}
+
 QString RunRecorder::noRunReason(NoRun why, const QString& detail) {
     switch (why) {
     case NoRun::NotLinked:

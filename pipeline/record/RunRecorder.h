@@ -7,6 +7,7 @@
 #include "pipeline/run/RunResult.h"
 
 #include <QDateTime>
+#include <QJsonArray>
 #include <QList>
 
 namespace tavor {
@@ -27,6 +28,11 @@ public:
     // The run has ended, or was refused.
     void finish(const RunResult& result);
     void notStarted(NoRun why, const QString& detail = QString());
+    // A restore drill of folder has ended with these rows, begun at begin(): its line
+    // ("mode": "drill") in the record, and the metrics where the technician named a
+    // folder for them.
+    void finishDrill(const QString& folder, const QJsonArray& rows, int exitStatus,
+                     const QString& reason);
 
     // When the last complete run onto the recorded run's drive ended, this one
     // included; invalid when the drive is no removable volume of a known UUID or

@@ -51,20 +51,11 @@ void StartUp::Form_Load() {
 
     // From here on a failing step is skipped and start-up goes on.
     ignoreFailure([&] { PrepareControls(); });
-    ignoreFailure(
-        [&] { context_.bank = std::make_unique<ORV_Bank>(platform.database, platform.registry); });
-    ignoreFailure([&] {
-        context_.mediaPassword = context_.api->secret().SimpleSecrit(StoredTokens::MediaPassword);
-    });
     ignoreFailure([&] {
         state.RememberedDrive =
             context_.api->Regestry().get_String(RegistryKeys::Backup, QStringLiteral("Drive"));
     });
-    ignoreFailure([&] {
-        state.ServerName = NewLink::ResolveDatabaseLink(
-            *context_.api, platform.process->programFolder(), state.DatabaseName);
-    });
-    ignoreFailure([&] { ConnectToBranch(); });
+    OpenBranch();
     ignoreFailure([&] { ListTargetDrives(); });
     if (state.BankName.isEmpty()) {
         ShowNotLinkedMessage();
@@ -83,6 +74,27 @@ void StartUp::Form_Load() {
     window.writeStateDump();
     if (context_.unattended())
         UnattendedRun(context_).run();
+}
+
+void StartUp::ConnectForCommand() {
+    context_.api = std::make_unique<ORVApi>(context_.platform.registry);
+    context_.api->setOpenKey(QLatin1String(AccessCode));
+    OpenBranch();
+}
+
+void StartUp::OpenBranch() {
+    const Platform& platform = context_.platform;
+    MainState& state = context_.state;
+    ignoreFailure(
+        [&] { context_.bank = std::make_unique<ORV_Bank>(platform.database, platform.registry); });
+    ignoreFailure([&] {
+        context_.mediaPassword = context_.api->secret().SimpleSecrit(StoredTokens::MediaPassword);
+    });
+    ignoreFailure([&] {
+        state.ServerName = NewLink::ResolveDatabaseLink(
+            *context_.api, platform.process->programFolder(), state.DatabaseName);
+    });
+    ignoreFailure([&] { ConnectToBranch(); });
 }
 
 // The maintenance panel names a technician's value that is read as its safe side.

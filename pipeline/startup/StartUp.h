@@ -18,6 +18,10 @@ public:
     // an error report; so does a workstation without a branch database.
     void Load();
     void Form_Load();
+    // What a command without the window needs of start-up: the API object, the
+    // media password, the database link and the connection with the branch's values;
+    // no update check, no drive list, no link check. A step that fails is skipped.
+    void ConnectForCommand();
 
     // The connection string of the window's connection: the values as they are,
     // but one holding ';' quoted so that it cannot spill into the fields after it.
@@ -33,6 +37,7 @@ public:
 
 private:
     void PrepareControls();
+    void OpenBranch();
     void ConnectToBranch();
     QString ReadSystemValue(const QString& name);
     QString ReadServerProperty(const QString& name);

@@ -8,23 +8,12 @@
 #include "platform/registry/RegistryKeys.h"
 #include "support/ScriptedTdsPeer.h"
 
-#include <cstring>
 #include <functional>
 
 using namespace tavor;
 using Reply = ScriptedTdsPeer::Reply;
 
 namespace {
-
-// The statement text of a SQL batch: the UTF-16 text after its headers.
-QString batchText(const QByteArray& payload) {
-    quint32 headers = 0;
-    if (payload.size() < 4)
-        return {};
-    std::memcpy(&headers, payload.constData(), sizeof headers);
-    const QByteArray text = payload.mid(qsizetype(headers));
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text.constData()), text.size() / 2);
-}
 
 // The pipeline on a real ODBC connection to a scripted server that records what
 // it receives.
@@ -44,7 +33,7 @@ protected:
         QStringList texts;
         const QList<QByteArray> requests = peer.requests();
         for (qsizetype i = sentBefore; i < requests.size(); ++i)
-            texts << batchText(requests.at(i));
+            texts << ScriptedTdsPeer::batchText(requests.at(i));
         return texts;
     }
 
@@ -211,7 +200,7 @@ TEST_F(ServerStatementsTest, EachServerGenerationGetsItsOwnStatementsInOrder) {
                  << generation.statements(state.SgDatabase, state.SgBakFile);
         QStringList sent;
         for (const QByteArray& request : server.requests().mid(before))
-            sent << batchText(request);
+            sent << ScriptedTdsPeer::batchText(request);
         EXPECT_EQ(sent, expected) << generation.version.toStdString();
         QList<bool> failed;
         for (const Outcome& outcome : written)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/database/SqlErrors.h"
+
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -33,6 +35,18 @@ public:
     // A SQL NULL comes back as a null QVariant.
     virtual std::optional<QVariant> readFirstValue(const QString& sql,
                                                    const QList<QVariant>& parameters = {}) = 0;
+
+    // Every row of the first result that has columns, each row's columns in order
+    // (RESTORE FILELISTONLY answers so). A connection that cannot read whole results
+    // refuses, as a provider refuses an operation it is not capable of.
+    virtual QList<QVariantList> readRows(const QString& sql,
+                                         const QList<QVariant>& parameters = {}) {
+        Q_UNUSED(sql);
+        Q_UNUSED(parameters);
+        throw Error(SqlError::NotCapable,
+                    QStringLiteral("Object or provider is not capable of performing requested "
+                                   "operation."));
+    }
 };
 
 // Creates connections; the adapter behind it is chosen by the connection string.

@@ -59,6 +59,11 @@ std::optional<QVariant> RoutingConnection::readFirstValue(const QString& sql,
     return target().readFirstValue(sql, parameters);
 }
 
+QList<QVariantList> RoutingConnection::readRows(const QString& sql,
+                                                const QList<QVariant>& parameters) {
+    return target().readRows(sql, parameters);
+}
+
 DatabaseConnection& RoutingConnection::target() {
     if (!target_) {
         throw Error(SqlError::ConnectionClosed,

@@ -32,6 +32,8 @@ public:
     void execute(const QString& sql, const QList<QVariant>& parameters = {}) override;
     std::optional<QVariant> readFirstValue(const QString& sql,
                                            const QList<QVariant>& parameters = {}) override;
+    QList<QVariantList> readRows(const QString& sql,
+                                 const QList<QVariant>& parameters = {}) override;
 
 private:
     DatabaseConnection& target();

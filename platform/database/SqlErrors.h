@@ -30,9 +30,21 @@ constexpr long NoChecksum = 3187;      // the backup set carries no checksum to 
 constexpr long PasswordFailure = 3279;
 constexpr long CannotOpenDatabase = 4060;
 constexpr long ParameterMismatch = 8178;
-constexpr long Timeout = -2147217871;   // 0x80040E31, the provider's "Query timeout expired"
-constexpr long ConnectionClosed = 3709; // the provider's "connection is closed"
-constexpr long NoRecordset = 3704;      // the provider's "object is closed": no rows to read
+constexpr long Timeout = -2147217871;    // 0x80040E31, the provider's "Query timeout expired"
+constexpr long ConnectionClosed = 3709;  // the provider's "connection is closed"
+constexpr long NoRecordset = 3704;       // the provider's "object is closed": no rows to read
+constexpr long NotCapable = 3251;        // the provider cannot perform the operation
+constexpr long RestoreOverOther = 3154;  // the name holds another database; no REPLACE given
+constexpr long CannotRestoreFile = 3156; // "File ... cannot be restored to ... Use WITH MOVE"
+constexpr long NotPartOfDatabase = 3234; // "Logical file ... is not part of database ..."
+constexpr long DirectoryLookup = 5133;   // "Directory lookup for the file ... failed ..."
+constexpr long DatabaseNotFound = 2520;  // "Could not find database ..." (DBCC)
+constexpr long CheckDbFound = 8989;      // "CHECKDB found %d allocation errors and %d ..."
+constexpr long PageTestFailed = 8939;    // "Table error: ... Test (...) failed."
+constexpr long PageNotProcessed = 8928;  // "Object ID ...: Page ... could not be processed."
+constexpr long PageNotSeen = 2533;       // "Table error: page ... allocated ... was not seen."
+constexpr long IndexRowMissing = 8951;   // "Table error: ... does not have a matching row ..."
+
 } // namespace SqlError
 
 } // namespace tavor

@@ -1,4 +1,5 @@
 #include "ProgramTest.h"
+#include "cabinet/CabinetWriter.h"
 #include "platform/api/AccessCode.h"
 #include "platform/api/ORVApi.h"
 #include "platform/api/StoredTokens.h"
@@ -126,10 +127,26 @@ protected:
         }
         return runs;
     }
-    void setMetricsFolder(const QString& folder) {
-        QFile hive(path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini")));
-        ASSERT_TRUE(hive.open(QIODevice::Append));
-        hive.write("[SOFTWARE\\ORV\\Tavor\\Backup]\nMetricsFolder=" + folder.toUtf8() + "\n");
+    void setMetricsFolder(const QString& folder) { setTechnicianValue("MetricsFolder", folder); }
+    // Into the one section of the technician's values, made when it is not there yet.
+    void setTechnicianValue(const char* name, const QString& value) {
+        const QString hive = path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini"));
+        QByteArray text = contents(hive);
+        const QByteArray section = "[SOFTWARE\\ORV\\Tavor\\Backup]\n";
+        if (!text.contains(section))
+            text += '\n' + section;
+        text.insert(text.indexOf(section) + section.size(), name + ('=' + value.toUtf8()) + '\n');
+        tavor::test::writeFile(hive, text);
+    }
+    // What the program finds when a command is run by hand in the branch.
+    QProcessEnvironment commandEnvironment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("ORV_MESSAGE_LOG"));
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        env.insert(QStringLiteral("ORV_REGISTRY_DIR"), path(QStringLiteral("registry")));
+        env.insert(QStringLiteral("XDG_STATE_HOME"), path(QStringLiteral("state")));
+        env.insert(QStringLiteral("TMPDIR"), branch.path());
+        return env;
     }
     // Every file the cabinet holds, extracted by an independent reader.
     QByteArray extracted(const QString& cabinet) {
@@ -1145,4 +1162,180 @@ TEST_F(UnattendedRun, FullStickMakesRoomFromTheOldestRemovableDatedFolders) {
         const double now = double(QStorageInfo(stick.path()).bytesAvailable());
         EXPECT_TRUE(free >= now && free <= now + (64 << 10)) << free << " " << now;
     }
+}
+
+namespace {
+
+// The dated folder of a demo /RUN drilled: the drill folder named, /DRILL run on it.
+class DrillRun : public UnattendedRun {
+protected:
+    void SetUp() override {
+        UnattendedRun::SetUp();
+        ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("drill"))));
+        setTechnicianValue("DrillFolder", path(QStringLiteral("drill")));
+    }
+    QStringList drillArguments() const { return {QStringLiteral("/drill"), dated({})}; }
+    int drill(QString& output) const {
+        return runTool(branch.path(), QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"),
+                       drillArguments(), output, commandEnvironment());
+    }
+    // What a drill may leave: files in the drill folder, TavorDrill_ databases and their
+    // links in the server's folder.
+    QStringList leftOver() const {
+        QStringList left = QDir(path(QStringLiteral("drill")))
+                               .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        for (const QString& name :
+             QDir(path(QStringLiteral("server")))
+                 .entryList({QStringLiteral("TavorDrill_*")}, QDir::AllEntries | QDir::System))
+            left << QStringLiteral("server/") + name;
+        return left;
+    }
+    // The cabinet's .bak replaced by a copy changed by change, the cabinet and its
+    // manifest line rebuilt around it, so that the folder still verifies.
+    void repackDamaged(const QString& cabinet, const QString& source, void (*change)(QByteArray&)) {
+        QByteArray backup = contents(path(source));
+        change(backup);
+        const QString damaged = path(QStringLiteral("damaged.bak"));
+        tavor::test::writeFile(damaged, backup);
+        const QByteArray digest =
+            tavor::CabinetWriter().write(dated(cabinet), damaged, QFileInfo(source).fileName(), {});
+        QByteArray manifest = contents(dated(QStringLiteral("SHA256SUMS")));
+        const QByteArray name = "  " + cabinet.toUtf8() + '\n';
+        const qsizetype end = manifest.indexOf(name);
+        ASSERT_GE(end, 64);
+        manifest.replace(end - 64, 64, digest);
+        tavor::test::writeFile(dated(QStringLiteral("SHA256SUMS")), manifest);
+    }
+};
+
+// A b-tree page whose header names no page type: the restore takes it, the server's
+// check of the restored database finds it.
+void spoilSecondPage(QByteArray& database) {
+    const int pageSize = (quint8(database[16]) << 8) | quint8(database[17]);
+    database[pageSize] = char(0x7f);
+}
+
+} // namespace
+
+// Done when: every server backup of a demo /RUN comes back from the stick into a
+// TavorDrill_ database, checks clean, the main one tells its business date, and
+// nothing is left in the drill folder or on the server: exit status 0.
+TEST_F(DrillRun, EveryServerBackupOfTheRunIsRestoredCheckedAndDropped) {
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("metrics"))));
+    setMetricsFolder(path(QStringLiteral("metrics")));
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    QString output;
+    ASSERT_EQ(drill(output), 0) << output.toStdString();
+    EXPECT_EQ(output.count(QStringLiteral(": OK\n")), 5) << output.toStdString();
+    EXPECT_EQ(output.count(QStringLiteral(": RESTORED, ")), 4) << output.toStdString();
+    EXPECT_TRUE(output.contains(QRegularExpression(
+        QStringLiteral("TAVOR_07_backup_2026_12_06_230000_0000042.cab: RESTORED, [0-9.]+ s, "
+                       "ORV_System_Values: 11 rows, Sys_BusinessDate: 2026-12-07\n"))))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("TAVOR_SG.cab: RESTORED, ")));
+    EXPECT_TRUE(output.contains(QStringLiteral("4 server backups, 4 restored, 0 failed")))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("TAVOR_LCS.cab: RESTORED, ")));
+    EXPECT_TRUE(output.contains(QStringLiteral(", user tables: 3\n"))) << output.toStdString();
+    EXPECT_EQ(leftOver(), QStringList());
+
+    // The record keeps the drill beside the run, and the run's metrics stay the run's.
+    const QList<QJsonObject> runs = recordedRuns();
+    ASSERT_EQ(runs.size(), 2);
+    EXPECT_EQ(runs[1].value(QStringLiteral("mode")).toString(), QStringLiteral("drill"));
+    EXPECT_EQ(runs[1].value(QStringLiteral("exit_status")).toInt(-1), 0);
+    const QJsonArray rows = runs[1].value(QStringLiteral("rows")).toArray();
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows[3].toObject().value(QStringLiteral("database")).toString(),
+              QStringLiteral("TavorDrill_TAVOR_SG"));
+    EXPECT_EQ(rows[3].toObject().value(QStringLiteral("outcome")).toString(),
+              QStringLiteral("restored"));
+    const QString metrics =
+        QString::fromUtf8(contents(path(QStringLiteral("metrics/tavor_backup.prom"))));
+    EXPECT_TRUE(
+        metrics.contains(QStringLiteral("\ntavor_backup_last_drill_exit_status{branch=\"7\"} 0\n")))
+        << metrics.toStdString();
+    EXPECT_TRUE(metrics.contains(
+        QStringLiteral("\ntavor_backup_last_drill_timestamp_seconds{branch=\"7\"} ")));
+    EXPECT_TRUE(
+        metrics.contains(QStringLiteral("\ntavor_backup_last_run_rows_failed{branch=\"7\"} 0\n")));
+    EXPECT_EQ(metrics.count(QStringLiteral("\ntavor_backup_last_run_timestamp_seconds{")), 1);
+}
+
+// A .bak damaged inside a cabinet that is itself sound (rebuilt, and listed anew) passes
+// /VERIFY; only the restore shows it. Its line names it, the others still restore, and
+// the damaged one's database is dropped too.
+TEST_F(DrillRun, DamagedBackupInsideASoundCabinetFailsByName) {
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    repackDamaged(QStringLiteral("TAVOR_LCS.cab"), QStringLiteral("Tavor/Backup/TAVOR_LCS.bak"),
+                  spoilSecondPage);
+    QString output;
+    EXPECT_EQ(drill(output), 1) << output.toStdString();
+    EXPECT_EQ(output.count(QStringLiteral(": OK\n")), 5) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("TAVOR_LCS.cab: FAILED (Table error: ")))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("4 server backups, 3 restored, 1 failed")));
+    EXPECT_EQ(leftOver(), QStringList());
+}
+
+// A TavorDrill_ database already on the server may be another drill's: its backup is
+// refused with the reason, the database stays as it was, and the others are drilled.
+TEST_F(DrillRun, DrillDatabaseThereBeforeIsRefusedAndLeftAlone) {
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    const QString theirs = path(QStringLiteral("server/TavorDrill_TAVOR_SG.db"));
+    {
+        SqliteFile database(theirs);
+        database.exec(QStringLiteral("CREATE TABLE kept (n INTEGER)"));
+    }
+    const QByteArray before = contents(theirs);
+    QString output;
+    EXPECT_EQ(drill(output), 1) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral(
+        "TAVOR_SG.cab: FAILED (TavorDrill_TAVOR_SG is on the server before the drill; it is "
+        "left alone)")))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("4 server backups, 3 restored, 1 failed")));
+    EXPECT_EQ(contents(theirs), before);
+    EXPECT_EQ(leftOver(), QStringList{QStringLiteral("server/TavorDrill_TAVOR_SG.db")});
+}
+
+// SIGTERM while the main backup is unpacked: that backup fails as interrupted, none
+// after it is taken, and neither a drill database nor an unpacked file stays behind.
+TEST_F(DrillRun, StopSignalMidDrillLeavesNothingBehind) {
+    enlargeMainBackup();
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    QProcess drilling;
+    drilling.setProcessEnvironment(commandEnvironment());
+    drilling.start(QStringLiteral(TAVOR_BINARY_DIR "/tavor-backup"), drillArguments());
+    bool signalled = false;
+    while (!signalled && !drilling.waitForFinished(5)) {
+        if (!QDir(path(QStringLiteral("drill"))).isEmpty())
+            signalled = ::kill(pid_t(drilling.processId()), SIGTERM) == 0;
+    }
+    ASSERT_TRUE(signalled);
+    ASSERT_TRUE(drilling.waitForFinished(60000));
+    const QString output = QString::fromUtf8(drilling.readAllStandardOutput());
+    EXPECT_EQ(drilling.exitCode(), 1) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral(
+        "TAVOR_07_backup_2026_12_06_230000_0000042.cab: FAILED (interrupted by signal SIGTERM)")))
+        << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("3 not taken (interrupted by signal SIGTERM)")))
+        << output.toStdString();
+    EXPECT_EQ(leftOver(), QStringList());
+}
+
+// Without the drill folder the drill cannot start: exit status 2 and the reason.
+TEST_F(DrillRun, WithoutDrillFolderNothingIsDrilled) {
+    ASSERT_EQ(run(), 0) << errors.toStdString();
+    QFile hive(path(QStringLiteral("registry/HKEY_LOCAL_MACHINE.ini")));
+    ASSERT_TRUE(hive.open(QIODevice::ReadOnly));
+    QByteArray text = hive.readAll();
+    hive.close();
+    text.replace("DrillFolder=", "OtherFolder=");
+    tavor::test::writeFile(hive.fileName(), text);
+    QString output;
+    EXPECT_EQ(drill(output), 2) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral(
+        "DrillFolder is not set under HKEY_LOCAL_MACHINE\\SOFTWARE\\ORV\\Tavor\\Backup")))
+        << output.toStdString();
 }

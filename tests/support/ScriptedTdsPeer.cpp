@@ -1,6 +1,7 @@
 #include "support/ScriptedTdsPeer.h"
 
 #include <arpa/inet.h>
+#include <cstring>
 #include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
@@ -116,25 +117,39 @@ QByteArray loginAck() {
     return token(0xAD, body);
 }
 
-QByteArray nvarcharColumn() {
+// Column metadata of nullable nvarchar(4000) columns.
+QByteArray nvarcharColumns(const QStringList& names) {
     QByteArray out;
     appendU8(out, 0x81);
-    appendU16(out, 1);
-    appendU32(out, 0);
-    appendU16(out, 0x0001);
-    appendU8(out, 0xE7);
-    appendU16(out, 8000);
-    out.append("\x09\x04\xD0\x00\x34", 5);
-    appendByteText(out, QStringLiteral("value"));
+    appendU16(out, static_cast<uint16_t>(names.size()));
+    for (const QString& name : names) {
+        appendU32(out, 0);
+        appendU16(out, 0x0001);
+        appendU8(out, 0xE7);
+        appendU16(out, 8000);
+        out.append("\x09\x04\xD0\x00\x34", 5);
+        appendByteText(out, name);
+    }
+    return out;
+}
+
+QByteArray nvarcharColumn() {
+    return nvarcharColumns({QStringLiteral("value")});
+}
+
+// A row of such columns; a null string is SQL NULL.
+QByteArray nvarcharRow(const QStringList& values) {
+    QByteArray out;
+    appendU8(out, 0xD1);
+    for (const QString& value : values) {
+        appendU16(out, value.isNull() ? 0xFFFF : static_cast<uint16_t>(value.size() * 2));
+        out.append(utf16(value));
+    }
     return out;
 }
 
 QByteArray nvarcharRow(const QString& value) {
-    QByteArray out;
-    appendU8(out, 0xD1);
-    appendU16(out, static_cast<uint16_t>(value.size() * 2));
-    out.append(utf16(value));
-    return out;
+    return nvarcharRow(QStringList{value});
 }
 
 uint16_t u16At(const QByteArray& data, qsizetype offset) {
@@ -192,6 +207,23 @@ ScriptedTdsPeer::Reply ScriptedTdsPeer::Reply::done() {
 
 ScriptedTdsPeer::Reply ScriptedTdsPeer::Reply::scalar(const QString& value) {
     return {nvarcharColumn() + nvarcharRow(value) + doneToken(DoneCount, 1)};
+}
+
+QString ScriptedTdsPeer::batchText(const QByteArray& payload) {
+    quint32 headers = 0;
+    if (payload.size() < 4)
+        return {};
+    std::memcpy(&headers, payload.constData(), sizeof headers);
+    const QByteArray text = payload.mid(qsizetype(headers));
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text.constData()), text.size() / 2);
+}
+
+ScriptedTdsPeer::Reply ScriptedTdsPeer::Reply::table(const QStringList& columns,
+                                                     const QList<QStringList>& rows) {
+    QByteArray tokens = nvarcharColumns(columns);
+    for (const QStringList& row : rows)
+        tokens += nvarcharRow(row);
+    return {tokens + doneToken(DoneCount, uint64_t(rows.size()))};
 }
 
 ScriptedTdsPeer::Reply ScriptedTdsPeer::Reply::noRows() {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -23,6 +24,8 @@ public:
         static Reply done();
         static Reply scalar(const QString& value);
         static Reply noRows();
+        // One result of nvarchar columns with these rows (a null string is NULL).
+        static Reply table(const QStringList& columns, const QList<QStringList>& rows);
         static Reply error(int32_t number, const QString& message);
         static Reply silence();
         static Reply delayed(std::chrono::milliseconds delay, const QString& value);
@@ -55,6 +58,8 @@ public:
     Login lastLogin() const;
     // Raw payloads of every request after the login, in arrival order.
     QList<QByteArray> requests() const;
+    // The statement text of a SQL batch's payload: the UTF-16 text after its headers.
+    static QString batchText(const QByteArray& payload);
     bool attentionReceived() const { return attention_; }
 
 private:

@@ -135,4 +135,13 @@ std::optional<QVariant> OdbcConnection::readFirstValue(const QString& sql,
     return statement.firstValueOfAllResults();
 }
 
+QList<QVariantList> OdbcConnection::readRows(const QString& sql,
+                                             const QList<QVariant>& parameters) {
+    requireOpen();
+    OdbcStatement statement(connection_, commandTimeout_);
+    statement.bind(parameters);
+    statement.execute(sql);
+    return statement.rowsOfAllResults();
+}
+
 } // namespace tavor

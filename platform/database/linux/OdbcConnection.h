@@ -30,6 +30,8 @@ public:
     void execute(const QString& sql, const QList<QVariant>& parameters = {}) override;
     std::optional<QVariant> readFirstValue(const QString& sql,
                                            const QList<QVariant>& parameters = {}) override;
+    QList<QVariantList> readRows(const QString& sql,
+                                 const QList<QVariant>& parameters = {}) override;
 
 private:
     void connectWith(const QString& odbcConnectionString, const QString& server);

@@ -190,6 +190,30 @@ std::optional<QVariant> OdbcStatement::firstValueOfAllResults() {
     return value;
 }
 
+QList<QVariantList> OdbcStatement::rowsOfAllResults() {
+    QList<QVariantList> rows;
+    bool seenRows = false;
+    do {
+        if (const SQLSMALLINT columns = seenRows ? 0 : columnCount(); columns > 0) {
+            seenRows = true;
+            rows = fetchRows(columns);
+        }
+    } while (nextResult());
+    return rows;
+}
+
+QList<QVariantList> OdbcStatement::fetchRows(SQLSMALLINT columns) {
+    QList<QVariantList> rows;
+    for (SQLRETURN rc = SQLFetch(handle_); rc != SQL_NO_DATA; rc = SQLFetch(handle_)) {
+        check(rc, "SQLFetch");
+        QVariantList row;
+        for (SQLSMALLINT column = 1; column <= columns; ++column)
+            row << readColumn(SQLUSMALLINT(column));
+        rows << row;
+    }
+    return rows;
+}
+
 std::optional<QVariant> OdbcStatement::fetchFirstValue() {
     const SQLRETURN rc = SQLFetch(handle_);
     if (rc == SQL_NO_DATA) {

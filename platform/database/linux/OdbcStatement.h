@@ -26,6 +26,9 @@ public:
     // First column of the first row of the first result that has columns, after every
     // later result has been read too (an error in any of them raises).
     std::optional<QVariant> firstValueOfAllResults();
+    // Every row of the first result that has columns, with the same reading of the
+    // later results.
+    QList<QVariantList> rowsOfAllResults();
     // Reads and discards every remaining result.
     void drain();
 
@@ -39,6 +42,7 @@ private:
     bool nextResult();
     SQLSMALLINT columnCount();
     std::optional<QVariant> fetchFirstValue();
+    QList<QVariantList> fetchRows(SQLSMALLINT columns);
     QVariant readColumn(SQLUSMALLINT column);
     QVariant readText(SQLUSMALLINT column);
     QVariant readBinary(SQLUSMALLINT column);

@@ -1,5 +1,7 @@
 #include "base/Error.h"
 #include "embeddedserver/EmbeddedBackup.h"
+#include "platform/api/StoredTokens.h"
+#include "platform/api/TokenCipher.h"
 #include "platform/bank/ORV_Bank.h"
 #include "platform/database/RoutingDatabaseProvider.h"
 #include "support/EmbeddedRoute.h"
@@ -123,4 +125,14 @@ TEST_F(DemoBranchTest, SatelliteDatabasesExistAndBackUp) {
                     .arg(bak));
     EXPECT_GT(QFileInfo(bak).size(), 20 * 1024 * 1024);
     EXPECT_TRUE(tavor::EmbeddedBackup::matchesMediaPassword(bak, QStringLiteral("m3dia")));
+}
+
+// The drill restores the main backups the demo leaves in the backup folder: they must
+// be backups as the embedded server writes them, opened by the program's own media
+// password (the seeder deciphers its token on its own, and could get it wrong).
+TEST_F(DemoBranchTest, MainBackupsAreServerBackupsUnderTheProgramsMediaPassword) {
+    const QString bak = path("Tavor/Backup/TAVOR_07_backup_2026_12_06_230000_0000042.bak");
+    const QString password = tavor::TokenCipher::decipher(tavor::StoredTokens::MediaPassword);
+    EXPECT_TRUE(tavor::EmbeddedBackup::matchesMediaPassword(bak, password));
+    EXPECT_NO_THROW(tavor::EmbeddedBackup::verify({bak, false, password}));
 }
