@@ -24,7 +24,7 @@ ParallelBlockEncoder::ParallelBlockEncoder(const SourceFile& source, SystemCalls
     slots_.resize(std::size_t(threads) * SlotsPerThread);
     for (Slot& slot : slots_) {
         slot.bytes.resize(slotBytes);
-        slot.source.resize(cabinet::BlockSize);
+        slot.source.resize(2 * cabinet::BlockSize);
     }
     workers_.reserve(std::size_t(threads));
     for (int i = 0; i < threads; ++i) {
@@ -51,7 +51,9 @@ ParallelBlockEncoder::Block ParallelBlockEncoder::next() {
         changed_.notify_all();
     }
     Slot& slot = slots_[nextToTake_ % slots_.size()];
+    const auto waitFrom = std::chrono::steady_clock::now();
     changed_.wait(lock, [&] { return slot.ready || failure_ != 0; });
+    waits_.consumer += std::chrono::steady_clock::now() - waitFrom;
     if (!slot.ready) {
         if (failure_ == SourceCameUpShort) {
             throw source_.changedError();
@@ -60,19 +62,28 @@ ParallelBlockEncoder::Block ParallelBlockEncoder::next() {
     }
     ++nextToTake_;
     holdingTaken_ = true;
-    return {{slot.bytes.data(), slot.length}, {slot.source.data(), slot.sourceLength}};
+    return {{slot.bytes.data(), slot.length},
+            {slot.source.data() + slot.historyLength, slot.sourceLength}};
+}
+
+ParallelBlockEncoder::Waits ParallelBlockEncoder::waits() {
+    std::lock_guard lock(mutex_);
+    return waits_;
 }
 
 void ParallelBlockEncoder::work(int level) {
     MszipBlockEncoder encoder(level);
     std::uint32_t block = 0;
-    while (claimBlock(block)) {
+    bool history = false;
+    while (claimBlock(block, history)) {
         // The slot is this worker's alone until it is marked ready.
         Slot& slot = slots_[block % slots_.size()];
-        if (!readBlock(block, slot)) {
+        if (!readBlock(block, history, slot)) {
             return;
         }
-        slot.length = encoder.encode(slot.source.data(), slot.sourceLength, slot.bytes.data());
+        slot.length = encoder.encode({slot.source.data(), slot.historyLength},
+                                     slot.source.data() + slot.historyLength, slot.sourceLength,
+                                     slot.bytes.data());
         {
             std::lock_guard lock(mutex_);
             slot.ready = true;
@@ -82,25 +93,30 @@ void ParallelBlockEncoder::work(int level) {
 }
 
 // Takes the next block to encode once its slot in the window is free.
-bool ParallelBlockEncoder::claimBlock(std::uint32_t& block) {
+bool ParallelBlockEncoder::claimBlock(std::uint32_t& block, bool& history) {
     std::unique_lock lock(mutex_);
+    const auto waitFrom = std::chrono::steady_clock::now();
     changed_.wait(lock, [&] {
         return stopping_ || failure_ != 0 || nextToClaim_ >= blockCount_ ||
                nextToClaim_ < nextToTake_ - (holdingTaken_ ? 1 : 0) + slots_.size();
     });
+    waits_.workers += std::chrono::steady_clock::now() - waitFrom;
     if (stopping_ || failure_ != 0 || nextToClaim_ >= blockCount_) {
         return false;
     }
     block = nextToClaim_++;
+    history = carriesHistory() && block > 0;
     return true;
 }
 
-bool ParallelBlockEncoder::readBlock(std::uint32_t block, Slot& slot) {
-    const off_t offset = off_t(block) * cabinet::BlockSize;
-    const auto wanted =
-        std::size_t(std::min<std::int64_t>(cabinet::BlockSize, source_.size() - offset));
-    std::size_t& size = slot.sourceLength;
-    size = 0;
+// Reads the block, after the block before it when it carries its history.
+bool ParallelBlockEncoder::readBlock(std::uint32_t block, bool history, Slot& slot) {
+    slot.historyLength = history ? cabinet::BlockSize : 0;
+    slot.sourceLength = std::size_t(std::min<std::int64_t>(
+        cabinet::BlockSize, source_.size() - std::int64_t(block) * cabinet::BlockSize));
+    const off_t offset = off_t(block) * cabinet::BlockSize - off_t(slot.historyLength);
+    const std::size_t wanted = slot.historyLength + slot.sourceLength;
+    std::size_t size = 0;
     while (size < wanted) {
         const ssize_t got = calls_.pread(source_.fd(), slot.source.data() + size, wanted - size,
                                          offset + off_t(size));

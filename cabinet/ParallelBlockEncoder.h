@@ -3,6 +3,8 @@
 #include "safewrite/SourceFile.h"
 #include "safewrite/SystemCalls.h"
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -14,7 +16,9 @@ namespace tavor {
 
 // Reads the 32 KiB blocks of one source and encodes them on worker threads, at most
 // a fixed window of blocks ahead of the consumer, and hands them back in order.
-// Memory stays bounded by the window whatever the size of the source.
+// Memory stays bounded by the window whatever the size of the source. Blocks are
+// encoded on their own or, once asked, each with the 32 KiB before it as its history
+// (smaller, slower); how long each side waited for the other tells which is faster.
 class ParallelBlockEncoder {
 public:
     ParallelBlockEncoder(const SourceFile& source, SystemCalls& calls, int threads, int level);
@@ -24,6 +28,19 @@ public:
     ParallelBlockEncoder& operator=(const ParallelBlockEncoder&) = delete;
 
     std::uint32_t blockCount() const { return blockCount_; }
+
+    // Whether the blocks claimed from now on carry their history; from any thread.
+    void carryHistory(bool on) { carryHistory_.store(on, std::memory_order_relaxed); }
+    bool carriesHistory() const { return carryHistory_.load(std::memory_order_relaxed); }
+
+    // How long the workers together waited for the consumer to free a slot, and how
+    // long the consumer waited for its next block, so far.
+    struct Waits {
+        std::chrono::steady_clock::duration workers{};
+        std::chrono::steady_clock::duration consumer{};
+    };
+    Waits waits();
+    int threadCount() const { return int(workers_.size()); }
 
     struct Block {
         std::span<const std::uint8_t> encoded;
@@ -39,14 +56,16 @@ private:
     struct Slot {
         std::vector<std::uint8_t> bytes;
         std::size_t length = 0;
+        // The history, if any, then the block's own bytes.
         std::vector<std::uint8_t> source;
+        std::size_t historyLength = 0;
         std::size_t sourceLength = 0;
         bool ready = false;
     };
 
     void work(int level);
-    bool claimBlock(std::uint32_t& block);
-    bool readBlock(std::uint32_t block, Slot& slot);
+    bool claimBlock(std::uint32_t& block, bool& history);
+    bool readBlock(std::uint32_t block, bool history, Slot& slot);
     void fail(int errorCode);
 
     const SourceFile& source_;
@@ -62,6 +81,8 @@ private:
     bool holdingTaken_ = false;
     bool stopping_ = false;
     int failure_ = 0; // errno of a failed read; -1 when the source came up short
+    Waits waits_;
+    std::atomic<bool> carryHistory_ = false;
 };
 
 } // namespace tavor

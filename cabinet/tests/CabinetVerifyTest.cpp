@@ -72,7 +72,8 @@ TEST_P(CabinetVerify, ByteLostOnTheMediumFailsAndKeepsOlderCabinet) {
             << e.report().toStdString();
         EXPECT_TRUE(e.description().contains(cabinet())) << e.report().toStdString();
     }
-    EXPECT_EQ(calls.readBackCacheDrops(), 1) << "read back from memory, not from the disk";
+    EXPECT_GE(calls.readBackCacheDrops(), 1) << "read back from memory, not from the disk";
+    EXPECT_EQ(calls.readBackFromCache(), 0) << "read bytes whose cached pages were kept";
     EXPECT_TRUE(readFile(cabinet()) == olderCabinet_);
     EXPECT_EQ(folderEntries(dir_.filePath(QStringLiteral("out"))), QStringList{"BR_LCS.cab"});
 }
