@@ -4,6 +4,7 @@
 #include "cabinet/CabinetFormat.h"
 #include "cabinet/ConcurrentReadBack.h"
 #include "cabinet/ParallelBlockEncoder.h"
+#include "cabinet/WriteBehind.h"
 #include "safewrite/ReplacementFile.h"
 #include "safewrite/SourceFile.h"
 
@@ -18,10 +19,7 @@ namespace tavor {
 namespace {
 
 // Blocks are gathered into writes of about this size.
-constexpr std::size_t OutputBufferBytes = std::size_t(1) << 20;
-// Writing to the medium starts every this many bytes, so that the flush before
-// reading back, which the window waits for, has little left.
-constexpr std::int64_t WritebackBytes = std::int64_t(8) << 20;
+constexpr std::size_t OutputBufferBytes = std::size_t(256) << 10;
 // Packing takes the progress up to here and reading back, which goes along, the
 // rest up to 99; 100 is kept for the cabinet in place.
 constexpr int PackedPercent = 80;
@@ -77,17 +75,14 @@ private:
     int last_ = -1;
 };
 
-// Writes the blocks after the header, then the cabinet's total size into the header;
-// returns the checksum of the source bytes the blocks hold. The read-back, if any,
-// learns of every stretch written.
-ContentChecksum writeBlocks(ParallelBlockEncoder& blocks, ReplacementFile& output,
-                            std::int64_t headerSize, PercentReporter& percent, IdleTicker& idle,
-                            ConcurrentReadBack* readBack, PackingChoice& packing) {
+// Hands the blocks to the writer in buffers; returns the checksum of the source
+// bytes they hold.
+ContentChecksum writeBlocks(ParallelBlockEncoder& blocks, WriteBehind& writer,
+                            PercentReporter& percent, IdleTicker& idle,
+                            const ConcurrentReadBack* readBack, PackingChoice& packing) {
     ContentChecksum packed;
-    std::int64_t writebackFrom = 0;
     std::vector<std::uint8_t> buffer;
     buffer.reserve(OutputBufferBytes + 2 * cabinet::BlockSize);
-    std::int64_t total = headerSize;
     const std::uint32_t count = blocks.blockCount();
     for (std::uint32_t block = 0; block < count; ++block) {
         const ParallelBlockEncoder::Block next = blocks.next();
@@ -95,15 +90,8 @@ ContentChecksum writeBlocks(ParallelBlockEncoder& blocks, ReplacementFile& outpu
         packed.add(next.source.data(), next.source.size());
         buffer.insert(buffer.end(), bytes.begin(), bytes.end());
         if (buffer.size() >= OutputBufferBytes) {
-            output.append(buffer.data(), buffer.size());
-            total += std::int64_t(buffer.size());
-            buffer.clear();
-            if (total - writebackFrom >= WritebackBytes) {
-                output.startWriteback();
-                writebackFrom = total;
-            }
+            writer.append(buffer, idle);
             if (readBack != nullptr) {
-                readBack->written(total, idle);
                 percent.readBack(readBack->unpacked());
             }
         }
@@ -111,14 +99,17 @@ ContentChecksum writeBlocks(ParallelBlockEncoder& blocks, ReplacementFile& outpu
         packing.review();
         idle.tick();
     }
-    output.append(buffer.data(), buffer.size());
-    total += std::int64_t(buffer.size());
+    writer.append(buffer, idle);
+    return packed;
+}
+
+// The cabinet's total size, known once every block is in, goes into its header.
+void completeHeader(ReplacementFile& output, std::int64_t total) {
     std::uint8_t size[4];
     for (int i = 0; i < 4; ++i) {
         size[i] = std::uint8_t(std::uint64_t(total) >> (8 * i));
     }
     output.overwrite(size, sizeof size, cabinet::CabinetSizeOffset);
-    return packed;
 }
 
 } // namespace
@@ -145,8 +136,16 @@ QByteArray CabinetWriter::write(const QString& cabinet, const QString& source,
         readBack.emplace(output.temporaryPath(), output.target(), calls_);
     }
     PackingChoice packing(blocks, options_.packing);
-    const ContentChecksum packed = writeBlocks(blocks, output, header.size(), percent, ticker,
-                                               readBack ? &*readBack : nullptr, packing);
+    // The writing thread's own: its waits hold no window.
+    IdleTicker unattended;
+    WriteBehind writer(output, header.size(), [&](std::int64_t end) {
+        if (readBack) {
+            readBack->written(end, unattended);
+        }
+    });
+    const ContentChecksum packed =
+        writeBlocks(blocks, writer, percent, ticker, readBack ? &*readBack : nullptr, packing);
+    completeHeader(output, writer.drain(ticker));
     input.checkUnchanged();
     ticker.runAside([&] { output.flush(); });
     QByteArray digest;

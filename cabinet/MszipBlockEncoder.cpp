@@ -15,6 +15,9 @@ namespace {
 constexpr std::uint8_t Signature[] = {'C', 'K'};
 // zlib's largest hash tables: a little faster and smaller, 256 KiB more per thread.
 constexpr int MaxMemoryLevel = 9;
+// What zlib's deflateBound adds to a 32 KiB block at most, stored blocks' headers
+// and the stream's end, with room to spare.
+constexpr std::size_t ZlibOverhead = 64;
 
 // One final stored deflate block: the bytes as they are, which every reader takes.
 std::size_t storeBlock(const std::uint8_t* data, std::size_t size, std::uint8_t* out) {
@@ -29,24 +32,23 @@ std::size_t storeBlock(const std::uint8_t* data, std::size_t size, std::uint8_t*
 
 } // namespace
 
-MszipBlockEncoder::MszipBlockEncoder(int level) : compressor_(libdeflate_alloc_compressor(level)) {
+MszipBlockEncoder::MszipBlockEncoder(int level)
+    : compressor_(libdeflate_alloc_compressor(level)), level_(level) {
     if (compressor_ == nullptr) {
         throw std::bad_alloc();
     }
-    // Raw deflate (no zlib header) over the whole 32 KiB window.
-    if (deflateInit2(&history_, historyLevel(level), Z_DEFLATED, -MAX_WBITS, MaxMemoryLevel,
-                     Z_DEFAULT_STRATEGY) != Z_OK) {
-        libdeflate_free_compressor(compressor_);
-        throw std::bad_alloc();
-    }
+    // The room zlib needs at most is its stored blocks' with a little more, which
+    // libdeflate's bound covers as well.
     const std::size_t bound =
         std::max<std::size_t>(libdeflate_deflate_compress_bound(compressor_, cabinet::BlockSize),
-                              deflateBound(&history_, cabinet::BlockSize));
+                              cabinet::BlockSize + ZlibOverhead);
     maxEncodedSize_ = cabinet::DataHeaderSize + sizeof Signature + bound;
 }
 
 MszipBlockEncoder::~MszipBlockEncoder() {
-    deflateEnd(&history_);
+    if (historyReady_) {
+        deflateEnd(&history_);
+    }
     libdeflate_free_compressor(compressor_);
 }
 
@@ -81,6 +83,15 @@ std::size_t MszipBlockEncoder::encode(std::span<const std::uint8_t> history,
 std::size_t MszipBlockEncoder::deflateAfter(std::span<const std::uint8_t> history,
                                             const std::uint8_t* data, std::size_t size,
                                             std::uint8_t* out, std::size_t room) {
+    // zlib's tables are set up on the first block that needs them: a cabinet packed
+    // fast does without their memory. Raw deflate (no zlib header), 32 KiB window.
+    if (!historyReady_) {
+        historyReady_ = deflateInit2(&history_, historyLevel(level_), Z_DEFLATED, -MAX_WBITS,
+                                     MaxMemoryLevel, Z_DEFAULT_STRATEGY) == Z_OK;
+        if (!historyReady_) {
+            return 0;
+        }
+    }
     if (deflateReset(&history_) != Z_OK ||
         deflateSetDictionary(&history_, history.data(), uInt(history.size())) != Z_OK) {
         return 0;

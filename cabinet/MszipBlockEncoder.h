@@ -40,7 +40,9 @@ private:
                              std::size_t size, std::uint8_t* out, std::size_t room);
 
     libdeflate_compressor* compressor_;
+    int level_;
     z_stream history_{};
+    bool historyReady_ = false;
     std::size_t maxEncodedSize_;
 };
 
