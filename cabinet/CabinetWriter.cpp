@@ -85,7 +85,7 @@ ContentChecksum writeBlocks(ParallelBlockEncoder& blocks, WriteBehind& writer,
     buffer.reserve(OutputBufferBytes + 2 * cabinet::BlockSize);
     const std::uint32_t count = blocks.blockCount();
     for (std::uint32_t block = 0; block < count; ++block) {
-        const ParallelBlockEncoder::Block next = blocks.next();
+        const ParallelBlockEncoder::Block next = blocks.next(idle);
         const std::span<const std::uint8_t> bytes = next.encoded;
         packed.add(next.source.data(), next.source.size());
         buffer.insert(buffer.end(), bytes.begin(), bytes.end());

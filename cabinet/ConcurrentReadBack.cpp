@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "cabinet/CabinetFormat.h"
+#include "cabinet/WorkerPriority.h"
 #include "safewrite/RegularFile.h"
 #include "safewrite/Sha256Digest.h"
 #include "safewrite/SystemError.h"
@@ -101,6 +102,7 @@ QByteArray ConcurrentReadBack::finish(const QByteArray& entryName, const Content
 }
 
 void ConcurrentReadBack::run() {
+    lowerWorkerPriority();
     try {
         std::int64_t from = 0;
         std::int64_t to = 0;

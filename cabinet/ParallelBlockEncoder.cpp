@@ -2,6 +2,7 @@
 
 #include "cabinet/CabinetFormat.h"
 #include "cabinet/MszipBlockEncoder.h"
+#include "cabinet/WorkerPriority.h"
 #include "safewrite/SystemError.h"
 
 #include <algorithm>
@@ -13,6 +14,8 @@ namespace {
 
 constexpr int SlotsPerThread = 4;
 constexpr int SourceCameUpShort = -1;
+// How often a consumer waiting for its block looks whether the window is due.
+constexpr std::chrono::milliseconds TickWait{1};
 
 } // namespace
 
@@ -43,7 +46,7 @@ ParallelBlockEncoder::~ParallelBlockEncoder() {
     }
 }
 
-ParallelBlockEncoder::Block ParallelBlockEncoder::next() {
+ParallelBlockEncoder::Block ParallelBlockEncoder::next(IdleTicker& idle) {
     std::unique_lock lock(mutex_);
     if (holdingTaken_) {
         slots_[(nextToTake_ - 1) % slots_.size()].ready = false;
@@ -52,7 +55,14 @@ ParallelBlockEncoder::Block ParallelBlockEncoder::next() {
     }
     Slot& slot = slots_[nextToTake_ % slots_.size()];
     const auto waitFrom = std::chrono::steady_clock::now();
-    changed_.wait(lock, [&] { return slot.ready || failure_ != 0; });
+    const auto arrived = [&] { return slot.ready || failure_ != 0; };
+    // Encoders starved of the processor must not hold the window: it is ticked
+    // while the block is awaited.
+    while (!changed_.wait_for(lock, TickWait, arrived)) {
+        lock.unlock();
+        idle.tick();
+        lock.lock();
+    }
     waits_.consumer += std::chrono::steady_clock::now() - waitFrom;
     if (!slot.ready) {
         if (failure_ == SourceCameUpShort) {
@@ -72,6 +82,7 @@ ParallelBlockEncoder::Waits ParallelBlockEncoder::waits() {
 }
 
 void ParallelBlockEncoder::work(int level) {
+    lowerWorkerPriority();
     MszipBlockEncoder encoder(level);
     std::uint32_t block = 0;
     bool history = false;

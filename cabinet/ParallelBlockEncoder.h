@@ -1,5 +1,6 @@
 #pragma once
 
+#include "safewrite/IdleTicker.h"
 #include "safewrite/SourceFile.h"
 #include "safewrite/SystemCalls.h"
 
@@ -48,9 +49,10 @@ public:
         std::span<const std::uint8_t> source;
     };
 
-    // Waits for the next block in order and returns it, valid until the following
-    // call. Raises tavor::Error when the source could not be read.
-    Block next();
+    // Waits for the next block in order, ticking idle meanwhile, and returns it,
+    // valid until the following call. Raises tavor::Error when the source could not
+    // be read.
+    Block next(IdleTicker& idle);
 
 private:
     struct Slot {
