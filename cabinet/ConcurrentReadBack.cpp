@@ -153,7 +153,7 @@ bool ConcurrentReadBack::nextStretch(std::int64_t from, std::int64_t& to, bool& 
 // (to the end of the file for the last, whose final page is only partly filled).
 void ConcurrentReadBack::readBack(std::int64_t from, std::int64_t to, bool last) {
     const off_t count = off_t(to - from);
-    if (count > 0 && calls_.writeOut(fd_, off_t(from), count) != 0) {
+    if (count > 0 && !writeOut(from, count)) {
         throw systemError(errno, QStringLiteral("Cannot flush"), target_);
     }
     {
@@ -180,6 +180,14 @@ void ConcurrentReadBack::readBack(std::int64_t from, std::int64_t to, bool last)
         unpacked_.store(check_.unpacked().length(), std::memory_order_relaxed);
         offset += std::int64_t(got);
     }
+}
+
+// A file system that cannot write out a range has the whole file flushed instead.
+bool ConcurrentReadBack::writeOut(std::int64_t from, off_t count) {
+    if (calls_.writeOut(fd_, off_t(from), count) == 0) {
+        return true;
+    }
+    return (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) && calls_.fsync(fd_) == 0;
 }
 
 std::size_t ConcurrentReadBack::readAt(std::uint8_t* buffer, std::size_t size,

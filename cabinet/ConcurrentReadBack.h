@@ -56,6 +56,7 @@ private:
     void raiseKept();
     bool nextStretch(std::int64_t from, std::int64_t& to, bool& last);
     void readBack(std::int64_t from, std::int64_t to, bool last);
+    bool writeOut(std::int64_t from, off_t count);
     std::size_t readAt(std::uint8_t* buffer, std::size_t size, std::int64_t offset);
     QByteArray checkWhole(std::int64_t fileSize);
     QString entryProblem(const QByteArray& records) const;
