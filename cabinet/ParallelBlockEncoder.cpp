@@ -40,7 +40,8 @@ ParallelBlockEncoder::~ParallelBlockEncoder() {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    changed_.notify_all();
+    blockReady_.notify_all();
+    slotFree_.notify_all();
     for (std::thread& worker : workers_) {
         worker.join();
     }
@@ -51,14 +52,14 @@ ParallelBlockEncoder::Block ParallelBlockEncoder::next(IdleTicker& idle) {
     if (holdingTaken_) {
         slots_[(nextToTake_ - 1) % slots_.size()].ready = false;
         holdingTaken_ = false;
-        changed_.notify_all();
+        slotFree_.notify_one();
     }
     Slot& slot = slots_[nextToTake_ % slots_.size()];
     const auto waitFrom = std::chrono::steady_clock::now();
     const auto arrived = [&] { return slot.ready || failure_ != 0; };
     // Encoders starved of the processor must not hold the window: it is ticked
     // while the block is awaited.
-    while (!changed_.wait_for(lock, TickWait, arrived)) {
+    while (!blockReady_.wait_for(lock, TickWait, arrived)) {
         lock.unlock();
         idle.tick();
         lock.lock();
@@ -99,7 +100,7 @@ void ParallelBlockEncoder::work(int level) {
             std::lock_guard lock(mutex_);
             slot.ready = true;
         }
-        changed_.notify_all();
+        blockReady_.notify_one();
     }
 }
 
@@ -107,7 +108,7 @@ void ParallelBlockEncoder::work(int level) {
 bool ParallelBlockEncoder::claimBlock(std::uint32_t& block, bool& history) {
     std::unique_lock lock(mutex_);
     const auto waitFrom = std::chrono::steady_clock::now();
-    changed_.wait(lock, [&] {
+    slotFree_.wait(lock, [&] {
         return stopping_ || failure_ != 0 || nextToClaim_ >= blockCount_ ||
                nextToClaim_ < nextToTake_ - (holdingTaken_ ? 1 : 0) + slots_.size();
     });
@@ -150,7 +151,8 @@ void ParallelBlockEncoder::fail(int errorCode) {
             failure_ = errorCode;
         }
     }
-    changed_.notify_all();
+    blockReady_.notify_all();
+    slotFree_.notify_all();
 }
 
 } // namespace tavor

@@ -77,7 +77,10 @@ private:
     std::vector<std::thread> workers_;
 
     std::mutex mutex_;
-    std::condition_variable changed_;
+    // The consumer waits for its block, the workers for a free slot: each side is
+    // woken only for what it waits for (blocks may take microseconds).
+    std::condition_variable blockReady_;
+    std::condition_variable slotFree_;
     std::uint32_t nextToClaim_ = 0;
     std::uint32_t nextToTake_ = 0;
     bool holdingTaken_ = false;
