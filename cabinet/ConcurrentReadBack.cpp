@@ -21,7 +21,7 @@ constexpr std::int64_t StretchBytes = std::int64_t(4) << 20;
 constexpr std::int64_t PageBytes = 4096;
 // How far the writer may get ahead of what is on the medium.
 constexpr std::int64_t MaxAheadBytes = 4 * StretchBytes;
-constexpr std::size_t ReadBytes = std::size_t(256) << 10;
+constexpr std::size_t ReadBytes = std::size_t(128) << 10;
 // Where the header keeps the cabinet's size, which is all the writer changes last.
 constexpr qsizetype SizeField = 8;
 constexpr qsizetype SizeFieldBytes = 4;

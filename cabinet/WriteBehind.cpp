@@ -6,7 +6,7 @@ namespace {
 
 // Buffers waiting to be written, besides the one being written: room enough for the
 // encoders to go on through one slow write, little enough to keep memory small.
-constexpr std::size_t QueuedBuffers = 4;
+constexpr std::size_t QueuedBuffers = 3;
 // Writing to the medium starts every this many bytes, so that the flush before
 // the cabinet takes its name finds little left.
 constexpr std::int64_t WritebackBytes = std::int64_t(8) << 20;
