@@ -1,0 +1,50 @@
+#include "cabinet/CabinetWriter.h"
+#include "support/TestFiles.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace tavor;
+using namespace tavor::test;
+
+namespace {
+
+// A medium that takes every write at about 12 MB/s, as a USB 2 stick does.
+class SlowMedium : public SystemCalls {
+public:
+    ssize_t write(int fd, const void* buffer, size_t count) override {
+        std::this_thread::sleep_for(std::chrono::microseconds(count / 12));
+        return SystemCalls::write(fd, buffer, count);
+    }
+};
+
+qint64 packedSize(SystemCalls& calls, CabinetPacking packing, const QString& source,
+                  const QString& cabinet) {
+    CabinetWriterOptions options;
+    options.packing = packing;
+    CabinetWriter(calls, options).write(cabinet, source, QStringLiteral("in.bak"), {});
+    return QFileInfo(cabinet).size();
+}
+
+} // namespace
+
+// On a medium slower than the encoders, the processor time it leaves idle must
+// go into the smaller packing: the cabinet by the medium comes out smaller than
+// the fast one.
+TEST(PackingChoiceTest, SlowMediumGetsTheSmallerPacking) {
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("in.bak"));
+    const QByteArray stretch = randomBytes(20000, 21);
+    QByteArray bytes;
+    while (bytes.size() < 16 * 1024 * 1024) {
+        bytes += stretch;
+    }
+    writeFile(source, bytes);
+    SlowMedium slow;
+    const QString cabinet = dir.filePath(QStringLiteral("out.cab"));
+    const qint64 fast = packedSize(slow, CabinetPacking::Fast, source, cabinet);
+    EXPECT_LT(packedSize(slow, CabinetPacking::ByMedium, source, cabinet), fast * 3 / 4);
+}
