@@ -53,18 +53,6 @@ const Reader Readers[] = {
      }},
 };
 
-// A stretch of random bytes over and over, shorter than a block: a block that
-// starts afresh holds it once in full, while one with its history refers back to
-// the block before it for everything.
-QByteArray repeating(qsizetype size) {
-    const QByteArray stretch = randomBytes(20000, 5);
-    QByteArray bytes;
-    while (bytes.size() < size) {
-        bytes += stretch;
-    }
-    return bytes.left(size);
-}
-
 QString pack(const QString& folder, const QString& source, CabinetPacking packing) {
     const QString cabinet =
         folder + (packing == CabinetPacking::Small ? "/small.cab" : "/fast.cab");
@@ -78,7 +66,7 @@ QString pack(const QString& folder, const QString& source, CabinetPacking packin
 class CabinetInterop : public testing::TestWithParam<Case> {
 protected:
     void SetUp() override {
-        bytes_ = repeating(1200000);
+        bytes_ = repeatedStretch(1200000, 5);
         source_ = dir_.filePath(QStringLiteral("JOURNAL.bak"));
         writeFile(source_, bytes_);
     }

@@ -14,16 +14,6 @@ using namespace tavor::test;
 
 namespace {
 
-// A random stretch over and over: every block after the first can refer back.
-QByteArray repeating(qsizetype size) {
-    const QByteArray stretch = randomBytes(20000, 9);
-    QByteArray bytes;
-    while (bytes.size() < size) {
-        bytes += stretch;
-    }
-    return bytes.left(size);
-}
-
 const std::uint8_t* bytesOf(const QByteArray& bytes) {
     return reinterpret_cast<const std::uint8_t*>(bytes.constData());
 }
@@ -60,7 +50,7 @@ class CabinetStreamCheckTest : public testing::TestWithParam<qsizetype> {};
 // The read-back gets the cabinet in stretches that split records and blocks
 // anywhere: every split must give the same verdict as the whole at once.
 TEST_P(CabinetStreamCheckTest, AnySplitOfAGoodCabinetChecksOutWithItsSource) {
-    const QByteArray source = repeating(300 * 1024 + 17);
+    const QByteArray source = repeatedStretch(300 * 1024 + 17, 9);
     ContentChecksum expected;
     expected.add(source.constData(), std::size_t(source.size()));
     for (CabinetPacking packing : {CabinetPacking::Fast, CabinetPacking::Small}) {
@@ -72,7 +62,7 @@ TEST_P(CabinetStreamCheckTest, AnySplitOfAGoodCabinetChecksOutWithItsSource) {
 
 // A byte lost inside a block is its checksum's to find, wherever the split falls.
 TEST_P(CabinetStreamCheckTest, AnySplitFindsAByteLostInABlock) {
-    QByteArray cabinet = packed(repeating(200 * 1024), CabinetPacking::Small);
+    QByteArray cabinet = packed(repeatedStretch(200 * 1024, 9), CabinetPacking::Small);
     cabinet[cabinet.size() / 2] = char(cabinet[cabinet.size() / 2] ^ 0x20);
     ContentChecksum unpacked;
     EXPECT_EQ(checkInPieces(cabinet, GetParam(), unpacked),
@@ -84,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(Pieces, CabinetStreamCheckTest, testing::Values(1, 7, 4
 // A block that refers into the one before it cannot be unpacked without it: a
 // decoder that let it through would pass cabinets readers refuse.
 TEST(MszipBlockDecoderTest, BlockReferringBackNeedsTheBlockBefore) {
-    const QByteArray source = repeating(2 * cabinet::BlockSize);
+    const QByteArray source = repeatedStretch(2 * cabinet::BlockSize, 9);
     const auto* first = bytesOf(source);
     const auto* second = first + cabinet::BlockSize;
     MszipBlockEncoder encoder(6);

@@ -37,12 +37,7 @@ qint64 packedSize(SystemCalls& calls, CabinetPacking packing, const QString& sou
 TEST(PackingChoiceTest, SlowMediumGetsTheSmallerPacking) {
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("in.bak"));
-    const QByteArray stretch = randomBytes(20000, 21);
-    QByteArray bytes;
-    while (bytes.size() < 16 * 1024 * 1024) {
-        bytes += stretch;
-    }
-    writeFile(source, bytes);
+    writeFile(source, repeatedStretch(16 * 1024 * 1024, 21));
     SlowMedium slow;
     const QString cabinet = dir.filePath(QStringLiteral("out.cab"));
     const qint64 fast = packedSize(slow, CabinetPacking::Fast, source, cabinet);
