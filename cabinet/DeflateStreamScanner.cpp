@@ -210,7 +210,8 @@ bool DeflateStreamScanner::skipSymbols(const Code& literals, const Code& distanc
 
 static_assert(std::endian::native == std::endian::little, "the scanner reads words as they lie");
 
-std::uint32_t DeflateStreamScanner::peek() const {
+// Called for every symbol skipped: kept inline in the loops that call it.
+[[gnu::always_inline]] inline std::uint32_t DeflateStreamScanner::peek() const {
     // At least 25 bits from the position on. Away from the end, four bytes at once
     // (the stream is little-endian, as is the host).
     const std::size_t first = position_ >> 3;
@@ -238,7 +239,7 @@ std::uint32_t DeflateStreamScanner::bits(int count) {
     return value;
 }
 
-int DeflateStreamScanner::decode(const Code& code) {
+[[gnu::always_inline]] inline int DeflateStreamScanner::decode(const Code& code) {
     const std::uint16_t entry = code.fast[peek() & ((1u << FastBits) - 1)];
     if (entry != 0) {
         position_ += entry & 0xF;
