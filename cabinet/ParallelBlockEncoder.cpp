@@ -27,7 +27,7 @@ ParallelBlockEncoder::ParallelBlockEncoder(const SourceFile& source, SystemCalls
     slots_.resize(std::size_t(threads) * SlotsPerThread);
     for (Slot& slot : slots_) {
         slot.bytes.resize(slotBytes);
-        slot.source.resize(2 * cabinet::BlockSize);
+        slot.source.resize(cabinet::BlockSize);
     }
     workers_.reserve(std::size_t(threads));
     for (int i = 0; i < threads; ++i) {
@@ -128,6 +128,10 @@ bool ParallelBlockEncoder::readBlock(std::uint32_t block, bool history, Slot& sl
         cabinet::BlockSize, source_.size() - std::int64_t(block) * cabinet::BlockSize));
     const off_t offset = off_t(block) * cabinet::BlockSize - off_t(slot.historyLength);
     const std::size_t wanted = slot.historyLength + slot.sourceLength;
+    // Room for a history only once one is carried: a fast packing does without.
+    if (slot.source.size() < wanted) {
+        slot.source.resize(2 * cabinet::BlockSize);
+    }
     std::size_t size = 0;
     while (size < wanted) {
         const ssize_t got = calls_.pread(source_.fd(), slot.source.data() + size, wanted - size,
