@@ -85,6 +85,14 @@ QByteArray headerBytes(const Entry& entry, std::uint16_t blockCount) {
     return out;
 }
 
+std::uint16_t load16(const std::uint8_t* at) {
+    return std::uint16_t(at[0] | at[1] << 8);
+}
+
+std::uint32_t load32(const std::uint8_t* at) {
+    return std::uint32_t(load16(at)) | std::uint32_t(load16(at + 2)) << 16;
+}
+
 std::uint32_t blockCountFor(std::int64_t size) {
     return std::uint32_t((size + BlockSize - 1) / BlockSize);
 }

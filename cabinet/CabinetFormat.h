@@ -33,6 +33,10 @@ struct Entry {
 // Header, folder record and file record, with the cabinet's total size still zero.
 QByteArray headerBytes(const Entry& entry, std::uint16_t blockCount);
 
+// Little-endian numbers as the records hold them.
+std::uint16_t load16(const std::uint8_t* at);
+std::uint32_t load32(const std::uint8_t* at);
+
 // The number of data blocks a file of that size needs.
 std::uint32_t blockCountFor(std::int64_t size);
 

@@ -2,7 +2,9 @@
 
 #include "safewrite/ReadBackFile.h"
 
+#include <QByteArray>
 #include <QString>
+#include <cstdint>
 
 namespace tavor {
 
@@ -17,6 +19,14 @@ public:
     // What is wrong with the cabinet, as the end of a sentence naming it ("has ...");
     // empty when nothing is. Raises tavor::Error when the file cannot be read.
     static QString problem(ReadBackFile& file);
+
+    // The same of the header, folder and file records alone, given as the first
+    // bytes of a cabinet of fileSize bytes, up to the end of its file record.
+    static QString recordsProblem(const QByteArray& records, std::int64_t fileSize);
+
+    // Where the file record ends in a cabinet starting with header (HeaderSize
+    // bytes); 0 when the header is no cabinet's or puts the record beyond reason.
+    static std::int64_t recordsEnd(const QByteArray& header);
 };
 
 } // namespace tavor

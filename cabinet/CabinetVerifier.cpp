@@ -63,23 +63,6 @@ private:
     mscabd_cabinet* cabinet_;
 };
 
-void checkLayout(const mscabd_cabinet& cabinet, std::int64_t fileSize, const QString& target,
-                 const QByteArray& entryName, const ContentChecksum& expected) {
-    const mscabd_file* file = cabinet.files;
-    if (file == nullptr || file->next != nullptr || cabinet.next != nullptr) {
-        throw readBackError(target, QStringLiteral("does not hold exactly one file"));
-    }
-    if (QByteArray(file->filename) != entryName) {
-        throw readBackError(
-            target, QStringLiteral("names its file '%1' instead of '%2'")
-                        .arg(QString::fromUtf8(file->filename), QString::fromUtf8(entryName)));
-    }
-    if (std::int64_t(file->length) != expected.length() ||
-        std::int64_t(cabinet.length) != fileSize) {
-        throw readBackError(target, QStringLiteral("records sizes that do not match its contents"));
-    }
-}
-
 // A cabinet opened by libmspack on the file read back, with what unpacking it needs.
 class CabinetReading {
 public:
@@ -120,20 +103,6 @@ private:
 };
 
 } // namespace
-
-QByteArray CabinetVerifier::verify(const QByteArray& path, const QString& target,
-                                   const QByteArray& entryName, const ContentChecksum& expected,
-                                   const Progress& progress) {
-    ReadBackFile& file = openBack(path, target);
-    CabinetReading reading(file, path, progress, idle_);
-    checkLayout(reading.cabinet(), file.size(), target, entryName, expected);
-    reading.extract(reading.cabinet().files);
-    if (reading.unpacked() != expected) {
-        throw readBackError(target, QStringLiteral("unpacks to %1; the source packed was %2")
-                                        .arg(reading.unpacked().describe(), expected.describe()));
-    }
-    return file.sha256(idle_);
-}
 
 QByteArray CabinetVerifier::check(const QByteArray& path, const QString& target) {
     ReadBackFile& file = openLaidOut(path, target);

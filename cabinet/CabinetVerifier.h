@@ -13,24 +13,16 @@
 
 namespace tavor {
 
-// Reads a cabinet just written back from the medium with an independent reader
-// (libmspack, not our writer's code): every data block's checksum is checked, every
-// block inflated, and the length and CRC-32 of what comes out compared with those
-// taken of the source while it was packed. Nothing is written; memory stays bounded.
-// The idle ticker is ticked throughout, and flushing the file runs aside.
+// Reads a cabinet back from the medium with an independent reader (libmspack, not
+// our writer's code): every data block's checksum is checked and every block
+// inflated. Nothing is written; memory stays bounded. The idle ticker is ticked
+// throughout, and flushing the file runs aside.
 class CabinetVerifier {
 public:
     // Called with the bytes unpacked so far.
     using Progress = std::function<void(std::int64_t unpacked)>;
 
     CabinetVerifier(SystemCalls& calls, IdleTicker& idle) : calls_(calls), idle_(idle) {}
-
-    // Checks the cabinet at path (to take the name target) holds exactly one file
-    // named entryName whose contents match expected, and returns the SHA-256 of the
-    // cabinet's bytes as they were read (lower-case hex). Raises tavor::Error naming
-    // target and what is wrong.
-    QByteArray verify(const QByteArray& path, const QString& target, const QByteArray& entryName,
-                      const ContentChecksum& expected, const Progress& progress);
 
     // Checks a cabinet on its own, with no source to compare: laid out as this
     // program writes cabinets (CabinetLayout), then its file unpacked and every data

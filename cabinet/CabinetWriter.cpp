@@ -2,13 +2,15 @@
 
 #include "base/Error.h"
 #include "cabinet/CabinetFormat.h"
-#include "cabinet/CabinetVerifier.h"
+#include "cabinet/ConcurrentReadBack.h"
 #include "cabinet/ParallelBlockEncoder.h"
+#include "cabinet/WriteBehind.h"
 #include "safewrite/ReplacementFile.h"
 #include "safewrite/SourceFile.h"
 
 #include <QLocale>
 #include <algorithm>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -17,12 +19,9 @@ namespace tavor {
 namespace {
 
 // Blocks are gathered into writes of about this size.
-constexpr std::size_t OutputBufferBytes = std::size_t(1) << 20;
-// Writing to the medium starts every this many bytes, so that the flush before
-// reading back, which the window waits for, has little left.
-constexpr std::int64_t WritebackBytes = std::int64_t(8) << 20;
-// Packing takes the progress up to here; reading back takes it on to 99, and 100
-// is kept for the cabinet in place.
+constexpr std::size_t OutputBufferBytes = std::size_t(256) << 10;
+// Packing takes the progress up to here and reading back, which goes along, the
+// rest up to 99; 100 is kept for the cabinet in place.
 constexpr int PackedPercent = 80;
 
 void refuseOversized(const SourceFile& source) {
@@ -44,10 +43,12 @@ cabinet::Entry entryFor(const SourceFile& source, const QString& name) {
     return entry;
 }
 
-// Tells each whole percentage at most once, in order.
+// Tells each whole percentage at most once, in order: packing and reading back
+// each take their share as they go.
 class PercentReporter {
 public:
-    explicit PercentReporter(const CabinetWriter::Progress& progress) : progress_(progress) {}
+    PercentReporter(const CabinetWriter::Progress& progress, std::int64_t sourceSize)
+        : progress_(progress), total_(std::max<std::int64_t>(1, sourceSize)) {}
 
     void reach(int percent) {
         if (percent > last_ && progress_) {
@@ -56,57 +57,59 @@ public:
         }
     }
 
+    void packed(std::uint32_t block, std::uint32_t count) {
+        packed_ = int(std::int64_t(block) * PackedPercent / std::max<std::uint32_t>(1, count));
+        reach(packed_ + readBack_);
+    }
+
+    void readBack(std::int64_t unpacked) {
+        readBack_ = int(unpacked * (99 - PackedPercent) / total_);
+        reach(packed_ + readBack_);
+    }
+
 private:
     const CabinetWriter::Progress& progress_;
+    const std::int64_t total_;
+    int packed_ = 0;
+    int readBack_ = 0;
     int last_ = -1;
 };
 
-// Writes the blocks after the header, then the cabinet's total size into the header;
-// returns the checksum of the source bytes the blocks hold.
-ContentChecksum writeBlocks(ParallelBlockEncoder& blocks, ReplacementFile& output,
-                            std::int64_t headerSize, PercentReporter& percent, IdleTicker& idle) {
+// Hands the blocks to the writer in buffers; returns the checksum of the source
+// bytes they hold.
+ContentChecksum writeBlocks(ParallelBlockEncoder& blocks, WriteBehind& writer,
+                            PercentReporter& percent, IdleTicker& idle,
+                            const ConcurrentReadBack* readBack, PackingChoice& packing) {
     ContentChecksum packed;
-    std::int64_t writebackFrom = 0;
     std::vector<std::uint8_t> buffer;
     buffer.reserve(OutputBufferBytes + 2 * cabinet::BlockSize);
-    std::int64_t total = headerSize;
     const std::uint32_t count = blocks.blockCount();
     for (std::uint32_t block = 0; block < count; ++block) {
-        const ParallelBlockEncoder::Block next = blocks.next();
+        const ParallelBlockEncoder::Block next = blocks.next(idle);
         const std::span<const std::uint8_t> bytes = next.encoded;
         packed.add(next.source.data(), next.source.size());
         buffer.insert(buffer.end(), bytes.begin(), bytes.end());
         if (buffer.size() >= OutputBufferBytes) {
-            output.append(buffer.data(), buffer.size());
-            total += std::int64_t(buffer.size());
-            buffer.clear();
-            if (total - writebackFrom >= WritebackBytes) {
-                output.startWriteback();
-                writebackFrom = total;
+            writer.append(buffer, idle);
+            if (readBack != nullptr) {
+                percent.readBack(readBack->unpacked());
             }
         }
-        percent.reach(int(std::int64_t(block + 1) * PackedPercent / count));
+        percent.packed(block + 1, count);
+        packing.review();
         idle.tick();
     }
-    output.append(buffer.data(), buffer.size());
-    total += std::int64_t(buffer.size());
+    writer.append(buffer, idle);
+    return packed;
+}
+
+// The cabinet's total size, known once every block is in, goes into its header.
+void completeHeader(ReplacementFile& output, std::int64_t total) {
     std::uint8_t size[4];
     for (int i = 0; i < 4; ++i) {
         size[i] = std::uint8_t(std::uint64_t(total) >> (8 * i));
     }
     output.overwrite(size, sizeof size, cabinet::CabinetSizeOffset);
-    return packed;
-}
-
-// Reads the flushed cabinet back from the disk before it takes its name.
-QByteArray verify(SystemCalls& calls, const ReplacementFile& output, const QByteArray& entryName,
-                  const ContentChecksum& packed, PercentReporter& percent, IdleTicker& idle) {
-    const std::int64_t total = std::max<std::int64_t>(1, packed.length());
-    return CabinetVerifier(calls, idle)
-        .verify(output.temporaryPath(), output.target(), entryName, packed,
-                [&](std::int64_t unpacked) {
-                    percent.reach(PackedPercent + int(unpacked * (99 - PackedPercent) / total));
-                });
 }
 
 } // namespace
@@ -119,7 +122,7 @@ QByteArray CabinetWriter::write(const QString& cabinet, const QString& source,
                                 const IdleTicker::Handler& idle) {
     const SourceFile input(source, calls_);
     refuseOversized(input);
-    PercentReporter percent(progress);
+    PercentReporter percent(progress, input.size());
     percent.reach(0);
     IdleTicker ticker(idle, options_.idleInterval);
 
@@ -128,12 +131,28 @@ QByteArray CabinetWriter::write(const QString& cabinet, const QString& source,
     const cabinet::Entry entry = entryFor(input, entryName);
     const QByteArray header = cabinet::headerBytes(entry, std::uint16_t(blocks.blockCount()));
     output.append(header.constData(), std::size_t(header.size()));
-    const ContentChecksum packed = writeBlocks(blocks, output, header.size(), percent, ticker);
+    std::optional<ConcurrentReadBack> readBack;
+    if (options_.verify) {
+        readBack.emplace(output.temporaryPath(), output.target(), calls_);
+    }
+    PackingChoice packing(blocks, options_.packing);
+    // The writing thread's own: its waits hold no window.
+    IdleTicker unattended;
+    WriteBehind writer(output, header.size(), [&](std::int64_t end) {
+        if (readBack) {
+            readBack->written(end, unattended);
+        }
+    });
+    const ContentChecksum packed =
+        writeBlocks(blocks, writer, percent, ticker, readBack ? &*readBack : nullptr, packing);
+    completeHeader(output, writer.drain(ticker));
     input.checkUnchanged();
     ticker.runAside([&] { output.flush(); });
     QByteArray digest;
-    if (options_.verify) {
-        digest = verify(calls_, output, entry.name, packed, percent, ticker);
+    if (readBack) {
+        digest = readBack->finish(entry.name, packed, ticker,
+                                  [&] { percent.readBack(readBack->unpacked()); });
+        percent.readBack(packed.length());
     }
     ticker.runAside([&] { output.commit(); });
     percent.reach(100);

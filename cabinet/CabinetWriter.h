@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cabinet/PackingChoice.h"
 #include "safewrite/IdleTicker.h"
 #include "safewrite/SystemCalls.h"
 
@@ -11,8 +12,10 @@ namespace tavor {
 struct CabinetWriterOptions {
     // Encoding threads; 0 takes one per core.
     int threads = 0;
-    // Deflate level of every block (libdeflate, 1 to 12).
+    // Deflate level of every block (libdeflate, 1 to 12; zlib's 1 to 9 for blocks
+    // with their history).
     int level = 6;
+    CabinetPacking packing = CabinetPacking::ByMedium;
     // Reading the cabinet back before it takes its name; off only to measure
     // what reading back costs.
     bool verify = true;
@@ -20,10 +23,10 @@ struct CabinetWriterOptions {
     IdleTicker::Clock::duration idleInterval = IdleTicker::DefaultInterval;
 };
 
-// Writes a cabinet holding one file, MSZIP-compressed, with each 32 KiB block
-// deflated on its own on all cores. The cabinet is built beside its target, read
-// back from the disk and checked against the source, and takes the target's name
-// only when it is complete, flushed and found whole; on failure an older cabinet
+// Writes a cabinet holding one file, MSZIP-compressed, its 32 KiB blocks deflated
+// on all cores (each on its own, or with its history: CabinetPacking). The cabinet is built beside
+// its target, read back from the disk while it is written and checked against the source, and takes
+// the target's name only when it is complete, flushed and found whole; on failure an older cabinet
 // there is left as it was. Failures raise tavor::Error.
 class CabinetWriter {
 public:

@@ -2,13 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 
 namespace tavor {
 
 namespace {
 
 constexpr int MaxCodeLength = 15;
-constexpr int FastBits = 9;
+constexpr int FastBits = 10;
 constexpr int LiteralSymbols = 288;
 constexpr int DistanceSymbols = 32;
 constexpr int EndOfBlock = 256;
@@ -206,8 +208,23 @@ bool DeflateStreamScanner::skipSymbols(const Code& literals, const Code& distanc
     }
 }
 
-std::uint32_t DeflateStreamScanner::peek() const {
-    // At least 25 bits from the position on; bytes past the end read as zero.
+static_assert(std::endian::native == std::endian::little, "the scanner reads words as they lie");
+
+// Called for every symbol skipped: kept inline in the loops that call it.
+[[gnu::always_inline]] inline std::uint32_t DeflateStreamScanner::peek() const {
+    // At least 25 bits from the position on. Away from the end, four bytes at once
+    // (the stream is little-endian, as is the host).
+    const std::size_t first = position_ >> 3;
+    if (first + sizeof(std::uint32_t) > size_) [[unlikely]] {
+        return peekAtEnd();
+    }
+    std::uint32_t window = 0;
+    std::memcpy(&window, data_ + first, sizeof window);
+    return window >> (position_ & 7);
+}
+
+// Bytes past the end read as zero.
+std::uint32_t DeflateStreamScanner::peekAtEnd() const {
     std::uint32_t window = 0;
     const std::size_t first = position_ >> 3;
     for (std::size_t byte = 0; byte < 4 && first + byte < size_; ++byte) {
@@ -222,7 +239,7 @@ std::uint32_t DeflateStreamScanner::bits(int count) {
     return value;
 }
 
-int DeflateStreamScanner::decode(const Code& code) {
+[[gnu::always_inline]] inline int DeflateStreamScanner::decode(const Code& code) {
     const std::uint16_t entry = code.fast[peek() & ((1u << FastBits) - 1)];
     if (entry != 0) {
         position_ += entry & 0xF;

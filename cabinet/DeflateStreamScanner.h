@@ -26,6 +26,7 @@ private:
     bool skipSymbols(const Code& literals, const Code& distances);
 
     std::uint32_t peek() const;
+    std::uint32_t peekAtEnd() const;
     std::uint32_t bits(int count);
     int decode(const Code& code);
     int decodeSlowly(const Code& code);

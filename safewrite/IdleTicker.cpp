@@ -19,7 +19,8 @@ void IdleTicker::tick() {
     }
 }
 
-void IdleTicker::runAside(const std::function<void()>& step) {
+void IdleTicker::runAside(const std::function<void()>& step,
+                          const std::function<void()>& meanwhile) {
     if (!handler_) {
         step();
         return;
@@ -28,6 +29,9 @@ void IdleTicker::runAside(const std::function<void()>& step) {
     // leave the step running behind it.
     std::future<void> done = std::async(std::launch::async, step);
     while (done.wait_for(untilDue()) != std::future_status::ready) {
+        if (meanwhile) {
+            meanwhile();
+        }
         tick();
     }
     done.get();

@@ -14,15 +14,15 @@ public:
     using Handler = std::function<void()>;
     using Clock = std::chrono::steady_clock;
 
-    static constexpr std::chrono::milliseconds DefaultInterval{25};
+    static constexpr std::chrono::milliseconds DefaultInterval{8};
 
     explicit IdleTicker(Handler handler = {}, Clock::duration interval = DefaultInterval);
 
     // Cheap enough for every block: a clock read, and the handler when it is due.
     void tick();
-    // Runs step to its end and raises what it raised. An error of the handler is
-    // raised too, once step has ended.
-    void runAside(const std::function<void()>& step);
+    // Runs step to its end and raises what it raised, calling meanwhile before each
+    // tick. An error of the handler is raised too, once step has ended.
+    void runAside(const std::function<void()>& step, const std::function<void()>& meanwhile = {});
 
 private:
     Clock::duration untilDue() const;

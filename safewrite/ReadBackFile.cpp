@@ -42,22 +42,8 @@ ReadBackFile::~ReadBackFile() {
 }
 
 std::size_t ReadBackFile::read(void* buffer, std::size_t size, std::int64_t offset) {
-    auto* bytes = static_cast<char*>(buffer);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = calls_.pread(fd_, bytes + done, size - done, off_t(offset + done));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            throw systemError(errno, ReadBackAction, target_);
-        }
-        if (got == 0) {
-            break;
-        }
-        done += std::size_t(got);
-    }
-    digest(bytes, done, offset);
+    const std::size_t done = readFully(calls_, fd_, buffer, size, offset, target_);
+    digest(static_cast<const char*>(buffer), done, offset);
     return done;
 }
 

@@ -28,4 +28,24 @@ Error notRegularFileError(const QString& name) {
     return Error(ErrorNumber::FileNotFound, QStringLiteral("'%1' is not a regular file").arg(name));
 }
 
+std::size_t readFully(SystemCalls& calls, int fd, void* buffer, std::size_t size,
+                      std::int64_t offset, const QString& name) {
+    auto* bytes = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = calls.pread(fd, bytes + done, size - done, off_t(offset + done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            throw systemError(errno, QStringLiteral("Cannot read back"), name);
+        }
+        if (got == 0) {
+            break;
+        }
+        done += std::size_t(got);
+    }
+    return done;
+}
+
 } // namespace tavor

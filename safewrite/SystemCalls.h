@@ -24,10 +24,14 @@ public:
     virtual int futimens(int fd, const struct timespec times[2]) = 0;
     // Starts writing a range of a file to disk without waiting (sync_file_range).
     virtual int startWriteback(int fd, off_t offset, off_t count) = 0;
+    // Writes a range of a file to disk and waits until it is there (sync_file_range),
+    // so that its cached pages can be dropped.
+    virtual int writeOut(int fd, off_t offset, off_t count) = 0;
     virtual int fsync(int fd) = 0;
-    // Drops a file's cached pages, so that the next read comes from the medium
-    // (posix_fadvise DONTNEED; returns its error number, 0 on success).
-    virtual int dropCache(int fd) = 0;
+    // Drops the cached pages of a range of a file (count 0: to its end), so that the
+    // next read comes from the medium (posix_fadvise DONTNEED; returns its error
+    // number, 0 on success).
+    virtual int dropCache(int fd, off_t offset = 0, off_t count = 0) = 0;
     // The file system holding path: its type and free space.
     virtual int statfs(const char* path, struct statfs* info) = 0;
     virtual int rename(const char* from, const char* to) = 0;

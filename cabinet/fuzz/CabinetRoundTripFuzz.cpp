@@ -33,6 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     tavor::CabinetWriterOptions options;
     options.threads = 1;
+    // Both packings, by the input's length: blocks on their own, and blocks that
+    // refer into the one before them.
+    options.packing = size % 2 == 0 ? tavor::CabinetPacking::Fast : tavor::CabinetPacking::Small;
     try {
         tavor::CabinetWriter(tavor::SystemCalls::host(), options)
             .write(cabinet, source, QStringLiteral("source.bin"), [](int) {});

@@ -39,12 +39,18 @@ int PosixSystemCalls::startWriteback(int fd, off_t offset, off_t count) {
     return ::sync_file_range(fd, offset, count, SYNC_FILE_RANGE_WRITE);
 }
 
+int PosixSystemCalls::writeOut(int fd, off_t offset, off_t count) {
+    return ::sync_file_range(fd, offset, count,
+                             SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                 SYNC_FILE_RANGE_WAIT_AFTER);
+}
+
 int PosixSystemCalls::fsync(int fd) {
     return ::fsync(fd);
 }
 
-int PosixSystemCalls::dropCache(int fd) {
-    return ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+int PosixSystemCalls::dropCache(int fd, off_t offset, off_t count) {
+    return ::posix_fadvise(fd, offset, count, POSIX_FADV_DONTNEED);
 }
 
 int PosixSystemCalls::statfs(const char* path, struct statfs* info) {

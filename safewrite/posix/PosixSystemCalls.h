@@ -15,8 +15,9 @@ public:
     ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) override;
     int futimens(int fd, const struct timespec times[2]) override;
     int startWriteback(int fd, off_t offset, off_t count) override;
+    int writeOut(int fd, off_t offset, off_t count) override;
     int fsync(int fd) override;
-    int dropCache(int fd) override;
+    int dropCache(int fd, off_t offset = 0, off_t count = 0) override;
     int statfs(const char* path, struct statfs* info) override;
     int rename(const char* from, const char* to) override;
     int unlink(const char* path) override;

@@ -2,15 +2,19 @@
 
 #include "safewrite/posix/PosixSystemCalls.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace tavor::test {
 
@@ -30,6 +34,9 @@ public:
     int timesFailed() const { return failed_; }
     // How often the cache of a file being read back was dropped.
     int readBackCacheDrops() const { return readBackCacheDrops_; }
+    // How many reads of a file being read back reached bytes whose cached pages had
+    // not been dropped before: those may have come from memory, not the medium.
+    int readBackFromCache() const { return readBackFromCache_; }
 
     // Reads of a file under its temporary name (written, not yet in place) get the
     // byte at offset inverted, as a medium that lost it would give it back.
@@ -62,6 +69,7 @@ public:
         {
             std::lock_guard lock(mutex_);
             readingBack_.erase(fd);
+            dropped_.erase(fd);
         }
         return PosixSystemCalls::close(fd);
     }
@@ -71,18 +79,22 @@ public:
         }
         const ssize_t got = PosixSystemCalls::pread(fd, buffer, count, offset);
         std::lock_guard lock(mutex_);
+        if (got > 0 && readingBack_.count(fd) != 0 && !wasDropped(fd, offset, offset + got)) {
+            ++readBackFromCache_;
+        }
         if (got > 0 && corruptAt_ && readingBack_.count(fd) != 0 && *corruptAt_ >= offset &&
             *corruptAt_ < offset + got) {
             static_cast<unsigned char*>(buffer)[*corruptAt_ - offset] ^= 0xff;
         }
         return got;
     }
-    int dropCache(int fd) override {
+    int dropCache(int fd, off_t offset, off_t count) override {
         {
             std::lock_guard lock(mutex_);
             readBackCacheDrops_ += int(readingBack_.count(fd));
+            dropped_[fd].emplace_back(offset, count == 0 ? OffsetMax : offset + count);
         }
-        return PosixSystemCalls::dropCache(fd);
+        return PosixSystemCalls::dropCache(fd, offset, count);
     }
     int statfs(const char* path, struct statfs* info) override {
         const int result = PosixSystemCalls::statfs(path, info);
@@ -134,6 +146,20 @@ private:
         return true;
     }
 
+    static constexpr off_t OffsetMax = std::numeric_limits<off_t>::max();
+
+    // Whether the drops of fd's cache cover every byte from begin to end.
+    bool wasDropped(int fd, off_t begin, off_t end) {
+        std::vector<std::pair<off_t, off_t>> ranges = dropped_[fd];
+        std::sort(ranges.begin(), ranges.end());
+        for (const auto& [from, to] : ranges) {
+            if (from <= begin && to > begin) {
+                begin = to;
+            }
+        }
+        return begin >= end;
+    }
+
     struct FileSystem {
         long type = 0;
         std::int64_t freeBytes = 0;
@@ -143,9 +169,11 @@ private:
     std::map<Call, Fault> faults_;
     std::optional<off_t> corruptAt_;
     std::set<int> readingBack_;
+    std::map<int, std::vector<std::pair<off_t, off_t>>> dropped_;
     std::optional<FileSystem> fileSystem_;
     std::atomic<int> failed_ = 0;
     std::atomic<int> readBackCacheDrops_ = 0;
+    std::atomic<int> readBackFromCache_ = 0;
     std::atomic<size_t> writeLimit_ = 0;
 };
 

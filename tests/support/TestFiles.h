@@ -18,6 +18,19 @@ inline QByteArray randomBytes(qsizetype size, quint32 seed) {
     return bytes;
 }
 
+// A stretch of 20,000 random bytes over and over, to size bytes: shorter than a
+// cabinet block, so that a block that starts afresh holds it once in full while
+// one with its history refers back to the block before it for everything.
+inline QByteArray repeatedStretch(qsizetype size, quint32 seed) {
+    const QByteArray stretch = randomBytes(20000, seed);
+    QByteArray bytes;
+    bytes.reserve(size + stretch.size());
+    while (bytes.size() < size) {
+        bytes += stretch;
+    }
+    return bytes.left(size);
+}
+
 inline void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {

@@ -3,6 +3,9 @@
 //   tavor-cab CABINET SOURCE
 //   tavor-cab --no-verify CABINET SOURCE   (packs without reading the cabinet back,
 //                                           to measure what reading back costs)
+//   tavor-cab --fast|--small [--no-verify] CABINET SOURCE
+//                                          (each block on its own, or each with its
+//                                           history; by default the medium chooses)
 //   tavor-cab --copy TARGET SOURCE
 // Prints each percentage on its own line to standard error; exits 0 on success,
 // 1 with the error number and description otherwise, 2 on bad usage.
@@ -18,16 +21,14 @@
 namespace {
 
 int usage() {
-    std::fputs("usage: tavor-cab CABINET SOURCE\n"
-               "       tavor-cab --no-verify CABINET SOURCE\n"
+    std::fputs("usage: tavor-cab [--fast|--small] [--no-verify] CABINET SOURCE\n"
                "       tavor-cab --copy TARGET SOURCE\n",
                stderr);
     return 2;
 }
 
-void pack(const QString& cabinet, const QString& source, bool verify) {
-    tavor::CabinetWriterOptions options;
-    options.verify = verify;
+void pack(const QString& cabinet, const QString& source,
+          const tavor::CabinetWriterOptions& options) {
     tavor::MszipCabinetCompressor compressor(tavor::SystemCalls::host(), options);
     compressor.setProgressHandler([](int percent) { std::fprintf(stderr, "%d\n", percent); });
     compressor.setCabinetFile(cabinet);
@@ -42,10 +43,30 @@ void copy(const QString& target, const QString& source) {
 
 } // namespace
 
+// The packing options before the two names; false on an unknown or repeated one.
+bool readOptions(int count, char** argv, tavor::CabinetWriterOptions& options) {
+    bool packingGiven = false;
+    bool verifyGiven = false;
+    for (int i = 0; i < count; ++i) {
+        const bool fast = std::strcmp(argv[i], "--fast") == 0;
+        const bool small = std::strcmp(argv[i], "--small") == 0;
+        if ((fast || small) && !packingGiven) {
+            packingGiven = true;
+            options.packing = fast ? tavor::CabinetPacking::Fast : tavor::CabinetPacking::Small;
+        } else if (std::strcmp(argv[i], "--no-verify") == 0 && !verifyGiven) {
+            verifyGiven = true;
+            options.verify = false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 int main(int argc, char** argv) {
     const bool copying = argc == 4 && std::strcmp(argv[1], "--copy") == 0;
-    const bool unverified = argc == 4 && std::strcmp(argv[1], "--no-verify") == 0;
-    if (argc != 3 && !copying && !unverified) {
+    tavor::CabinetWriterOptions options;
+    if (argc < 3 || (!copying && !readOptions(argc - 3, argv + 1, options))) {
         return usage();
     }
     const QString target = QString::fromLocal8Bit(argv[argc - 2]);
@@ -54,7 +75,7 @@ int main(int argc, char** argv) {
         if (copying) {
             copy(target, source);
         } else {
-            pack(target, source, !unverified);
+            pack(target, source, options);
         }
     } catch (const tavor::Error& e) {
         std::fprintf(stderr, "tavor-cab: error %s\n", qPrintable(e.report()));

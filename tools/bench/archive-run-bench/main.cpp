@@ -33,6 +33,8 @@
 #include "pipeline/startup/NewestBackup.h"
 #include "pipeline/startup/StartUp.h"
 #include "platform/api/ORVApi.h"
+#include "platform/api/StoredTokens.h"
+#include "platform/api/TokenCipher.h"
 #include "platform/bank/ORV_Bank.h"
 #include "platform/clock/SystemClock.h"
 #include "platform/disks/linux/LinuxLogicalDisks.h"
@@ -124,7 +126,9 @@ void connectToServer(Bench& bench, const QString& folder, bool verify) {
                            folder);
     bench.state.ServerVersion =
         StartUp::ServerProperty(*bench.connection, QStringLiteral("ProductVersion"));
-    bench.mediaPassword = QStringLiteral("bench");
+    // The password the program gives its backups: the server keeps a backup file's
+    // password and refuses to write over it with another, as SQL Server does.
+    bench.mediaPassword = TokenCipher::decipher(StoredTokens::MediaPassword);
 }
 
 int run(QStringList arguments) {
