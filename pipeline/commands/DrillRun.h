@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pipeline/BackupContext.h"
+#include "pipeline/ExitStatus.h"
 #include "pipeline/serverbackup/DrillStatements.h"
 
 #include <QString>
@@ -19,9 +20,9 @@ class DrillRun {
 public:
     // Every server backup restored and checked clean; one failed (or the folder does
     // not verify, or holds none); the drill could not start.
-    static constexpr int AllRestored = 0;
-    static constexpr int Failed = 1;
-    static constexpr int CouldNotStart = 2;
+    static constexpr int AllRestored = exitCode(ExitStatus::Complete);
+    static constexpr int Failed = exitCode(ExitStatus::Failed);
+    static constexpr int CouldNotStart = exitCode(ExitStatus::NoRun);
 
     using LineWriter = std::function<void(const QString& line)>;
 
