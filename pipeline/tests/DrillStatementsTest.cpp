@@ -1,6 +1,5 @@
 #include "PipelineFixture.h"
 #include "pipeline/commands/DrillRun.h"
-#include "platform/database/linux/OdbcConnection.h"
 #include "platform/registry/RegistryKeys.h"
 #include "support/ScriptedTdsPeer.h"
 #include "support/TestFiles.h"
@@ -50,11 +49,7 @@ protected:
                       Reply::scalar(QStringLiteral("0")));
         server.script(QStringLiteral("is_ms_shipped"), Reply::scalar(QStringLiteral("3")));
         server.script(QStringLiteral("DROP DATABASE"), Reply::done());
-        auto odbc = std::make_unique<OdbcConnection>();
-        odbc->open(QStringLiteral("Provider=SQLOLEDB.1;Password=pw;User ID=sa;Initial "
-                                  "Catalog=TAVOR_07;Data Source=127.0.0.1,%1")
-                       .arg(server.port()));
-        connection = std::move(odbc);
+        connectTo(server);
         const qsizetype before = server.requests().size();
         state.ServerVersion = version;
         QStringList lines;

@@ -4,8 +4,10 @@
 #include "platform/api/ORVApi.h"
 #include "platform/bank/ORV_Bank.h"
 #include "platform/database/RoutingDatabaseProvider.h"
+#include "platform/database/linux/OdbcConnection.h"
 #include "support/EmbeddedRoute.h"
 #include "support/FakeBackupWindow.h"
+#include "support/ScriptedTdsPeer.h"
 #include "support/SqliteFile.h"
 #include "support/TestPlatform.h"
 
@@ -72,6 +74,15 @@ protected:
         connection->open(QStringLiteral("Provider=SQLOLEDB.1;Password=;User ID=;Initial "
                                         "Catalog=TAVOR_07;Data Source=") +
                          state.ServerName);
+    }
+
+    // The pipeline's connection goes over ODBC to the scripted server instead.
+    void connectTo(const ScriptedTdsPeer& server) {
+        auto odbc = std::make_unique<OdbcConnection>();
+        odbc->open(QStringLiteral("Provider=SQLOLEDB.1;Password=pw;User ID=sa;Initial "
+                                  "Catalog=TAVOR_07;Data Source=127.0.0.1,%1")
+                       .arg(server.port()));
+        connection = std::move(odbc);
     }
 
     QString path(const QString& relative) const { return QDir(root.path()).filePath(relative); }

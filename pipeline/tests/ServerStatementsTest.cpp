@@ -4,7 +4,6 @@
 #include "pipeline/serverbackup/TestBackup.h"
 #include "pipeline/startup/StartUp.h"
 
-#include "platform/database/linux/OdbcConnection.h"
 #include "platform/registry/RegistryKeys.h"
 #include "support/ScriptedTdsPeer.h"
 
@@ -21,11 +20,7 @@ class ServerStatementsTest : public PipelineFixture {
 protected:
     void SetUp() override {
         PipelineFixture::SetUp();
-        auto odbc = std::make_unique<OdbcConnection>();
-        odbc->open(QStringLiteral("Provider=SQLOLEDB.1;Password=pw;User ID=sa;Initial "
-                                  "Catalog=TAVOR_07;Data Source=127.0.0.1,%1")
-                       .arg(peer.port()));
-        connection = std::move(odbc);
+        connectTo(peer);
         sentBefore = peer.requests().size();
     }
 
@@ -182,11 +177,7 @@ TEST_F(ServerStatementsTest, EachServerGenerationGetsItsOwnStatementsInOrder) {
         }
         registry->setValue(RegistryKeys::Technician, QStringLiteral("ServerCertificate"),
                            generation.certificate);
-        auto odbc = std::make_unique<OdbcConnection>();
-        odbc->open(QStringLiteral("Provider=SQLOLEDB.1;Password=pw;User ID=sa;Initial "
-                                  "Catalog=TAVOR_07;Data Source=127.0.0.1,%1")
-                       .arg(server.port()));
-        connection = std::move(odbc);
+        connectTo(server);
         const qsizetype before = server.requests().size();
 
         state.ServerVersion =
